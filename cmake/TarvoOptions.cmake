@@ -1,0 +1,20 @@
+# One interface target carries the language standard, the warnings and the
+# sanitizer flags; every Tarvo target links it.
+add_library(tarvo_options INTERFACE)
+target_compile_features(tarvo_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+target_compile_options(tarvo_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+  -Wcast-align -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough
+  -Wmisleading-indentation -Wduplicated-cond -Wlogical-op -Wundef)
+
+if(TARVO_WERROR)
+  target_compile_options(tarvo_options INTERFACE -Werror)
+endif()
+
+if(TARVO_SANITIZE)
+  target_compile_options(tarvo_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(tarvo_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tarvo and starts the program; arguments are
+# passed on to it.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/install-deps.sh
+cmake -S . -B build -G Ninja
+cmake --build build --parallel "$(nproc 2>/dev/null || echo 2)"
+exec ./build/tarvo "$@"

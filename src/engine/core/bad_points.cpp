@@ -1,0 +1,43 @@
+#include "core/bad_points.h"
+
+#include <cmath>
+
+namespace tarvo {
+
+bool IsBad(const TDataset& ds, int i) {
+  const TDataPoint& p = ds.Points[i];
+  const AcceptanceThresholds& t = ds.Thresholds;
+  if (ds.DataKind < DataKindSequence) return false;
+  if (ds.IsSequence()) return p.Q < DeletedMark;
+
+  if (p.Q > t.ErrorLimit) return true;
+  if (p.Rho < 1e-8f) return true;
+  if (ds.HasVoltageAndCurrent()) {
+    if (std::fabs(p.V) < t.MinVoltage) return true;
+    if (std::fabs(p.I) < t.MinCurrent) return true;
+  }
+  if (ds.HasIP && (p.IP < t.MinIP || p.IP > t.MaxIP)) return true;
+  return false;
+}
+
+void CountBadPoints(TDataset& ds) {
+  if (ds.DataKind < DataKindSequence) return;
+  int bad = 0;
+  for (int i = 1; i <= ds.PointCount; ++i) {
+    if (IsBad(ds, i)) ++bad;
+  }
+  ds.BadCount = bad;
+  ds.Notify([](DatasetObserver& o) { o.BadCountChanged(); });
+}
+
+void ToggleLevelPoints(TDataset& ds, int level, bool state) {
+  for (int i = 1; i <= ds.PointCount; ++i) {
+    TDataPoint& p = ds.Points[i];
+    if (p.Level != level || IsBad(ds, i) == state) continue;
+    ToggleDeletedMark(p);
+    ds.Notify([i](DatasetObserver& o) { o.PointChanged(i); });
+  }
+  CountBadPoints(ds);
+}
+
+}  // namespace tarvo

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/capacities.h"
+#include "core/data_kind.h"
+#include "core/data_point.h"
+#include "core/syscal_records.h"
+#include "core/tables.h"
+#include "core/thresholds.h"
+
+namespace tarvo {
+
+// Notifications the dataset sends to whoever shows it (the windows in the
+// GUI). Every method has an empty default so a view implements what it needs.
+class DatasetObserver {
+public:
+  virtual ~DatasetObserver() = default;
+  virtual void BadCountChanged() {}          // BadCount or marks changed: redraw counts and views
+  virtual void PointChanged(int /*point*/) {} // one point's values or marks changed
+  virtual void SetSelected(int /*set*/) {}   // a set became current
+  virtual void ElectrodeNumbersChanged(bool /*available*/) {}
+};
+
+struct ElectrodeXZEntry {
+  float X = 0;
+  float Z = 0;
+  bool operator==(const ElectrodeXZEntry&) const = default;
+};
+
+// The survey dataset: every table and scalar of what the operator has loaded.
+// The application owns exactly one and passes it by reference; tests make
+// their own.
+struct TDataset {
+  // Layer 1: the instrument layout.
+  Table<TQuadripole> Quads;  // empty when no instrument sequence is held
+  FixedTable<TElectrode, MaxElectrodes> Electrodes;
+  TFileHeader FileHeader;
+  TSeqHeader SeqHeader;
+  Table<TSyscalRecord> SyscalRaw;  // measurement block of a Syscal data file, kept for rewriting
+
+  // Layer 2: the data points.
+  Table<TDataPoint> Points;
+  int PointCount = 0;
+  bool PointsMerged = false;  // Points is the table the open command merged; ClearDataset keeps it
+
+  // Layer 3: the sets.
+  FixedTable<TSetEntry, MaxSets> Sets;
+  int SetCount = 0;
+  FixedTable<TFileHeader, MaxSets> SetFileHeaders;
+  FixedTable<TSeqHeader, MaxSets> SetSeqHeaders;
+  std::vector<std::string> SetNames;  // entries of the set list, entry k-1 names set k
+  int SelectedSetEntry = -1;          // list entry recorded as current, -1 none
+
+  std::uint8_t ArrayType = 0;
+  int SequenceSetCount = 0;
+  float DataKind = DataKindNone;
+  bool HasIP = false;
+  bool HasSP = false;
+  int IPWindowCount = 0;
+  bool ReadOnlyData = false;
+  std::string FileName;
+  int TimeSetCount = 0;
+  int BaseSetCount = 0;
+  FixedTable<float, MaxTimeSteps> TimeSetTimes;
+  int PointsPerTime = 0;
+  std::bitset<256> TypesPresent;
+  int TypeGroupCount = 0;
+  int BadCount = 0;
+  int MergedCount = 0;
+  float XShift = 0;
+
+  // Derived lists, rebuilt by the layout analysis after every read.
+  FixedTable<float, MaxStations> Stations;
+  int StationCount = 0;
+  FixedTable<float, MaxLevels> LevelSpacing;
+  FixedTable<float, MaxLevels> LevelMN;
+  int LevelCount = 0;
+  int LevelDupCount = 0;
+  FixedTable<float, MaxElectrodePositions> ElectrodePos;
+  int ElectrodePosCount = 0;
+  FixedTable<int, MaxElectrodePositions> ElectrodePosNumber;
+  FixedTable<float, MaxElectrodePositions> ElectrodePosZ;
+  FixedTable<std::uint8_t, MaxElectrodePositions> ElectrodePosFlag;
+  FixedTable<ElectrodeXZEntry, MaxElectrodePositions> ElectrodeXZ;
+  int ElectrodeXZCount = 0;
+  bool ElectrodeNumbersAvailable = false;
+
+  AcceptanceThresholds Thresholds;
+
+  std::vector<DatasetObserver*> Observers;
+
+  bool IsSequence() const { return tarvo::IsSequence(DataKind); }
+  bool HasMeasurements() const { return tarvo::HasMeasurements(DataKind); }
+  bool HasVoltageAndCurrent() const { return tarvo::HasVoltageAndCurrent(DataKind); }
+  bool HasQuads() const { return !Quads.Empty(); }
+
+  template <class F>
+  void Notify(F&& f) const {
+    for (auto* o : Observers) f(*o);
+  }
+};
+
+// Releases the current data before a read (see the open command): the last
+// set's sequence header comes back into SeqHeader, the quadripoles, the
+// points (unless they are the open command's merged table) and the raw
+// measurement block are released. Nothing happens when nothing is loaded.
+void ClearDataset(TDataset& ds);
+
+// Appends set (first, last, type) with copies of the current headers.
+// Returns false, changing nothing, when all MaxSets sets are in use.
+bool AddSet(TDataset& ds, int first, int last, std::uint8_t type);
+
+// Makes set k current: its headers become the current headers and ArrayType
+// its type. Nothing happens for k < 1 (no entry selected) or when entry k-1
+// is already the current selection; k beyond the last set selects the last.
+void SelectSet(TDataset& ds, int k);
+
+}  // namespace tarvo

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+// Tokenising of the text formats. Fields are separated by blanks, tabs and
+// commas; leading semicolons are skipped as well. Numbers always use "." as the
+// decimal separator.
+namespace tarvo {
+
+// Takes the next token off `line`: leading blanks, tabs, commas and semicolons
+// are skipped; the token ends before the next blank, tab or comma (a semicolon
+// inside a token does not end it); the token and the one separator that ended
+// it are removed from `line`. Returns an empty view when the line has no more
+// tokens.
+std::string_view NextToken(std::string_view& line);
+
+// Parses a whole token as a decimal number ("." separator, optional sign and
+// exponent). Returns nothing when the token is not a complete finite number.
+std::optional<double> ParseNumber(std::string_view token);
+
+// NextToken followed by ParseNumber; nothing when the token is missing or not
+// a number.
+std::optional<double> NextNumber(std::string_view& line);
+
+}  // namespace tarvo

@@ -1,0 +1,150 @@
+#include "display/positions.h"
+
+#include <cmath>
+#include <string>
+#include <utility>
+
+#include "core/array_types.h"
+#include "core/numbers.h"
+
+namespace tarvo {
+
+namespace {
+
+float RoundToThousandth(double v) { return static_cast<float>(std::round(v * 1000.0) / 1000.0); }
+
+bool HasStation(const TDataset& ds, double x) {
+  for (int i = 1; i <= ds.StationCount; ++i) {
+    if (ApproxEqual(ds.Stations[i], x)) return true;
+  }
+  return false;
+}
+
+void InsertStation(TDataset& ds, double x) {
+  int after = ds.StationCount;
+  while (after >= 1 && !(ds.Stations[after] < x)) --after;
+  for (int i = ds.StationCount; i > after; --i) ds.Stations[i + 1] = ds.Stations[i];
+  ds.Stations[after + 1] = static_cast<float>(x);
+  ++ds.StationCount;
+}
+
+bool HasLevel(const TDataset& ds, double s, double m) {
+  for (int i = 1; i <= ds.LevelCount; ++i) {
+    if (ApproxEqual(ds.LevelSpacing[i], s) && ApproxEqual(ds.LevelMN[i], m)) return true;
+  }
+  return false;
+}
+
+void InsertLevelAt(TDataset& ds, int index, double s, double m) {
+  for (int i = ds.LevelCount; i >= index; --i) {
+    ds.LevelSpacing[i + 1] = ds.LevelSpacing[i];
+    ds.LevelMN[i + 1] = ds.LevelMN[i];
+  }
+  ds.LevelSpacing[index] = RoundToThousandth(s);
+  ds.LevelMN[index] = RoundToThousandth(m);
+  ++ds.LevelCount;
+}
+
+// Levels are kept ascending by spacing; levels of equal spacing are ordered
+// by MN.
+int LevelInsertIndex(const TDataset& ds, double s, double m) {
+  const int n = ds.LevelCount;
+  const auto& S = ds.LevelSpacing;
+  const auto& M = ds.LevelMN;
+  if (s > S[n]) return n + 1;
+  for (int i = n; i >= 1; --i) {
+    if (s > S[i] && ApproxEqual(m, M[i])) return i + 1;
+    if (s > S[i] - 0.01 && m > M[i]) return i + 1;
+    if (ApproxEqual(s, S[i]) && m < M[i]) return i;
+    if (i < n && S[i] + 0.01 < s && s < S[i + 1] + 0.01) return i + 1;
+  }
+  return 1;
+}
+
+void SortLevels(TDataset& ds) {
+  auto& S = ds.LevelSpacing;
+  auto& M = ds.LevelMN;
+  const int n = ds.LevelCount;
+  for (int k = 2; k <= n - 1; ++k) {
+    if (!(S[k] < S[k - 1])) continue;
+    if (k > 2 && ApproxEqual(S[k - 2], S[k]) && ApproxEqual(S[k - 1], S[k + 1])) continue;
+    for (int j = k; j >= 2 && S[j] < S[j - 1]; --j) {
+      std::swap(S[j], S[j - 1]);
+      std::swap(M[j], M[j - 1]);
+    }
+  }
+}
+
+}  // namespace
+
+void BuildStationAndLevelLists(TDataset& ds, Messenger& messenger) {
+  bool warnStations = true;
+  bool warnLevels = true;
+  for (int k = 1; k <= ds.PointCount; ++k) {
+    const TDataPoint& p = ds.Points[k];
+    const double x = p.X, s = p.Spacing, m = p.MN;
+    if (ds.StationCount == 0) {
+      ds.Stations[1] = static_cast<float>(x);
+      ds.StationCount = 1;
+    }
+    if (ds.LevelCount == 0) {
+      InsertLevelAt(ds, 1, s, m);
+    }
+
+    if (!HasStation(ds, x)) {
+      if (ds.StationCount < MaxStations) {
+        InsertStation(ds, x);
+      } else if (warnStations) {
+        warnStations = false;
+        messenger.Error("Too many VES locations.\r\nMaximal number - " + std::to_string(MaxStations));
+      }
+    }
+
+    if (!HasLevel(ds, s, m)) {
+      if (ds.LevelCount < MaxLevels) {
+        InsertLevelAt(ds, LevelInsertIndex(ds, s, m), s, m);
+      } else if (warnLevels) {
+        warnLevels = false;
+        const std::string_view label = IsValidArrayCode(ds.ArrayType) ? SpacingLabels[ds.ArrayType] : "";
+        messenger.Error("\tToo many " + std::string(label) + " distances.\r\nMaximal number - " +
+                        std::to_string(MaxLevels));
+      }
+    }
+  }
+
+  // The sort pass mends insertions out of order, except after a dataset with
+  // overlapping levels, whose order the insertion rule already settled.
+  if (ds.LevelDupCount == 0) SortLevels(ds);
+
+  int dup = 0;
+  for (int i = 1; i <= ds.LevelCount - 1; ++i) {
+    if (ApproxEqual(ds.LevelSpacing[i], ds.LevelSpacing[i + 1])) ++dup;
+  }
+  ds.LevelDupCount = dup;
+}
+
+void FindStationAndLevel(TDataset& ds, int i) {
+  TDataPoint& p = ds.Points[i];
+  p.Station = ds.StationCount;
+  for (int j = 1; j <= ds.StationCount; ++j) {
+    if (ApproxEqual(ds.Stations[j], p.X)) {
+      p.Station = j;
+      break;
+    }
+  }
+  p.Level = ds.LevelCount;
+  for (int j = 1; j <= ds.LevelCount; ++j) {
+    if (ApproxEqual(ds.LevelSpacing[j], p.Spacing) && ApproxEqual(ds.LevelMN[j], p.MN)) {
+      p.Level = j;
+      break;
+    }
+  }
+}
+
+double UnitElectrodeSpacing(const TDataset& ds) {
+  const int n = ds.ElectrodePosCount;
+  if (n < 2) return 0;
+  return static_cast<double>(ds.ElectrodePos[n / 2 + 1]) - ds.ElectrodePos[n / 2];
+}
+
+}  // namespace tarvo

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/numbers.h"
+#include "core/text_tokens.h"
+
+namespace tarvo {
+namespace {
+
+struct FormatCase {
+  double value;
+  int extraDigits;
+  const char* expected;
+};
+
+TEST(FormatValue, FollowsTheFiveRules) {
+  const FormatCase cases[] = {
+      // Rule 1: magnitudes up to 1e-8 are written as zero.
+      {0.0, 2, "0"},
+      {1e-9, 2, "0"},
+      {-1e-9, 0, "0"},
+      {1e-8, 3, "0"},
+      // The documented examples.
+      {1.23456, 2, "1.2346"},
+      {10.0, 2, "10"},
+      {0.5, 2, "0.5"},
+      {123.456, 0, "123"},
+      {0.012345, 0, "0.0123"},
+      // Decimals by order of magnitude, every extra-digit setting.
+      {123.456, 1, "123.5"},
+      {123.456, 2, "123.46"},
+      {123.456, 3, "123.456"},
+      {1234.5678, 0, "1235"},
+      {1234.5678, 1, "1235"},
+      {1234.5678, 2, "1234.6"},
+      {1234.5678, 3, "1234.57"},
+      {-1234.5678, 2, "-1234.6"},
+      {12345.678, 3, "12346"},
+      {99999.0, 2, "99999"},
+      {100.0, 2, "100"},
+      {1200.0, 2, "1200"},
+      {1200.0, 1, "1200"},
+      {0.0012346, 2, "0.001235"},
+      {0.0012346, 0, "0.0012"},
+      {0.25, 0, "0.25"},
+      {9.99996, 2, "10"},
+      // Values larger than 3 extra digits act as 3.
+      {123.4567, 5, "123.457"},
+      // Ties round away from zero.
+      {150.5, 0, "151"},
+      {-150.5, 0, "-151"},
+      {150.25, 1, "150.3"},
+      // Exponent forms: three significant digits with extra digits, else two.
+      {123456.0, 2, "1.23E+5"},
+      {123456.0, 0, "1.2E+5"},
+      {0.00045, 2, "4.50E-4"},
+      {0.001, 2, "1.00E-3"},
+      {1e-5, 1, "1.00E-5"},
+      {1e9, 3, "1.00E+9"},
+      {1.5e12, 1, "1.50E+0012"},  // a two-digit exponent keeps its zeros
+      {-2.5e-7, 0, "-2.5E-7"},
+      {-3.14159e-6, 3, "-3.14E-6"},
+      {999999.0, 2, "1.00E+6"},
+      {112500.0, 2, "1.13E+5"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatValue(c.value, c.extraDigits), c.expected) << "value " << c.value << " P " << c.extraDigits;
+  }
+}
+
+TEST(FormatValue, SinglePrecisionValuesKeepTheirShortForm) {
+  // Values arrive as 32-bit floats; their binary noise must not show.
+  EXPECT_EQ(FormatValue(static_cast<double>(0.1f), 2), "0.1");
+  EXPECT_EQ(FormatValue(static_cast<double>(12.3f), 2), "12.3");
+  EXPECT_EQ(FormatValue(static_cast<double>(1023.7f), 1), "1024");
+}
+
+TEST(ApproxEqual, ToleranceIsOneHundredth) {
+  EXPECT_TRUE(ApproxEqual(10.0, 10.008));
+  EXPECT_TRUE(ApproxEqual(10.0, 10.005));
+  EXPECT_FALSE(ApproxEqual(10.0, 10.02));
+  EXPECT_FALSE(ApproxEqual(-10.0, 10.0));
+}
+
+TEST(NumericHelpers, PowerAndLog10) {
+  EXPECT_DOUBLE_EQ(Power(2.0, 3.0), 9.0);
+  EXPECT_DOUBLE_EQ(Power(5.0, 0.0), 1.0);
+  EXPECT_TRUE(std::isnan(Power(2.0, -3.0)));
+  EXPECT_NEAR(Log10(1000.0), 3.0, 1e-9);
+  EXPECT_TRUE(IsAbsentCoordinate(NoElectrode));
+  EXPECT_FALSE(IsAbsentCoordinate(-1e14));
+}
+
+TEST(NextToken, SplitsOnBlanksTabsAndCommas) {
+  std::string_view line = " \t,;12.5,\t-3e2  abc;def ,x";
+  EXPECT_EQ(NextToken(line), "12.5");
+  EXPECT_EQ(NextToken(line), "-3e2");
+  EXPECT_EQ(NextToken(line), "abc;def");
+  EXPECT_EQ(NextToken(line), "x");
+  EXPECT_EQ(NextToken(line), "");
+  EXPECT_TRUE(line.empty());
+}
+
+TEST(NextToken, RemovesOnlyTheSeparatorThatEndedTheToken) {
+  std::string_view line = "1,,2";
+  EXPECT_EQ(NextToken(line), "1");
+  EXPECT_EQ(line, ",2");
+}
+
+TEST(ParseNumber, AcceptsOnlyCompleteDecimalNumbers) {
+  EXPECT_EQ(ParseNumber("12.5"), 12.5);
+  EXPECT_EQ(ParseNumber("+7"), 7.0);
+  EXPECT_EQ(ParseNumber("-1E+03"), -1000.0);
+  EXPECT_EQ(ParseNumber(".5"), 0.5);
+  for (const char* bad : {"", "12,5", "1.2.3", "12a", "abc", "nan", "inf", "+", "++1", "1e999"}) {
+    EXPECT_FALSE(ParseNumber(bad).has_value()) << bad;
+  }
+  std::string_view line = "3.5 x";
+  EXPECT_EQ(NextNumber(line), 3.5);
+  EXPECT_FALSE(NextNumber(line).has_value());
+}
+
+}  // namespace
+}  // namespace tarvo
