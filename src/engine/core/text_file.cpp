@@ -1,0 +1,52 @@
+#include "core/text_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace tarvo {
+
+FileReadResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return {false, std::strerror(EISDIR)};
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return {false, std::strerror(errno != 0 ? errno : ENOENT)};
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) return {false, std::strerror(errno != 0 ? errno : EIO)};
+  return {true, {}};
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::size_t stop = end;
+    if (stop > start && text[stop - 1] == '\r') --stop;
+    lines.emplace_back(text, start, stop - start);
+    start = end + 1;
+  }
+  return lines;
+}
+
+FileReadResult ReadTextLines(const std::string& path, std::vector<std::string>& lines) {
+  std::vector<std::uint8_t> bytes;
+  const FileReadResult r = ReadFileBytes(path, bytes);
+  if (!r.ok) return r;
+  lines = SplitLines(std::string(bytes.begin(), bytes.end()));
+  return r;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) return false;
+  using std::filesystem::perms;
+  return (status.permissions() & (perms::owner_write | perms::group_write | perms::others_write)) == perms::none;
+}
+
+}  // namespace tarvo
