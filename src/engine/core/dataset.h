@@ -91,6 +91,10 @@ struct TDataset {
 
   AcceptanceThresholds Thresholds;
 
+  // State the main window shows and edits, which readers and writers use.
+  std::vector<std::string> Memo;  // the comment memo; readers put a file's title in it
+  int TopoDistanceType = 2;       // topography key: 1 or 2 (how topography x is measured)
+
   std::vector<DatasetObserver*> Observers;
 
   bool IsSequence() const { return tarvo::IsSequence(DataKind); }
