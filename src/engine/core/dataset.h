@@ -95,6 +95,8 @@ struct TDataset {
   std::vector<std::string> Memo;  // the comment memo; readers put a file's title in it
   int TopoDistanceType = 2;       // topography key: 1 or 2 (how topography x is measured)
 
+  bool HasModel = false;  // inversion results of a Res2dInv ".inv" file are loaded
+
   std::vector<DatasetObserver*> Observers;
 
   bool IsSequence() const { return tarvo::IsSequence(DataKind); }

@@ -1,0 +1,142 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/dataset.h"
+#include "import/read_environment.h"
+
+// The open and append command: chooses the reader by the open dialog's file
+// type, reads one or several files, merges them into one table with one set
+// per file (or per array type of a text file), runs the layout analysis and
+// works out which commands suit the data. The window side only shows the
+// dialog, passes the choice in and applies the result.
+namespace tarvo {
+
+// The file types of the open dialog, in the order of its filter list.
+struct OpenFilter {
+  int index;                   // 1-based filter index
+  std::string_view name;       // filter text shown in the dialog
+  std::string_view patterns;   // "*.seq" ...; several separated by ";"
+  std::string_view typeName;   // name on the command line
+  bool instrument;             // read through the instrument reader
+};
+
+inline constexpr std::array<OpenFilter, 9> OpenFilters = {{
+    {1, "SysCal data", "*.0*;*.mod", "syscal-data", true},
+    {2, "SysCal sequences", "*.seq", "syscal-seq", true},
+    {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv", false},
+    {4, "Res2dInv format", "*.dat;*.inv", "res2dinv", false},
+    {5, "ABEM data (AMP format)", "*.amp", "abem-amp", true},
+    {6, "ABEM protocol", "*.org", "abem-protocol", true},
+    {7, "Data from Prosys (Iris Instruments)", "*.txt", "prosys", false},
+    {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre", false},
+    {9, "Data from Syscal-Pro  (Prosys) ", "*.txt", "syscal-pro", false},
+}};
+
+inline constexpr int DefaultFilterIndex = 2;
+inline constexpr int Res2dInvFilterIndex = 4;
+
+// Who asked for the read.
+enum class OpenCaller {
+  Open,               // "Open" and the recent-directory items
+  Append,             // "Append": the new sets go behind the existing ones
+  RebuildGenerated,   // the sequence generator left a new sequence in memory
+  RebuildAfterEdits,  // electrode edits changed the in-memory data
+  ReadBack,           // a transform wrote a file and reads it back without a dialog
+};
+
+struct OpenRequest {
+  OpenCaller caller = OpenCaller::Open;
+  std::vector<std::string> files;  // the dialog's selection, in its order
+  int filterIndex = DefaultFilterIndex;
+  bool readOnly = false;           // the dialog's read-only box
+  // Shows the main window's caption while the read goes on (may be empty).
+  std::function<void(std::string_view)> showCaption;
+};
+
+// State the open command keeps between reads (kept in the settings file).
+struct OpenCommandState {
+  static constexpr std::size_t MaxRecentDirs = 8;
+  static constexpr std::size_t MaxExtensionLength = 8;
+
+  std::vector<std::string> RecentDirs;  // most recent first
+  std::string Res2dInvExt = ".dat";     // remembered extension of Res2dInv data files
+  std::string InitialDir;               // the dialog's initial directory
+  int FilterIndex = DefaultFilterIndex;
+};
+
+// Which commands and controls suit the data after a read.
+struct CommandEnabling {
+  bool Res2dInvUsual = false;      // "Res2dInv": all sets of one array type
+  bool Res2dInvGeneral = false;    // "Res2dInv (general)" and "SensInv2d"
+  bool Sondo = false;
+  bool IP = false;                 // the Res/IP switch
+  bool CopyDiff = false;           // table window: difference tables of time-lapse data
+  bool CopyAllExcelVisible = false;
+  bool CopyMeanModel = false;
+  bool DecayBoxEnabled = false;
+  bool IPThresholdBar = false;
+  bool SyscalPro = false;
+  bool Median = false;
+  bool ThresholdControls = false;  // the error/voltage/current thresholds
+  bool TimeLapse = false;
+  bool TimeCopy = false;
+  bool HideSyscalHeaderPanels = false;
+  bool HideOperatorFields = false;
+  bool BrokenElectrodeVisible = false;
+  bool InversionResultsPage = false;
+  bool ManySmall = false;
+  bool SmallPanels = false;        // show the small section panels next to the configuration view
+  bool Append = true;
+};
+
+struct OpenResult {
+  bool cancelled = false;     // nothing was read; the dataset is untouched
+  bool loaded = false;        // DataKind != 0 afterwards
+  std::string caption;        // main window caption after the read
+  std::string fileNamePanel;  // text of the file-name panel
+  CommandEnabling enabling;
+};
+
+// The readers the command dispatches to. Tests may put their own in.
+struct ReaderTable {
+  using InstrumentReader = std::function<void(TDataset&, ReadEnvironment&)>;
+  using TextReader = std::function<void(TDataset&, int firstSet, ReadEnvironment&)>;
+  using ResultReader = std::function<void(TDataset&, ReadEnvironment&)>;
+
+  InstrumentReader instrument;
+  std::array<TextReader, OpenFilters.size() + 1> text;  // by filter index; empty for instrument filters
+  ResultReader inversionResults;                        // results of a Res2dInv ".inv" file
+};
+
+// The readers of the program.
+ReaderTable DefaultReaders();
+
+// Runs the command. An Open or Append with no files is a cancelled dialog.
+OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenRequest& request,
+                          const ReaderTable& readers, ReadEnvironment& env);
+
+// Puts the directory of `fileName` at the front of the recent directories.
+void UpdateRecentDirs(OpenCommandState& state, const std::string& fileName);
+
+// Captions of the recent-directory menu: "&1 dir", "&2 dir", ... for every
+// entry from the second on (the first is the current directory).
+std::vector<std::string> RecentDirCaptions(const OpenCommandState& state);
+
+// The directory of a recent-directory caption ("&1 /data" -> "/data").
+std::string DirectoryOfRecentCaption(std::string_view caption);
+
+// Remembers a new Res2dInv data extension (lower case, with the dot) when a
+// file with another extension than ".inv" and the remembered one is read.
+// Returns true when it changed.
+bool RememberRes2dInvExtension(OpenCommandState& state, const std::string& fileName);
+
+// The dialog's filter list, with the remembered Res2dInv extension in place
+// of ".dat".
+std::vector<std::string> OpenFilterPatterns(const OpenCommandState& state);
+
+}  // namespace tarvo
