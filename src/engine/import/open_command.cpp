@@ -306,6 +306,25 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
   return result;
 }
 
+const OpenFilter* FilterByTypeName(std::string_view typeName) {
+  for (const auto& f : OpenFilters) {
+    if (f.typeName == typeName) return &f;
+  }
+  return nullptr;
+}
+
+const OpenFilter* FilterByExtension(const std::string& path) {
+  const std::string ext = LowerExtension(path);
+  int index = 0;
+  if (ext == ".seq") index = 2;
+  else if (ext == ".mod" || (ext.size() >= 2 && ext[1] == '0')) index = 1;
+  else if (ext == ".dat" || ext == ".inv") index = 4;
+  else if (ext == ".amp") index = 5;
+  else if (ext == ".org") index = 6;
+  else if (ext == ".ars" || ext == ".imp" || ext == ".ui") index = 3;
+  return index == 0 ? nullptr : FilterByIndex(index);
+}
+
 void UpdateRecentDirs(OpenCommandState& state, const std::string& fileName) {
   const std::string dir = DirectoryOf(fileName);
   auto& dirs = state.RecentDirs;

@@ -26,14 +26,14 @@ struct OpenFilter {
 };
 
 inline constexpr std::array<OpenFilter, 9> OpenFilters = {{
-    {1, "SysCal data", "*.0*;*.mod", "syscal-data", true},
+    {1, "SysCal data", "*.0*;*.mod", "syscal", true},
     {2, "SysCal sequences", "*.seq", "syscal-seq", true},
-    {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv", false},
+    {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv2d", false},
     {4, "Res2dInv format", "*.dat;*.inv", "res2dinv", false},
     {5, "ABEM data (AMP format)", "*.amp", "abem-amp", true},
     {6, "ABEM protocol", "*.org", "abem-protocol", true},
     {7, "Data from Prosys (Iris Instruments)", "*.txt", "prosys", false},
-    {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre", false},
+    {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre2", false},
     {9, "Data from Syscal-Pro  (Prosys) ", "*.txt", "syscal-pro", false},
 }};
 
@@ -112,6 +112,14 @@ struct ReaderTable {
   std::array<TextReader, OpenFilters.size() + 1> text;  // by filter index; empty for instrument filters
   ResultReader inversionResults;                        // results of a Res2dInv ".inv" file
 };
+
+// The filter whose command-line name is `typeName`; nothing when none is.
+const OpenFilter* FilterByTypeName(std::string_view typeName);
+
+// The filter that the file's extension names without doubt: ".seq", ".0*",
+// ".mod", ".dat", ".inv", ".amp", ".org", ".ars", ".imp", ".ui". Text files
+// (".txt") fit three readers: nothing is returned for them.
+const OpenFilter* FilterByExtension(const std::string& path);
 
 // The readers of the program.
 ReaderTable DefaultReaders();
