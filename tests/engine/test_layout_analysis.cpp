@@ -67,6 +67,9 @@ TEST(AnalyseLayout, StopsAtTheElectrodeCapacity) {
   EXPECT_EQ(ds.ElectrodePosCount, MaxElectrodePositions);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(messenger.entries[0].text, "Too many electrodes in data.\r\nMaximal number - 61");
+  // Points past the overflow still have a place on the pseudosection.
+  EXPECT_GE(ds.Points[70].Station, 1);
+  EXPECT_GE(ds.Points[70].Level, 1);
 }
 
 TEST(AssignElectrodeNumbers, CableNumbersOfAnInstrumentSequence) {

@@ -75,19 +75,19 @@ void AnalyseLayout(TDataset& ds, Messenger& messenger) {
   ds.ElectrodePosCount = 0;
   BuildStationAndLevelLists(ds, messenger);
 
+  // Every point gets its station and level even past an electrode overflow:
+  // grids and views index by them. Only the electrode positions stop there.
+  bool electrodesFit = true;
   for (int i = 1; i <= ds.PointCount; ++i) {
     FindStationAndLevel(ds, i);
+    if (!electrodesFit) continue;
     const TDataPoint& p = ds.Points[i];
-    bool fits = true;
     for (const float x : {p.XA, p.XB, p.XM, p.XN}) {
       if (!AddElectrodePosition(ds, x)) {
-        fits = false;
+        electrodesFit = false;
+        messenger.Error(TooManyElectrodes);
         break;
       }
-    }
-    if (!fits) {
-      messenger.Error(TooManyElectrodes);
-      break;
     }
   }
 
