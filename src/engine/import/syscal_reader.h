@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 #include "core/dataset.h"
+#include "core/syscal_records.h"
 #include "import/read_environment.h"
 
 // Reader of the Syscal binary sequence (.seq) and data files. ABEM files
@@ -14,5 +18,20 @@ void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env);
 // Recomputes the points' values from the raw measurement records and
 // recounts the bad points.
 void SyscalToValues(TDataset& ds);
+
+// What the start of a file says about its two Syscal headers.
+enum class SyscalHeaderStatus {
+  Ok,         // both headers decoded
+  NotSyscal,  // the file does not begin with "_DOC_"
+  Short,      // "_DOC_" is there but the file ends inside the headers
+};
+
+// Size of the two headers that open every Syscal file.
+inline constexpr std::size_t SyscalHeadersSize = TFileHeader::Size + TSeqHeader::Size;
+
+// Decodes the document and sequence headers at the start of `bytes`. The
+// outputs are written only when the result is Ok.
+SyscalHeaderStatus DecodeSyscalHeaders(std::span<const std::uint8_t> bytes, TFileHeader& fileHeader,
+                                       TSeqHeader& seqHeader);
 
 }  // namespace tarvo

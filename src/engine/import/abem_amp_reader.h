@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/dataset.h"
+#include "import/read_environment.h"
+
+// Reader of ABEM (Lund) measured data in the AMP text format. The data
+// become an instrument dataset like a Syscal data file: an electrode table
+// made of the distinct electrode abscissas, one quadripole per measurement
+// and the raw measurement records, so they can be edited and saved in the
+// instrument formats.
+namespace tarvo {
+
+// Reads ds.FileName as AMP data, starting from the headers of the sequence
+// template. On success DataKind is 3 (instrument data) and the points,
+// quadripoles and raw records are filled; ArrayType comes from the
+// classification of the first quadripole. On failure the operator has been
+// told and DataKind and PointCount are 0.
+void ReadAmp(TDataset& ds, ReadEnvironment& env);
+
+}  // namespace tarvo

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/dataset.h"
+#include "import/read_environment.h"
+
+// Reader of ABEM (Lund) measuring protocols: lists of quadripoles by
+// electrode number, read as an instrument sequence without measurements.
+namespace tarvo {
+
+// Reads ds.FileName as a protocol, starting from the headers of the sequence
+// template. Electrodes are placed on the standard 41-electrode layout
+// centred on 0 (20 m apart for protocols whose name starts with "L", 10 m
+// otherwise); protocols using 42 electrodes or more take the electrode
+// positions of the data loaded before. On success DataKind is 2 and every
+// point's Rho holds the quadripole's geometric factor. On failure the
+// operator has been told and DataKind and PointCount are 0.
+void ReadProtocol(TDataset& ds, ReadEnvironment& env);
+
+}  // namespace tarvo

@@ -1,0 +1,261 @@
+#include "import/syscal_reader.h"
+
+#include "import/abem_amp_reader.h"
+#include "import/abem_protocol_reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/array_types.h"
+#include "core/bad_points.h"
+#include "core/byte_io.h"
+#include "core/capacities.h"
+#include "core/text_file.h"
+
+namespace tarvo {
+
+namespace {
+
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+// A failed read leaves nothing behind: no quadripoles, points or raw records.
+void LeaveEmpty(TDataset& ds) {
+  ds.Quads.Release();
+  ds.Points.Release();
+  ds.PointCount = 0;
+  ds.SyscalRaw.Release();
+  ds.DataKind = DataKindNone;
+}
+
+// ABEM files are opened through the same file types as the Syscal ones and
+// are told apart by the last letter of their name: "P" for AMP data (.amp),
+// "G" for protocols (.org). Returns true when the file was handed over, so
+// that the Syscal steps never see it.
+bool HandOverAbemFile(TDataset& ds, ReadEnvironment& env) {
+  if (ds.FileName.empty()) return false;
+  const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(ds.FileName.back())));
+  if (last == 'P') {
+    ReadAmp(ds, env);
+    return true;
+  }
+  if (last == 'G') {
+    ReadProtocol(ds, env);
+    return true;
+  }
+  return false;
+}
+
+// A sequence file holds the layout and the quadripoles only; every other
+// extension is a data file with one measurement record per quadripole.
+bool IsSequenceFile(const std::string& fileName) {
+  return Upper(std::filesystem::path(fileName).extension().string()) == ".SEQ";
+}
+
+// The layout part of a Syscal file, decoded and checked before anything of
+// the dataset is replaced.
+struct SyscalLayout {
+  TFileHeader fileHeader;
+  TSeqHeader seqHeader;
+  std::vector<TElectrode> electrodes;
+  std::vector<TQuadripole> quads;
+  std::size_t measurementStart = 0;  // offset of the measurement block
+};
+
+bool DecodeLayout(std::span<const std::uint8_t> bytes, SyscalLayout& layout, Messenger& messenger) {
+  switch (DecodeSyscalHeaders(bytes, layout.fileHeader, layout.seqHeader)) {
+    case SyscalHeaderStatus::Ok: break;
+    case SyscalHeaderStatus::NotSyscal: messenger.Error("Bad input SysCal file"); return false;
+    case SyscalHeaderStatus::Short: messenger.Error("Short file: incomplete headers"); return false;
+  }
+
+  const int electrodeTotal = layout.seqHeader.ElectrodeTotal;
+  if (electrodeTotal < 0) {
+    messenger.Error("Bad number of electrodes " + std::to_string(electrodeTotal));
+    return false;
+  }
+  if (electrodeTotal > MaxElectrodes) {
+    messenger.Error("Too many electrodes " + std::to_string(electrodeTotal) + "\r\n" + "Maximal number is " +
+                    std::to_string(MaxElectrodes));
+    return false;
+  }
+
+  ByteReader in(bytes.subspan(SyscalHeadersSize));
+  if (in.Remaining() < TElectrode::Size * static_cast<std::size_t>(electrodeTotal)) {
+    messenger.Error("Short file: incomplete electrode records (" + std::to_string(electrodeTotal) + ")");
+    return false;
+  }
+  for (int n = 1; n <= electrodeTotal; ++n) layout.electrodes.push_back(TElectrode::Decode(in));
+
+  const int quadCount = layout.seqHeader.QuadCount;
+  if (quadCount < 0) {
+    messenger.Error("Bad number of quadripoles " + std::to_string(quadCount));
+    return false;
+  }
+  if (quadCount > MaxPoints) {
+    messenger.Error("Too many quadripoles " + std::to_string(quadCount) + "\r\n" + "Maximal number is " +
+                    std::to_string(MaxPoints));
+    return false;
+  }
+  if (in.Remaining() < TQuadripole::Size * static_cast<std::size_t>(quadCount)) {
+    messenger.Error("Short file: incomplete quadripole records (" + std::to_string(quadCount) + ")");
+    return false;
+  }
+  for (int i = 1; i <= quadCount; ++i) layout.quads.push_back(TQuadripole::Decode(in));
+  if (std::any_of(layout.quads.begin(), layout.quads.end(), [](const TQuadripole& q) { return q.Flag == 0; })) {
+    messenger.Error("Undefined array in Syscal data");
+    return false;
+  }
+
+  layout.measurementStart = SyscalHeadersSize + in.Position();
+  return true;
+}
+
+// Reads the measurement records that follow the quadripoles. A block cut
+// short keeps the complete records before the cut. Returns the number of
+// complete records.
+int ReadMeasurements(TDataset& ds, std::span<const std::uint8_t> block, Messenger& messenger) {
+  const int count = ds.SeqHeader.QuadCount;
+  const bool oldLayout = ds.FileHeader.DocType == DocTypeOld;
+  const std::size_t recordSize = oldLayout ? TSyscalRecord::OldSize : TSyscalRecord::Size;
+
+  ds.SyscalRaw.Resize(count);
+  ByteReader in(block);
+  int complete = 0;
+  for (int i = 1; i <= count; ++i) {
+    if (in.Remaining() < recordSize) {
+      messenger.Error("Short file " + std::to_string(i - 1) + " (" + std::to_string(count) + ")");
+      break;
+    }
+    ds.SyscalRaw[i] = oldLayout ? TSyscalRecord::DecodeOld(in) : TSyscalRecord::Decode(in);
+    complete = i;
+  }
+  // From here on the records are held in the current layout (the trailing
+  // bytes of converted records are zero), so a rewritten file is current.
+  if (oldLayout) ds.FileHeader.DocType = DocTypeCurrent;
+  return complete;
+}
+
+}  // namespace
+
+SyscalHeaderStatus DecodeSyscalHeaders(std::span<const std::uint8_t> bytes, TFileHeader& fileHeader,
+                                       TSeqHeader& seqHeader) {
+  const std::string_view magic = TFileHeader::MagicText;
+  if (bytes.size() < magic.size() || !std::equal(magic.begin(), magic.end(), bytes.begin())) {
+    return SyscalHeaderStatus::NotSyscal;
+  }
+  if (bytes.size() < SyscalHeadersSize) return SyscalHeaderStatus::Short;
+  ByteReader in(bytes);
+  fileHeader = TFileHeader::Decode(in);
+  seqHeader = TSeqHeader::Decode(in);
+  return SyscalHeaderStatus::Ok;
+}
+
+void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env) {
+  Messenger& messenger = env.messenger;
+  if (HandOverAbemFile(ds, env)) return;
+
+  if (IsReadOnlyFile(ds.FileName)) {
+    messenger.Error(ds.FileName + " is read-only file!" + "\r\n" + "Clear this attribute for work with this file!");
+    LeaveEmpty(ds);
+    return;
+  }
+
+  std::vector<std::uint8_t> bytes;
+  const FileReadResult read = ReadFileBytes(ds.FileName, bytes);
+  if (!read.ok) {
+    messenger.Error("Cannot read " + ds.FileName + "\r\n" + read.error);
+    LeaveEmpty(ds);
+    return;
+  }
+
+  SyscalLayout layout;
+  if (!DecodeLayout(bytes, layout, messenger)) {
+    LeaveEmpty(ds);
+    return;
+  }
+
+  ds.FileHeader = layout.fileHeader;
+  ds.SeqHeader = layout.seqHeader;
+  ds.DataKind = DataKindHeaderOnly;
+  int n = 0;
+  for (const TElectrode& e : layout.electrodes) ds.Electrodes[++n] = e;
+  ds.Quads.Storage() = std::move(layout.quads);
+  ds.SyscalRaw.Release();
+
+  if (!ClassifySequence(ds, messenger)) {
+    LeaveEmpty(ds);
+    return;
+  }
+  ds.DataKind = DataKindSequence;
+
+  if (!IsSequenceFile(ds.FileName)) {
+    const int complete =
+        ReadMeasurements(ds, std::span<const std::uint8_t>(bytes).subspan(layout.measurementStart), messenger);
+    if (complete == 0) {
+      // A data file without a single complete measurement has nothing to show.
+      LeaveEmpty(ds);
+      return;
+    }
+    ds.PointCount = complete;
+    ds.DataKind = DataKindInstrument;
+    SyscalToValues(ds);
+  }
+}
+
+void SyscalToValues(TDataset& ds) {
+  // The raw records and the quadripoles belong to the points of one file;
+  // never reach past either table.
+  const int count = std::min({ds.PointCount, ds.SyscalRaw.Size(), ds.Quads.Size()});
+  const bool absolute = ds.FileHeader.AbsValues != 0;
+
+  for (int i = 1; i <= count; ++i) {
+    const TSyscalRecord& r = ds.SyscalRaw[i];
+    TDataPoint& p = ds.Points[i];
+    const auto noValue = [&p] {
+      p.Q = QRejected;
+      p.I = -1;
+      p.V = -1;
+      p.Rho = -1;
+    };
+
+    // No current (a current that is not a number counts as none).
+    if (!(std::fabs(double{r.I}) > 1e-7)) {
+      noValue();
+      continue;
+    }
+    // The instrument flags the measurement as failed: rejected, and the
+    // point keeps what it holds.
+    if (r.Dev >= 256) {
+      p.Q = QRejected;
+      continue;
+    }
+    double rho = double{r.V} / double{r.I} * double{ds.Quads[i].K};
+    // A record of garbage bytes gives no value rather than an infinity.
+    if (!std::isfinite(r.I) || !std::isfinite(r.V) || !std::isfinite(rho)) {
+      noValue();
+      continue;
+    }
+
+    if (absolute) rho = std::fabs(rho);
+    // A negative deviation is no quality figure: the point is rejected but
+    // keeps its values.
+    p.Q = r.Dev < 0 ? QRejected : static_cast<std::uint8_t>(r.Dev);
+    p.Rho = static_cast<float>(rho);
+    p.I = r.I;
+    p.V = r.V;
+    if (rho < 0.001) p.Q = QRejected;
+  }
+  CountBadPoints(ds);
+}
+
+}  // namespace tarvo
