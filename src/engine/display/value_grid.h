@@ -1,0 +1,131 @@
+#pragma once
+
+#include <algorithm>
+#include <cassert>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "core/capacities.h"
+#include "core/dataset.h"
+#include "core/tables.h"
+
+// Value grids of the pseudosection: the apparent resistivity or chargeability
+// of selected sets on a station x level grid, with empty rows and columns
+// dropped and short gaps filled by interpolation.
+namespace tarvo {
+
+// Marker of an empty cell.
+inline constexpr float EmptyCellValue = -2e14f;
+
+// A cell is empty when its value is not above this limit; -1e15, which some
+// windows store, is equally empty. NaN is not above it either, so a value that
+// could not be computed never counts as data.
+inline constexpr double EmptyCellLimit = -1e14;
+
+inline bool IsEmptyCell(float v) { return !(v > EmptyCellLimit); }
+
+// A heap table of MaxStations x MaxLevels cells indexed [station][level] from 1.
+// It is allocated once by its constructor and reused: nothing that fills,
+// compacts or copies it allocates. The cells of one station are contiguous.
+template <class T>
+class StationLevelTable {
+public:
+  static constexpr std::size_t CellCount = static_cast<std::size_t>(MaxStations) * MaxLevels;
+
+  explicit StationLevelTable(T initial = T{}) : cells_(std::make_unique<T[]>(CellCount)) { Fill(initial); }
+
+  StationLevelTable(const StationLevelTable&) = delete;
+  StationLevelTable& operator=(const StationLevelTable&) = delete;
+  StationLevelTable(StationLevelTable&&) noexcept = default;
+  StationLevelTable& operator=(StationLevelTable&&) noexcept = default;
+
+  T& operator()(int station, int level) { return cells_[Index(station, level)]; }
+  const T& operator()(int station, int level) const { return cells_[Index(station, level)]; }
+
+  void Fill(T value) { std::fill_n(cells_.get(), CellCount, value); }
+
+  // A single block copy of the whole table.
+  void CopyFrom(const StationLevelTable& other) { std::copy_n(other.cells_.get(), CellCount, cells_.get()); }
+
+  // The MaxLevels cells of one station, level 1 first.
+  T* Station(int station) { return cells_.get() + Index(station, 1); }
+  const T* Station(int station) const { return cells_.get() + Index(station, 1); }
+
+private:
+  static std::size_t Index(int station, int level) {
+    assert(station >= 1 && station <= MaxStations);
+    assert(level >= 1 && level <= MaxLevels);
+    return static_cast<std::size_t>(station - 1) * MaxLevels + static_cast<std::size_t>(level - 1);
+  }
+
+  std::unique_ptr<T[]> cells_;
+};
+
+// Resistivity or chargeability per cell; a new grid is all empty.
+class ValueGrid : public StationLevelTable<float> {
+public:
+  ValueGrid() : StationLevelTable<float>(EmptyCellValue) {}
+};
+
+static_assert(MaxPoints <= 0xFFFF, "point indices must fit the index map's cells");
+
+// For each cell the index of the data point that first filled it; 0 for a
+// cell that no point filled (empty, or filled by interpolation).
+class PointIndexMap : public StationLevelTable<std::uint16_t> {
+public:
+  PointIndexMap() : StationLevelTable<std::uint16_t>(0) {}
+};
+
+// Counts and coordinates of a value grid; they travel with the grid and are
+// compacted with it.
+struct GridDescriptor {
+  int StationCount = 0;
+  int LevelCount = 0;
+  FixedTable<float, MaxStations> Stations;  // station coordinates
+  FixedTable<float, MaxLevels> Spacing;     // spacing value of each level
+  FixedTable<float, MaxLevels> MN;          // MN value of each level
+};
+
+// Engine-side settings of gap filling.
+struct GridSettings {
+  // Window of the first pass along each level, in unit electrode spacings:
+  // 1, 2 or 3 (other values are taken as the nearest of these).
+  int InterpolationWidth = 1;
+};
+
+// Builds the grid of the selected sets: setSelector -1 (any negative value)
+// takes every set of the given array type, b >= 0 takes set b + 1 alone
+// whatever its type, and a b beyond the last set takes none. The value
+// is Rho, or IP when `chargeability` is on; points that are bad never enter.
+// Two points on one cell give their geometric mean (resistivity) or their
+// mean (chargeability). When indexMap is given it receives the first point of
+// each cell. On return the grid is compacted and gap-filled, raw holds the
+// compacted grid before gap filling, and the descriptor its counts and
+// coordinates.
+void BuildGrid(const TDataset& ds, const GridSettings& settings, ValueGrid& grid, ValueGrid& raw, int arrayType,
+               int setSelector, GridDescriptor& descriptor, bool chargeability, PointIndexMap* indexMap);
+
+// Removes levels, then stations, whose cells are all empty, moving the later
+// ones down (coordinates, cells and, when given, the index map). A dataset of
+// exactly one set is left as it is.
+void CompactGrid(const TDataset& ds, ValueGrid& grid, GridDescriptor& descriptor, PointIndexMap* indexMap);
+
+// Copies the grid into raw, then fills its gaps: along each level within
+// InterpolationWidth unit spacings, along each station within two, along each
+// level again within one. Resistivity interpolates the logarithm of the value
+// (against the station coordinate along a level, against the logarithm of the
+// spacing along a station); only positive values count as neighbours.
+// unitSpacing is the unit electrode spacing (UnitElectrodeSpacing). Two
+// neighbours within 0.01 of each other, or a zero or negative spacing in the
+// logarithmic interpolation along a station, give no interpolation: those
+// cells stay as they are.
+void FillGapsLog(ValueGrid& grid, ValueGrid& raw, const GridDescriptor& descriptor, double unitSpacing,
+                 const GridSettings& settings);
+
+// As FillGapsLog for chargeability: linear interpolation in the station
+// coordinate and in the spacing value; every non-empty value is a neighbour.
+void FillGapsLinear(ValueGrid& grid, ValueGrid& raw, const GridDescriptor& descriptor, double unitSpacing,
+                    const GridSettings& settings);
+
+}  // namespace tarvo
