@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/dataset.h"
+#include "core/messenger.h"
+#include "import/read_environment.h"
+
+// Reader of the Res2dInv data format: the standard arrays given by a spacing
+// and a factor n, the general array with explicit electrode coordinates,
+// chargeability, a time-lapse block and a topography block.
+namespace tarvo {
+
+// The lines of a Res2dInv file and the place reached in them.
+struct Res2dInvText {
+  std::vector<std::string> lines;
+  int next = 0;  // 0-based index of the next line to take
+
+  bool AtEnd() const { return next >= static_cast<int>(lines.size()); }
+  // 1-based number of the line Take() returns next.
+  int NextLineNumber() const { return next + 1; }
+  // The next line without its line end; nullptr at the end of the file.
+  const std::string* Take() { return AtEnd() ? nullptr : &lines[static_cast<std::size_t>(next++)]; }
+  const std::string* Peek() const { return AtEnd() ? nullptr : &lines[static_cast<std::size_t>(next)]; }
+};
+
+// Reads ds.FileName. firstSet is the number of sets that already exist; the
+// reader numbers its sets from firstSet + 1 and leaves SetCount and
+// PointCount at what it created. On failure the operator has been told,
+// DataKind and PointCount are 0 and the headers are as they were.
+void ReadRes2dInv(TDataset& ds, int firstSet, ReadEnvironment& env);
+
+// Reads the time-lapse block that stands in place of the first data line:
+// TimeSetCount and TimeSetTimes. A time that cannot be read is only
+// reported; returns false, after telling the operator, when the number of
+// time steps is unreadable or beyond MaxTimeSteps (the rest of the file
+// cannot then be found).
+bool ReadTimeLapseHeader(TDataset& ds, Res2dInvText& text, int dataIndex, Messenger& messenger);
+
+// Reads the general-array data lines into Points 1..PointCount (already
+// allocated), classifies each point and groups the points into one set per
+// array type from firstSet + 1. Returns false after telling the operator.
+bool ReadGeneralArray(TDataset& ds, int firstSet, Res2dInvText& text, Messenger& messenger);
+
+// Makes one copy of the points and sets per time step of a time-lapse file;
+// copy t takes its resistivities from window t of M. When the copies would
+// not fit in the tables the operator is warned and the data stay as one
+// time step (TimeSetCount 0). Nothing happens when TimeSetCount is 0.
+void ExpandTimeLapse(TDataset& ds, int firstSet, Messenger& messenger);
+
+}  // namespace tarvo
