@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/dataset.h"
+#include "import/read_environment.h"
+
+// Reader of the ElectreII sequence text files: a table of electrodes with
+// their coordinates ("# X Y Z") followed by a table of quadripoles given by
+// electrode numbers ("# A B M N"), "Rem" standing for a remote electrode.
+namespace tarvo {
+
+enum class ElectreMode {
+  Normal,        // a sequence dataset: one planned point per quadripole, one set per array type
+  SequenceOnly,  // only Electrodes, Quads and PointCount, for matching measurements to the sequence
+};
+
+// Reads ds.FileName. In normal mode success is DataKind = 2 with PointCount
+// points grouped into sets numbered from firstSet + 1. In sequence-only mode
+// success is PointCount > 0 with Quads and Electrodes filled and DataKind 0.
+// On failure the operator has been told, Quads is released and PointCount
+// and DataKind are 0.
+void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode mode = ElectreMode::Normal);
+
+// Puts the electrodes of quadripole q into point p the way the text readers
+// store them: the present current electrode in XA and the present potential
+// electrode in XM, an absent partner as NoElectrode, and ElectrodeCount the
+// number of present electrodes. Electrode numbers must address ds.Electrodes.
+void SetPointElectrodes(TDataPoint& p, const TDataset& ds, const TQuadripole& q);
+
+}  // namespace tarvo
