@@ -1,0 +1,20 @@
+#pragma once
+
+#include "core/dataset.h"
+#include "import/read_environment.h"
+
+// Reader of the SensInv2D input: the data file chosen by the operator (".ui"
+// voltage and current, ".ars" apparent resistivity, anything else such as
+// ".imp" resistance) with its two companions of the same base name, the
+// electrode geometry (".gem": number, x, elevation) and the electrode
+// configurations (".sen": electrode count, then the numbers of A, B, M, N;
+// B is left out of three-electrode lines and written negative otherwise).
+namespace tarvo {
+
+// Reads ds.FileName and its companions into ds.Points, one set per array
+// type numbered from firstSet + 1. On success DataKind is 3.5 (".ui") or 5,
+// PointCount and SetCount count what this file brought. On failure the
+// operator has been told and DataKind and PointCount are 0.
+void ReadSensInv(TDataset& ds, int firstSet, ReadEnvironment& env);
+
+}  // namespace tarvo
