@@ -1,10 +1,12 @@
 // tarvo-cli: the headless face of the Tarvo engine, for batch work and
 // scripting.
-#include <cstdio>
-#include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "info_command.h"
 #include "version.h"
 
 namespace {
@@ -13,13 +15,33 @@ constexpr int ExitOk = 0;
 constexpr int ExitUsage = 2;
 
 void PrintUsage(std::ostream& out) {
-  out << "Usage: tarvo-cli [--help] [--version]\n"
+  out << "Usage: tarvo-cli COMMAND [OPTIONS]\n"
+         "       tarvo-cli --help | --version\n"
          "\n"
          "Headless processing of multi-electrode resistivity and IP survey files.\n"
          "\n"
+         "Commands:\n"
+         "  info FILE... [--type TYPE] [--append FILE...] [--read-only]\n"
+         "               [--sequence FILE] [--missing abort|ignore] [--points] [--json]\n"
+         "      Read the files as the Open command does and print the summary of the\n"
+         "      dataset; --points adds the data table, --json prints one JSON object.\n"
+         "      TYPE: syscal, syscal-seq, sensinv2d, res2dinv, abem-amp, abem-protocol,\n"
+         "      prosys, electre2, syscal-pro (by default the file's extension decides).\n"
+         "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
-         "  -V, --version  show the version and exit\n";
+         "  -V, --version  show the version and exit\n"
+         "\n"
+         "Messages go to standard error. Exit status: 0 success, 1 failed command,\n"
+         "2 usage error.\n";
+}
+
+// The directory of this program, where the sequence template tarvo.bin lives.
+std::string ProgramDirectory(const char* argv0) {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) return self.parent_path().string();
+  return std::filesystem::absolute(argv0, ec).parent_path().string();
 }
 
 }  // namespace
@@ -29,16 +51,19 @@ int main(int argc, char* argv[]) {
     PrintUsage(std::cerr);
     return ExitUsage;
   }
-  const std::string_view arg = argv[1];
-  if (arg == "-h" || arg == "--help") {
+  const std::string_view command = argv[1];
+  if (command == "-h" || command == "--help") {
     PrintUsage(std::cout);
     return ExitOk;
   }
-  if (arg == "-V" || arg == "--version") {
+  if (command == "-V" || command == "--version") {
     std::cout << "tarvo-cli " << tarvo::VersionText << " (" << tarvo::ReleaseDate << ")\n";
     return ExitOk;
   }
-  std::cerr << "tarvo-cli: unknown command or option '" << arg << "'\n";
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "info") return tarvo::cli::RunInfo(args, ProgramDirectory(argv[0]));
+
+  std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
   PrintUsage(std::cerr);
   return ExitUsage;
 }

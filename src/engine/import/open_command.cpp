@@ -84,6 +84,8 @@ bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& req
     Caption(request, "Reading from " + BaseName(file));
     ds.PointCount = 0;
     ds.SetCount = 0;
+    // Array types met in an earlier file must not merge types of this one.
+    ds.TypesPresent.reset();
     if (reader) {
       reader(ds, merge.oldSetCount, env);
     } else {

@@ -1,0 +1,29 @@
+#include "import/electre_reader.h"
+#include "import/open_command.h"
+#include "import/prosys_reader.h"
+#include "import/res2dinv_reader.h"
+#include "import/sensinv_reader.h"
+#include "import/syscal_reader.h"
+
+namespace tarvo {
+
+ReaderTable DefaultReaders() {
+  ReaderTable readers;
+  readers.instrument = ReadInstrumentFile;
+  readers.text[3] = ReadSensInv;
+  readers.text[4] = ReadRes2dInv;
+  readers.text[7] = [](TDataset& ds, int firstSet, ReadEnvironment& env) {
+    ReadProsys(ds, firstSet, env, ProsysMode::Plain);
+  };
+  readers.text[8] = [](TDataset& ds, int firstSet, ReadEnvironment& env) {
+    ReadElectreII(ds, firstSet, env, ElectreMode::Normal);
+  };
+  readers.text[9] = [](TDataset& ds, int firstSet, ReadEnvironment& env) {
+    ReadProsys(ds, firstSet, env, ProsysMode::SyscalPro);
+  };
+  // Reading the inversion results of ".inv" files is not built yet: the open
+  // command tells the operator so.
+  return readers;
+}
+
+}  // namespace tarvo
