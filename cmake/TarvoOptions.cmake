@@ -7,7 +7,8 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 target_compile_options(tarvo_options INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
   -Wcast-align -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough
-  -Wmisleading-indentation -Wduplicated-cond -Wlogical-op -Wundef)
+  -Wmisleading-indentation -Wundef
+  $<$<CXX_COMPILER_ID:GNU>:-Wduplicated-cond -Wlogical-op>)
 
 if(TARVO_WERROR)
   target_compile_options(tarvo_options INTERFACE -Werror)
@@ -16,5 +17,11 @@ endif()
 if(TARVO_SANITIZE)
   target_compile_options(tarvo_options INTERFACE
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(tarvo_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(TARVO_FUZZ)
+  target_compile_options(tarvo_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(tarvo_options INTERFACE -fsanitize=address,undefined)
 endif()

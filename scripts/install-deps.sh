@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqcustomplot-dev
   libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()
