@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace tarvo {
 
@@ -14,8 +13,14 @@ FileReadResult ReadFileBytes(const std::string& path, std::vector<std::uint8_t>&
   errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) return {false, std::strerror(errno != 0 ? errno : ENOENT)};
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) return {false, std::strerror(errno != 0 ? errno : EIO)};
+  // One block read of the whole file; files of this program are small.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0) return {false, std::strerror(errno != 0 ? errno : EIO)};
+  bytes.resize(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(bytes.data()), size);
+  if (in.gcount() != size) return {false, std::strerror(errno != 0 ? errno : EIO)};
   return {true, {}};
 }
 
