@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace tarvo {
 
@@ -31,6 +32,21 @@ std::optional<double> ParseNumber(std::string_view token) {
   return value;
 }
 
+std::optional<int> ParseInteger(std::string_view token) {
+  if (!token.empty() && token.front() == '+') token.remove_prefix(1);
+  if (token.empty() || token.front() == '+') return std::nullopt;
+  int value = 0;
+  const auto res = std::from_chars(token.data(), token.data() + token.size(), value);
+  if (res.ec != std::errc() || res.ptr != token.data() + token.size()) return std::nullopt;
+  return value;
+}
+
 std::optional<double> NextNumber(std::string_view& line) { return ParseNumber(NextToken(line)); }
+
+std::optional<float> NextFloat(std::string_view& line) {
+  const auto value = NextNumber(line);
+  if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return std::nullopt;
+  return static_cast<float>(*value);
+}
 
 }  // namespace tarvo

@@ -19,8 +19,16 @@ std::string_view NextToken(std::string_view& line);
 // exponent). Returns nothing when the token is not a complete finite number.
 std::optional<double> ParseNumber(std::string_view token);
 
+// Parses a whole token as a decimal integer (optional sign). Nothing when the
+// token is not a complete integer or does not fit an int.
+std::optional<int> ParseInteger(std::string_view token);
+
 // NextToken followed by ParseNumber; nothing when the token is missing or not
 // a number.
 std::optional<double> NextNumber(std::string_view& line);
+
+// NextNumber for values kept in 32-bit floats: nothing as well when the number
+// does not fit one.
+std::optional<float> NextFloat(std::string_view& line);
 
 }  // namespace tarvo

@@ -45,22 +45,6 @@ struct AmpMeasurement {
   int Q = 0;
 };
 
-std::optional<int> ParseInteger(std::string_view token) {
-  if (!token.empty() && token.front() == '+') token.remove_prefix(1);
-  if (token.empty() || token.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto res = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (res.ec != std::errc() || res.ptr != token.data() + token.size()) return std::nullopt;
-  return value;
-}
-
-// The next number of the line when it fits a 32-bit float.
-std::optional<float> NextFloat(std::string_view& line) {
-  const auto value = NextNumber(line);
-  if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return std::nullopt;
-  return static_cast<float>(*value);
-}
-
 std::string_view Trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};

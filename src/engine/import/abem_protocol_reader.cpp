@@ -27,15 +27,6 @@ constexpr double ShortLayoutSpacing = 10;
 
 constexpr std::size_t OperatorLimit = 31;
 
-std::optional<int> ParseInteger(std::string_view token) {
-  if (!token.empty() && token.front() == '+') token.remove_prefix(1);
-  if (token.empty() || token.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto res = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (res.ec != std::errc() || res.ptr != token.data() + token.size()) return std::nullopt;
-  return value;
-}
-
 // The last `limit` characters of text when it has more than that.
 std::string_view Tail(std::string_view text, std::size_t limit) {
   return text.size() > limit ? text.substr(text.size() - limit) : text;

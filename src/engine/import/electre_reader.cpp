@@ -26,14 +26,6 @@ constexpr std::string_view RemoteElectrode = "Rem";
 
 bool IsSectionTitle(const std::string& line) { return !line.empty() && line.front() == '#'; }
 
-// A token that is a whole decimal integer.
-std::optional<int> ParseInteger(std::string_view token) {
-  int value = 0;
-  const auto res = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (token.empty() || res.ec != std::errc() || res.ptr != token.data() + token.size()) return std::nullopt;
-  return value;
-}
-
 // An electrode of a quadripole line: "Rem" (remote) gives 0, otherwise the
 // token must be the number of an electrode of the file's list.
 std::optional<int> ParseElectrodeNumber(std::string_view token, int electrodeCount) {

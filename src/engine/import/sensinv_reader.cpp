@@ -37,22 +37,6 @@ using Geometry = FixedTable<GeometryEntry, MaxElectrodes>;
 // A current below this counts as no current at all, as for instrument data.
 constexpr double ZeroCurrent = 1e-7;
 
-std::optional<int> ParseInteger(std::string_view token) {
-  if (!token.empty() && token.front() == '+') token.remove_prefix(1);
-  if (token.empty() || token.front() == '+') return std::nullopt;
-  int value = 0;
-  const auto res = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (res.ec != std::errc() || res.ptr != token.data() + token.size()) return std::nullopt;
-  return value;
-}
-
-// The next number of the line when it fits a 32-bit float.
-std::optional<float> NextFloat(std::string_view& line) {
-  const auto value = NextNumber(line);
-  if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return std::nullopt;
-  return static_cast<float>(*value);
-}
-
 bool IsBlankLine(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
 }
