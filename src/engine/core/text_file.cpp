@@ -46,6 +46,43 @@ FileReadResult ReadTextLines(const std::string& path, std::vector<std::string>& 
   return r;
 }
 
+FileReadResult WriteFileWhole(const std::string& path, const std::string& bytes) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) return {false, std::strerror(EISDIR)};
+  const fs::path target(path);
+  const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".tarvo-tmp");
+  {
+    errno = 0;
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return {false, std::strerror(errno != 0 ? errno : EACCES)};
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      const int err = errno != 0 ? errno : EIO;
+      out.close();
+      fs::remove(temp, ec);
+      return {false, std::strerror(err)};
+    }
+  }
+  fs::rename(temp, target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    return {false, ec.message()};
+  }
+  return {true, {}};
+}
+
+std::string JoinCrLf(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
 bool IsReadOnlyFile(const std::string& path) {
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
