@@ -63,8 +63,25 @@ void CheckInvariants(const tarvo::TDataset& ds) {
 
 }  // namespace
 
+// Copies the companion files (same name, other extensions) next to the input.
+bool PlaceCompanions(const std::string& inputPath) {
+#ifdef TARVO_FUZZ_COMPANIONS
+  const std::string base = inputPath.substr(0, inputPath.find_last_of('.'));
+  for (const char* ext : {".gem", ".sen"}) {
+    std::ifstream in(std::string(TARVO_FUZZ_COMPANIONS) + ext, std::ios::binary);
+    std::ofstream out(base + ext, std::ios::binary | std::ios::trunc);
+    out << in.rdbuf();
+  }
+#else
+  (void)inputPath;
+#endif
+  return true;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string path = InputPath();
+  static const bool companionsPlaced = PlaceCompanions(path);
+  (void)companionsPlaced;
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

@@ -21,7 +21,7 @@ for target in build-fuzz/fuzz_*; do
   case "$name" in
     fuzz_syscal) pattern='*.0[0-9][0-9]' ;;
     fuzz_syscal_seq) pattern='*.seq' ;;
-    fuzz_sensinv2d) pattern='*.ars' ;;
+    fuzz_sensinv2d) pattern='*.ui' ;;
     fuzz_res2dinv) pattern='*.dat' ;;
     fuzz_abem_amp) pattern='*.amp' ;;
     fuzz_abem_protocol) pattern='*.org' ;;
