@@ -1,15 +1,45 @@
 #include <QApplication>
+#include <QStringList>
+
+#include <cstdlib>
+#include <string>
 
 #include "core/dataset.h"
+#include "settings/program_settings.h"
 #include "shell/main_window.h"
+#include "shell/open_dialog.h"
+
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string(value) : std::string();
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarvo"));
 
+  // The program directory holds the sequence template; the settings file
+  // stays there when it can be written, else goes to the user's
+  // configuration directory.
+  const QString programDir = QCoreApplication::applicationDirPath();
+  const std::string settingsDir = tarvo::ChooseSettingsDirectory(
+      tarvo::gui::ToEnginePath(programDir), Environment("XDG_CONFIG_HOME"), Environment("HOME"));
+
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
-  tarvo::gui::TMain mainWindow(dataset);
+  tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
+  // Windows created after the main window register their settings and
+  // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
+  mainWindow.LoadSettings();
   mainWindow.show();
+
+  // Files named on the command line open as if dropped on the window.
+  QStringList files = QCoreApplication::arguments();
+  files.removeFirst();
+  if (!files.isEmpty()) mainWindow.OpenFiles(files);
   return QApplication::exec();
 }

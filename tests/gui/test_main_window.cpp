@@ -1,23 +1,335 @@
 #include <QtTest>
 
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include <memory>
+
 #include "core/dataset.h"
+#include "core/messenger.h"
+#include "shell/array_picture.h"
 #include "shell/main_window.h"
 #include "version.h"
+
+using tarvo::OpenCaller;
+using tarvo::gui::OpenDialogChoice;
+using tarvo::gui::OpenDialogSetup;
+using tarvo::gui::TMain;
+
+namespace {
+
+QString Example(const char* name) { return QStringLiteral(TARVO_EXAMPLES_DIR "/") + QLatin1String(name); }
+
+// Four Wenner readings with chargeability in the general-array layout of
+// Res2dInv files.
+const char* const ChargeabilityFile =
+    "Wenner with IP\n1.0\n11\n0\nType of measurement (0=app. resistivity,1=resistance)\n0\n4\n1\n1\n"
+    "Chargeability\nmV/V\n0.12,1.0\n"
+    "4 0 0 3 0 1 0 2 0 100 5.5\n"
+    "4 1 0 4 0 2 0 3 0 110 6.5\n"
+    "4 2 0 5 0 3 0 4 0 120 7.5\n"
+    "4 0 0 6 0 2 0 4 0 130 8.5\n";
+
+}  // namespace
 
 class TestMainWindow : public QObject {
   Q_OBJECT
 
+  QTemporaryDir settingsDir_;
+  std::unique_ptr<tarvo::TDataset> dataset_;
+  std::unique_ptr<TMain> window_;
+  tarvo::RecordingMessenger messages_;
+  std::optional<OpenDialogChoice> nextChoice_;
+  OpenDialogSetup lastSetup_;
+
+  TMain& NewWindow() {
+    window_.reset();
+    dataset_ = std::make_unique<tarvo::TDataset>();
+    window_ = std::make_unique<TMain>(*dataset_, TMain::Paths{QCoreApplication::applicationDirPath(), settingsDir_.path()});
+    window_->SetMessenger(&messages_);
+    window_->SetFileDialog([this](const OpenDialogSetup& setup) {
+      lastSetup_ = setup;
+      return nextChoice_;
+    });
+    window_->LoadSettings();
+    window_->show();
+    window_->activateWindow();
+    if (!QTest::qWaitForWindowActive(window_.get())) qWarning("the window did not become active");
+    return *window_;
+  }
+
+  // The dialog of the next Open or Append answers with these files.
+  void Read(OpenCaller caller, const QStringList& files, int filter, bool readOnly = false) {
+    nextChoice_ = OpenDialogChoice{files, filter, readOnly};
+    window_->OpenBtnClick(caller);
+  }
+
+  template <class W>
+  W* Find(const char* name) {
+    W* w = window_->findChild<W*>(QString::fromLatin1(name));
+    if (w == nullptr) qFatal("no control %s", name);
+    return w;
+  }
+  QString Text(const char* label) { return Find<QLabel>(label)->text(); }
+  bool Enabled(const char* command) { return window_->Command(QString::fromLatin1(command))->isEnabled(); }
+
+  // The codes of the array pictures on show.
+  QList<int> VisiblePictures() {
+    QList<int> codes;
+    for (auto* picture : window_->findChildren<tarvo::gui::ArrayPicture*>()) {
+      if (picture->isVisibleTo(window_.get())) codes << picture->ArrayCode();
+    }
+    return codes;
+  }
+
 private slots:
-  void startsWithVersionAndDateInCaption() {
-    tarvo::TDataset dataset;
-    tarvo::gui::TMain window(dataset);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QString caption = window.windowTitle();
-    QVERIFY(caption.startsWith(QStringLiteral("Tarvo ")));
-    QVERIFY(caption.contains(QString::fromLatin1(tarvo::VersionText)));
-    QVERIFY(caption.contains(QString::fromLatin1(tarvo::ReleaseDate)));
-    QCOMPARE(dataset.DataKind, tarvo::DataKindNone);
+  void init() {
+    QVERIFY(settingsDir_.isValid());
+    messages_.entries.clear();
+    NewWindow();
+  }
+  void cleanup() { window_.reset(); }
+
+  void carriesEveryCommandDisabledUntilItsWorkExists() {
+    QVERIFY(window_->windowTitle().contains(QString::fromLatin1(tarvo::VersionText)));
+    QVERIFY(window_->windowTitle().contains(QString::fromLatin1(tarvo::ReleaseDate)));
+
+    struct Case {
+      const char* name;
+      const char* caption;
+      const char* key;
+      bool enabled;
+    };
+    const Case cases[] = {
+        {"aNew_HS", "&New protocol", "Ctrl+N", false}, {"aOpen", "Open", "Ctrl+O", true},
+        {"aAdd", "Append", "Ctrl+A", false},           {"InvResult", "INV result", "Ctrl+Alt+I", false},
+        {"FileExit1", "E&xit", "Alt+X", true},         {"aSondo", "Sondo", "Ctrl+I", false},
+        {"aRes2dInv", "Res2dInv", "Ctrl+R", false},    {"aRes2dInv_new", "Res2dInv (general)", "Ctrl+G", false},
+        {"aSave", "Elecre", "Ctrl+S", false},          {"acIP", "Res/IP", "F9", false},
+        {"Res2dModTXT", "Res2dmod(txt)", "", false},   {"Modelrefinement", "Model refinement", "", true},
+        {"Mirrorprofile1", "Mirror profile", "", false}, {"Default1", "Default", "", false},
+        {"DatapointsOnOff1", "Data points On/Off", "", true}, {"About", "&About", "", true},
+    };
+    for (const Case& c : cases) {
+      QAction* action = window_->Command(QString::fromLatin1(c.name));
+      QVERIFY2(action != nullptr, c.name);
+      QCOMPARE(action->text(), QString::fromLatin1(c.caption));
+      QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(c.key)));
+      QVERIFY2(action->isEnabled() == c.enabled, c.name);
+    }
+    QVERIFY(window_->Command(QStringLiteral("aRes2dInv"))->statusTip().contains(QStringLiteral("not available yet")));
+    QVERIFY(!window_->Command(QStringLiteral("InvResult"))->isVisible());
+
+    // A command whose work arrives later is enabled by the data from then on.
+    int runs = 0;
+    window_->ProvideCommand(QStringLiteral("Res2dModTXT"), [&runs] { ++runs; });
+    QVERIFY(Enabled("Res2dModTXT"));
+    window_->Command(QStringLiteral("Res2dModTXT"))->trigger();
+    QCOMPARE(runs, 1);
+  }
+
+  void openShowsTheSummaryOfTheData() {
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    QCOMPARE(lastSetup_.filters.size(), 9);
+    QCOMPARE(lastSetup_.filters.at(1), QStringLiteral("SysCal sequences (*.seq)"));
+    QCOMPARE(lastSetup_.filterIndex, tarvo::DefaultFilterIndex);
+    QCOMPARE(lastSetup_.directory, QCoreApplication::applicationDirPath());
+    QVERIFY(messages_.entries.empty());
+
+    QCOMPARE(window_->windowTitle(), QStringLiteral("Convert from Electre format"));
+    QCOMPARE(Text("ProfP"), Example("wenner32.001"));
+    QCOMPARE(Text("ElectrodesL"), QStringLiteral("32"));
+    QCOMPARE(Text("aL"), QStringLiteral("4, m"));
+    QCOMPARE(Text("QuadripolesL"), QStringLiteral("153"));
+    QCOMPARE(Text("ArrayL"), QStringLiteral("Wenner (AMNB)"));
+    QCOMPARE(Text("R_L"), QStringLiteral("R=AB/3"));
+    QCOMPARE(Text("LengthL"), QStringLiteral("(9) from 4 to 36"));
+    QCOMPARE(Text("DataL"), QStringLiteral("Data points - 153"));
+    QCOMPARE(Text("NbadL"), QStringLiteral("7"));
+    QCOMPARE(Text("ModifiedP"), QString());
+    QCOMPARE(Find<QLineEdit>("AuthorT")->text(), QStringLiteral("Tarvo example"));
+    QCOMPARE(VisiblePictures(), QList<int>{3});
+    QVERIFY(!Find<QLabel>("nOverlapL")->isVisibleTo(window_.get()));
+    QVERIFY(!Find<QLabel>("TypeDocP")->isVisibleTo(window_.get()));
+
+    auto* list = Find<QListWidget>("ListBox");
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("wenner32.001 - ") + Example("wenner32.001"));
+    QVERIFY(Enabled("aAdd"));
+    QVERIFY(!Enabled("acIP"));
+
+    // The directory read from opens the dialog next time and heads the recent directories.
+    Read(OpenCaller::Open, {}, 1);
+    QCOMPARE(lastSetup_.directory, QStringLiteral(TARVO_EXAMPLES_DIR));
+    QCOMPARE(lastSetup_.filterIndex, 1);
+  }
+
+  void appendAddsASetAndTheListSelectsSets() {
+    Read(OpenCaller::Open, {Example("wenner32.seq")}, 2);
+    Read(OpenCaller::Append, {Example("dipole32.seq")}, 2);
+    auto* list = Find<QListWidget>("ListBox");
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(Text("QuadripolesL"), QStringLiteral("159"));
+    QCOMPARE(VisiblePictures(), QList<int>{6});
+
+    QSignalSpy selections(window_.get(), &TMain::SetSelectionChanged);
+    list->setCurrentRow(0);
+    QCOMPARE(selections.count(), 1);
+    QCOMPARE(Text("QuadripolesL"), QStringLiteral("153"));
+    QCOMPARE(Text("ArrayL"), QStringLiteral("Wenner (AMNB)"));
+    QCOMPARE(VisiblePictures(), QList<int>{3});
+
+    // A click on the window's background brings every set back.
+    QTest::mouseClick(window_->centralWidget(), Qt::LeftButton, {}, QPoint(2, 2));
+    QCOMPARE(dataset_->SelectedSetEntry, -1);
+    QCOMPARE(Text("QuadripolesL"), QStringLiteral("312 (all)"));
+    QVERIFY(list->selectedItems().isEmpty());
+  }
+
+  void failedReadLeavesNothingShown() {
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    Read(OpenCaller::Open, {QStringLiteral(TARVO_EXAMPLES_DIR "/../CMakeLists.txt")}, 1);
+    QVERIFY(!messages_.entries.empty());
+    QCOMPARE(dataset_->DataKind, tarvo::DataKindNone);
+    QVERIFY(Find<QLabel>("Placeholder")->isVisibleTo(window_.get()));
+    QVERIFY(VisiblePictures().isEmpty());
+    QVERIFY(!Enabled("aAdd"));
+    QVERIFY(!Find<QLineEdit>("AuthorT")->isEnabled());
+  }
+
+  void resIPSwitchesOnlyForDataWithIP() {
+    QSignalSpy switches(window_.get(), &TMain::IPModeChanged);
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    QTest::keyClick(window_.get(), Qt::Key_F9);
+    window_->Command(QStringLiteral("acIP"))->trigger();
+    QVERIFY(!window_->Shell().IPMode);
+    QCOMPARE(switches.count(), 0);
+    QVERIFY(!Find<QLabel>("NbadL")->isHidden());
+
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("ip.dat"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(ChargeabilityFile);
+    out.close();
+    Read(OpenCaller::Open, {file}, 4);
+    QVERIFY(messages_.entries.empty());
+    QVERIFY(dataset_->HasIP);
+    QVERIFY(Enabled("acIP"));
+    QTest::keyClick(window_.get(), Qt::Key_F9);
+    QVERIFY(window_->Shell().IPMode);
+    QVERIFY(window_->Command(QStringLiteral("acIP"))->isChecked());
+    QCOMPARE(switches.count(), 1);
+    QVERIFY(!Find<QLabel>("NbadL")->isHidden());
+
+    // A new read starts in resistivity again.
+    Read(OpenCaller::Open, {file}, 4);
+    QVERIFY(!window_->Shell().IPMode);
+    QVERIFY(!window_->Command(QStringLiteral("acIP"))->isChecked());
+  }
+
+  void lineHidingKeepsWithinTheLevels() {
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    auto* last = Find<QSpinBox>("UpDown");
+    auto* first = Find<QSpinBox>("UpDown2");
+    const int levels = dataset_->LevelCount;
+    QCOMPARE(levels, 9);
+    const int badBefore = dataset_->BadCount;
+
+    last->setValue(2);
+    QVERIFY(dataset_->BadCount > badBefore);
+    QCOMPARE(Text("NbadL"), QString::number(dataset_->BadCount - dataset_->MergedCount));
+    first->setValue(levels - 1);
+    QCOMPARE(first->value(), 0);
+    first->setValue(levels - 2);
+    QCOMPARE(first->value(), levels - 2);
+    last->setValue(3);
+    QCOMPARE(last->value(), 2);
+
+    first->setValue(0);
+    last->setValue(0);
+    QCOMPARE(dataset_->BadCount, badBefore);
+
+    // A new dataset starts with nothing hidden.
+    last->setValue(1);
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    QCOMPARE(last->value(), 0);
+  }
+
+  void headerEditsReachTheDataAndSetModified() {
+    Read(OpenCaller::Open, {Example("wenner32.seq")}, 2);
+    auto* author = Find<QLineEdit>("AuthorT");
+    author->selectAll();
+    QTest::keyClicks(author, QStringLiteral("Field crew"));
+    QCOMPARE(dataset_->FileHeader.OperatorText(), std::string("Field crew"));
+    QCOMPARE(Text("ModifiedP"), QStringLiteral("Modified"));
+
+    Find<QPlainTextEdit>("Memo")->setPlainText(QString(60, QLatin1Char('c')));
+    QCOMPARE(dataset_->FileHeader.CommentsText(), std::string(47, 'c'));
+
+    auto* line = Find<QLineEdit>("LineT");
+    const float lineBefore = dataset_->SeqHeader.Line;
+    line->selectAll();
+    QTest::keyClicks(line, QStringLiteral("x"));
+    QCOMPARE(dataset_->SeqHeader.Line, lineBefore);
+
+    QSignalSpy shifts(window_.get(), &TMain::XShiftChanged);
+    auto* shift = Find<QLineEdit>("ShiftE");
+    shift->selectAll();
+    QTest::keyClicks(shift, QStringLiteral("12.5"));
+    QCOMPARE(dataset_->XShift, 12.5f);
+    QVERIFY(shifts.count() >= 1);
+    QCOMPARE(Text("ModifiedP"), QStringLiteral("Modified"));
+
+    // Read-only data: the header cannot be edited and the panel says so.
+    Read(OpenCaller::Open, {Example("wenner32.seq")}, 2, true);
+    QCOMPARE(Text("ModifiedP"), QStringLiteral("Read Only"));
+    QCOMPARE(Find<QLineEdit>("ShiftE")->text(), QStringLiteral("0"));
+    QVERIFY(!author->isEnabled());
+    QVERIFY(Find<QLineEdit>("ShiftE")->isEnabled());
+  }
+
+  void settingsWrittenAtCloseAreReadAtTheNextStart() {
+    Read(OpenCaller::Open, {Example("wenner32.seq")}, 2);
+    window_->Command(QStringLiteral("N31"))->trigger();
+    window_->Command(QStringLiteral("Modelrefinement"))->trigger();
+    window_->Command(QStringLiteral("N12"))->trigger();
+    window_->Command(QStringLiteral("mVV1"))->trigger();
+    window_->close();
+
+    NewWindow();
+    QCOMPARE(window_->Shell().grid.InterpolationWidth, 1);  // not kept in the settings file
+    QVERIFY(window_->Command(QStringLiteral("mVV1"))->isChecked());
+    QVERIFY(!window_->Command(QStringLiteral("Modelrefinement"))->isChecked());
+    QVERIFY(!window_->Shell().program.ModelRefinement);
+    QVERIFY(window_->Command(QStringLiteral("N12"))->isChecked());
+    QCOMPARE(dataset_->TopoDistanceType, 1);
+
+    // The recent directory is offered at start-up and opens the dialog there.
+    QVERIFY(Enabled("Reopen"));
+    auto* reopen = Find<QMenu>("Reopen");
+    QCOMPARE(reopen->actions().size(), 1);
+    QCOMPARE(reopen->actions().front()->text(), QStringLiteral("&1 " TARVO_EXAMPLES_DIR));
+    nextChoice_.reset();
+    reopen->actions().front()->trigger();
+    QCOMPARE(lastSetup_.directory, QStringLiteral(TARVO_EXAMPLES_DIR));
+    QCOMPARE(lastSetup_.filterIndex, 2);
+  }
+
+  void filesNamedWithoutTheDialogOpenByTheirType() {
+    window_->OpenFiles({Example("wenner32.001"), Example("dipole32.seq"), Example("../CMakeLists.txt")});
+    QCOMPARE(dataset_->SetCount, 2);
+    QCOMPARE(Find<QListWidget>("ListBox")->count(), 2);
+    QCOMPARE(messages_.Texts(),
+             std::vector<std::string>{"Cannot tell the type of CMakeLists.txt\r\nOpen it with File > Open and choose its type."});
   }
 };
 

@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "shell/open_dialog.h"
+
 namespace tarvo::gui {
 
 Reply MessageBoxMessenger::Show(MessageKind kind, std::string_view text, Buttons buttons) {
@@ -20,6 +22,7 @@ Reply MessageBoxMessenger::Show(MessageKind kind, std::string_view text, Buttons
     case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
     case Buttons::AbortIgnore: box.setStandardButtons(QMessageBox::Abort | QMessageBox::Ignore); break;
   }
+  ArrowCursorWhileAsking arrow;
   switch (box.exec()) {
     case QMessageBox::Yes: return Reply::Yes;
     case QMessageBox::No: return Reply::No;
