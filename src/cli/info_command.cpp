@@ -1,7 +1,6 @@
 #include "info_command.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 #include "cli_io.h"
@@ -9,9 +8,8 @@
 #include "display/positions.h"
 #include "display/summary.h"
 #include "editing/data_table.h"
-#include "import/open_command.h"
-#include "import/syscal_template.h"
 #include "json_writer.h"
+#include "read_options.h"
 
 namespace tarvo::cli {
 
@@ -22,96 +20,28 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
 struct InfoOptions {
-  std::vector<std::string> files;
-  std::vector<std::string> appended;
-  std::string type;
-  std::string sequence;
-  std::string missing = "abort";
-  bool readOnly = false;
+  ReadOptions read;
   bool points = false;
   bool json = false;
 };
 
 bool ParseInfoOptions(const std::vector<std::string>& args, InfoOptions& o) {
-  bool inAppend = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const auto value = [&](std::string& into) {
-      if (i + 1 >= args.size()) {
-        std::cerr << "tarvo-cli info: " << a << " needs a value\n";
-        return false;
-      }
-      into = args[++i];
-      return true;
-    };
-    if (a == "--type") {
-      if (!value(o.type)) return false;
-    } else if (a == "--sequence") {
-      if (!value(o.sequence)) return false;
-    } else if (a == "--missing") {
-      if (!value(o.missing)) return false;
-      if (o.missing != "abort" && o.missing != "ignore") {
-        std::cerr << "tarvo-cli info: --missing takes abort or ignore\n";
-        return false;
-      }
-    } else if (a == "--append") {
-      inAppend = true;
-    } else if (a == "--read-only") {
-      o.readOnly = true;
-    } else if (a == "--points") {
+    if (a == "--points") {
       o.points = true;
     } else if (a == "--json") {
       o.json = true;
-    } else if (a.rfind("--", 0) == 0) {
-      std::cerr << "tarvo-cli info: unknown option " << a << '\n';
-      return false;
     } else {
-      (inAppend ? o.appended : o.files).push_back(a);
+      const ArgUse use = TakeReadOption(args, i, o.read, "info");
+      if (use == ArgUse::Failed) return false;
+      if (use == ArgUse::NotMine) {
+        std::cerr << "tarvo-cli info: unknown option " << a << '\n';
+        return false;
+      }
     }
   }
-  if (o.files.empty()) {
-    std::cerr << "tarvo-cli info: no file given\n";
-    return false;
-  }
-  return true;
-}
-
-std::string FirstLine(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  std::getline(in, line);
-  const auto start = line.find_first_not_of(" \t");
-  return start == std::string::npos ? std::string() : line.substr(start);
-}
-
-const OpenFilter* ChooseFilter(const InfoOptions& o, const std::string& file) {
-  if (!o.type.empty()) {
-    const OpenFilter* f = FilterByTypeName(o.type);
-    if (f == nullptr) {
-      std::cerr << "tarvo-cli info: unknown type '" << o.type << "'; types:";
-      for (const auto& known : OpenFilters) std::cerr << ' ' << known.typeName;
-      std::cerr << '\n';
-    }
-    return f;
-  }
-  const OpenFilter* f = FilterByExtension(file);
-  if (f == nullptr) {
-    // Text exports (".txt", ".csv") fit three readers: a Prosys export names its columns "Spa.1"...,
-    // an ElectreII sequence starts with its "#" electrode table.
-    const std::string title = FirstLine(file);
-    if (title.find("Spa.") != std::string::npos) {
-      f = FilterByTypeName(o.sequence.empty() ? "prosys" : "syscal-pro");
-    } else if (title.rfind("#", 0) == 0) {
-      f = FilterByTypeName("electre2");
-    }
-    if (f != nullptr) std::cerr << "tarvo-cli: reading " << file << " as " << f->typeName << '\n';
-  }
-  if (f == nullptr) {
-    std::cerr << "tarvo-cli info: cannot tell the type of " << file << " from its name; give --type (";
-    for (const auto& known : OpenFilters) std::cerr << (known.index > 1 ? ", " : "") << known.typeName;
-    std::cerr << ")\n";
-  }
-  return f;
+  return CheckReadOptions(o.read, "info");
 }
 
 void PrintText(const TDataset& ds, const DatasetSummary& s, bool points) {
@@ -237,34 +167,10 @@ int RunInfo(const std::vector<std::string>& args, const std::string& programDir)
   if (!ParseInfoOptions(args, o)) return ExitUsage;
 
   StderrMessenger messenger;
-  messenger.abortOrIgnore = o.missing == "ignore" ? Reply::Ignore : Reply::Abort;
-  FixedFileChooser chooser;
-  if (!o.sequence.empty()) chooser.file = o.sequence;
-  ReadEnvironment env{messenger, programDir + "/" + TemplateFileName, &chooser};
-
   TDataset ds;
   OpenCommandState state;
-  const ReaderTable readers = DefaultReaders();
-
-  const auto read = [&](const std::vector<std::string>& files, OpenCaller caller) {
-    const OpenFilter* filter = ChooseFilter(o, files.front());
-    if (filter == nullptr) return false;
-    OpenRequest request;
-    request.caller = caller;
-    request.files = files;
-    request.filterIndex = filter->index;
-    request.readOnly = o.readOnly;
-    const int errorsBefore = messenger.errors;
-    const OpenResult result = RunOpenCommand(ds, state, request, readers, env);
-    if (!result.loaded) {
-      if (messenger.errors == errorsBefore) std::cerr << "tarvo-cli: nothing was read from " << files.front() << '\n';
-      return false;
-    }
-    return true;
-  };
-
-  if (!read(o.files, OpenCaller::Open)) return ExitFailed;
-  if (!o.appended.empty() && !read(o.appended, OpenCaller::Append)) return ExitFailed;
+  OpenResult result;
+  if (!ReadFiles(o.read, programDir, "info", ds, state, result, messenger)) return ExitFailed;
 
   // The summary covers every set, as the main window does with no set selected.
   ds.SelectedSetEntry = -1;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert_command.h"
 #include "info_command.h"
 #include "version.h"
 
@@ -27,6 +28,14 @@ void PrintUsage(std::ostream& out) {
          "      dataset; --points adds the data table, --json prints one JSON object.\n"
          "      TYPE: syscal, syscal-seq, sensinv2d, res2dinv, abem-amp, abem-protocol,\n"
          "      prosys, electre2, syscal-pro (by default the file's extension decides).\n"
+         "  convert FILE... --to TARGET -o OUT [reading options of info]\n"
+         "               [--max-q N] [--min-v MV] [--min-i MA] [--min-ip M] [--max-ip M]\n"
+         "               [--no-model-refinement] [--topo-key 1|2] [--ip-unit TEXT]\n"
+         "               [--without-ip] [--shift M]\n"
+         "      Read the files as info does and write them for an inversion program,\n"
+         "      leaving out the points that fail the thresholds (defaults: 1 %, 0, 0,\n"
+         "      -100, 100). TARGET: res2dinv, res2dinv-general, res2dinv-timelapse,\n"
+         "      sondo, sensinv2d, res2dmod. --shift adds M metres to every x.\n"
          "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
@@ -62,6 +71,7 @@ int main(int argc, char* argv[]) {
   }
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "info") return tarvo::cli::RunInfo(args, ProgramDirectory(argv[0]));
+  if (command == "convert") return tarvo::cli::RunConvert(args, ProgramDirectory(argv[0]));
 
   std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
   PrintUsage(std::cerr);

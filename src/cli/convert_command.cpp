@@ -1,0 +1,231 @@
+#include "convert_command.h"
+
+#include <array>
+#include <iostream>
+#include <optional>
+#include <type_traits>
+#include <string_view>
+
+#include "core/bad_points.h"
+#include "core/text_tokens.h"
+#include "core/thresholds.h"
+#include "export/export_options.h"
+#include "export/res2dinv_writer.h"
+#include "read_options.h"
+#include "settings/program_settings.h"
+
+namespace tarvo::cli {
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+// Defaults are the main window's after a start without a settings file.
+struct ConvertOptions {
+  ReadOptions read;
+  std::string to;
+  std::string output;
+  AcceptanceThresholds thresholds;
+  ExportOptions exportOptions;
+  std::optional<int> topoKey;  // none: the key the data set (2 unless a file read gave its own)
+  double shift = 0;
+};
+
+// What a target works on once the files are read.
+struct ConvertJob {
+  TDataset& ds;
+  const ConvertOptions& options;
+  const OpenCommandState& state;
+  StderrMessenger& messenger;
+};
+
+int WriteRes2dInv(ConvertJob& job, Res2dInvSender sender) {
+  std::string title;
+  const Res2dInvFileChooser chooser = [&](const Res2dInvSaveDialog& dialog) -> std::optional<std::string> {
+    title = dialog.title;
+    return job.options.output;
+  };
+  const int errorsBefore = job.messenger.errors;
+  const ExportOptions& e = job.options.exportOptions;
+  const std::string& ext = job.state.Res2dInvExt;
+  const Res2dInvOutcome outcome = sender == Res2dInvSender::aTimeLapse
+                                      ? aTimeLapseExecute(job.ds, e, ext, chooser, job.messenger)
+                                      : Res2d_Converter(job.ds, sender, e, ext, chooser, job.messenger);
+  if (outcome == Res2dInvOutcome::Written) {
+    std::cout << title << ": " << job.options.output << '\n';
+    return ExitOk;
+  }
+  if (outcome == Res2dInvOutcome::Failed) {
+    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
+  } else if (job.messenger.errors == errorsBefore) {
+    std::cerr << "tarvo-cli convert: nothing was written\n";
+  }
+  return ExitFailed;
+}
+
+int ToRes2dInv(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aRes2dInv); }
+int ToRes2dInvGeneral(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aRes2dInv_new); }
+int ToRes2dInvTimeLapse(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aTimeLapse); }
+
+bool MeasuredData(const TDataset&, const CommandEnabling& e) { return e.Res2dInvGeneral; }
+bool SondoData(const TDataset&, const CommandEnabling& e) { return e.Sondo; }
+// The time-lapse command takes instrument data as well; its own checks
+// decide about the sets.
+bool TimeLapseData(const TDataset& ds, const CommandEnabling&) { return ds.HasMeasurements() && ds.SetCount > 1; }
+
+struct ConvertTarget {
+  std::string_view name;    // value of --to
+  bool (*suits)(const TDataset&, const CommandEnabling&);  // the command suits the data; nullptr: always
+  std::string_view needs;   // what the data lack when it does not
+  int (*run)(ConvertJob&);  // nullptr: the writer is not available yet
+};
+
+constexpr std::array<ConvertTarget, 6> Targets = {{
+    {"res2dinv", MeasuredData, "measured data", ToRes2dInv},
+    {"res2dinv-general", MeasuredData, "measured data", ToRes2dInvGeneral},
+    {"res2dinv-timelapse", TimeLapseData, "measured data in two or more sets", ToRes2dInvTimeLapse},
+    // LEAD: wire these to the Sondo, SensInv2D and Res2dMod writers
+    // (export/sondo_writer.h, sensinv_writer.h, res2dmod_writer.h) once they exist.
+    {"sondo", SondoData, "measured data", nullptr},
+    {"sensinv2d", MeasuredData, "measured data", nullptr},
+    {"res2dmod", nullptr, "", nullptr},
+}};
+
+const ConvertTarget* FindTarget(std::string_view name) {
+  for (const auto& t : Targets) {
+    if (t.name == name) return &t;
+  }
+  return nullptr;
+}
+
+bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const auto text = [&]() -> std::optional<std::string> {
+      if (i + 1 >= args.size()) {
+        std::cerr << "tarvo-cli convert: " << a << " needs a value\n";
+        return std::nullopt;
+      }
+      return args[++i];
+    };
+    const auto number = [&](auto& into) {
+      const auto value = text();
+      if (!value) return false;
+      const auto parsed = ParseNumber(*value);
+      if (!parsed) {
+        std::cerr << "tarvo-cli convert: " << a << " takes a number, not '" << *value << "'\n";
+        return false;
+      }
+      into = static_cast<std::remove_reference_t<decltype(into)>>(*parsed);
+      return true;
+    };
+    const auto integer = [&](int low, int high, auto& into) {
+      const auto value = text();
+      if (!value) return false;
+      const auto parsed = ParseInteger(*value);
+      if (!parsed || *parsed < low || *parsed > high) {
+        std::cerr << "tarvo-cli convert: " << a << " takes a whole number from " << low << " to " << high << '\n';
+        return false;
+      }
+      into = *parsed;
+      return true;
+    };
+
+    bool ok = true;
+    if (a == "--to") {
+      const auto value = text();
+      ok = value.has_value();
+      if (ok) o.to = *value;
+    } else if (a == "-o") {
+      const auto value = text();
+      ok = value.has_value();
+      if (ok) o.output = *value;
+    } else if (a == "--max-q") {
+      ok = integer(0, AcceptanceThresholds::MaxErrorLimit, o.thresholds.ErrorLimit);
+    } else if (a == "--min-v") {
+      ok = number(o.thresholds.MinVoltage);
+    } else if (a == "--min-i") {
+      ok = number(o.thresholds.MinCurrent);
+    } else if (a == "--min-ip") {
+      ok = number(o.thresholds.MinIP);
+    } else if (a == "--max-ip") {
+      ok = number(o.thresholds.MaxIP);
+    } else if (a == "--no-model-refinement") {
+      o.exportOptions.ModelRefinement = false;
+    } else if (a == "--topo-key") {
+      int key = 0;
+      ok = integer(1, 2, key);
+      if (ok) o.topoKey = key;
+    } else if (a == "--ip-unit") {
+      const auto value = text();
+      ok = value.has_value();
+      if (ok) {
+        ProgramSettings settings;  // the settings file's rule: "&" dropped, empty means msec
+        settings.SetIPUnitCaption(*value);
+        o.exportOptions.IPUnit = settings.IPUnitCaption();
+      }
+    } else if (a == "--without-ip") {
+      o.exportOptions.WithoutIP = true;
+    } else if (a == "--shift") {
+      ok = number(o.shift);
+    } else {
+      const ArgUse use = TakeReadOption(args, i, o.read, "convert");
+      ok = use == ArgUse::Taken;
+      if (use == ArgUse::NotMine) std::cerr << "tarvo-cli convert: unknown option " << a << '\n';
+    }
+    if (!ok) return false;
+  }
+  if (!CheckReadOptions(o.read, "convert")) return false;
+  if (o.to.empty()) {
+    std::cerr << "tarvo-cli convert: --to is missing; targets:";
+    for (const auto& t : Targets) std::cerr << ' ' << t.name;
+    std::cerr << '\n';
+    return false;
+  }
+  if (o.output.empty()) {
+    std::cerr << "tarvo-cli convert: -o OUT is missing\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunConvert(const std::vector<std::string>& args, const std::string& programDir) {
+  ConvertOptions o;
+  if (!ParseConvertOptions(args, o)) return ExitUsage;
+  const ConvertTarget* target = FindTarget(o.to);
+  if (target == nullptr) {
+    std::cerr << "tarvo-cli convert: unknown target '" << o.to << "'; targets:";
+    for (const auto& t : Targets) std::cerr << ' ' << t.name;
+    std::cerr << '\n';
+    return ExitUsage;
+  }
+  if (target->run == nullptr) {
+    std::cerr << "tarvo-cli convert: --to " << target->name << " is not available yet\n";
+    return ExitFailed;
+  }
+
+  StderrMessenger messenger;
+  TDataset ds;
+  OpenCommandState state;
+  OpenResult result;
+  if (!ReadFiles(o.read, programDir, "convert", ds, state, result, messenger)) return ExitFailed;
+  if (target->suits != nullptr && !target->suits(ds, result.enabling)) {
+    std::cerr << "tarvo-cli convert: --to " << target->name << " needs " << target->needs << '\n';
+    return ExitFailed;
+  }
+
+  // What the operator would have set in the windows before exporting.
+  ds.Thresholds = o.thresholds;
+  CountBadPoints(ds);
+  if (o.topoKey) ds.TopoDistanceType = *o.topoKey;
+  ds.XShift = static_cast<float>(o.shift);
+
+  ConvertJob job{ds, o, state, messenger};
+  return target->run(job);
+}
+
+}  // namespace tarvo::cli
