@@ -102,6 +102,10 @@ void PrintJson(const TDataset& ds, bool points) {
   j.Key("BadCount"); j.Write(ds.BadCount);
   j.Key("MergedCount"); j.Write(ds.MergedCount);
   j.Key("UnitSpacing"); j.Write(UnitElectrodeSpacing(ds));
+  j.Key("IPWindowCount"); j.Write(ds.IPWindowCount);
+  j.Key("TimeSetCount"); j.Write(ds.TimeSetCount);
+  j.Key("TopoDistanceType"); j.Write(ds.TopoDistanceType);
+  j.Key("ElectrodeXZCount"); j.Write(ds.ElectrodeXZCount);
   j.Key("Sets");
   j.BeginArray();
   for (int k = 1; k <= ds.SetCount; ++k) {
