@@ -11,6 +11,9 @@
 #include "core/thresholds.h"
 #include "export/export_options.h"
 #include "export/res2dinv_writer.h"
+#include "export/res2dmod_writer.h"
+#include "export/sensinv_writer.h"
+#include "export/sondo_writer.h"
 #include "read_options.h"
 #include "settings/program_settings.h"
 
@@ -69,6 +72,26 @@ int ToRes2dInv(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aRes
 int ToRes2dInvGeneral(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aRes2dInv_new); }
 int ToRes2dInvTimeLapse(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aTimeLapse); }
 
+// The writers that take the target path directly.
+int WriteWith(ConvertJob& job, bool (*write)(TDataset&, const ExportOptions&, const std::string&, Messenger&),
+              std::string_view what) {
+  const int errorsBefore = job.messenger.errors;
+  if (write(job.ds, job.options.exportOptions, job.options.output, job.messenger)) {
+    std::cout << what << ": " << job.options.output << '\n';
+    return ExitOk;
+  }
+  if (job.messenger.errors == errorsBefore) std::cerr << "tarvo-cli convert: nothing was written\n";
+  return ExitFailed;
+}
+
+bool WriteSondoFiles(TDataset& ds, const ExportOptions& o, const std::string& path, Messenger& m) {
+  return WriteSondo(ds, o, path, m);
+}
+
+int ToSondo(ConvertJob& job) { return WriteWith(job, WriteSondoFiles, "Sondo"); }
+int ToSensInv2D(ConvertJob& job) { return WriteWith(job, WriteSensInv2D, "SensInv2D"); }
+int ToRes2dMod(ConvertJob& job) { return WriteWith(job, WriteRes2dMod, "Res2dMod"); }
+
 bool MeasuredData(const TDataset&, const CommandEnabling& e) { return e.Res2dInvGeneral; }
 bool SondoData(const TDataset&, const CommandEnabling& e) { return e.Sondo; }
 // The time-lapse command takes instrument data as well; its own checks
@@ -86,11 +109,9 @@ constexpr std::array<ConvertTarget, 6> Targets = {{
     {"res2dinv", MeasuredData, "measured data", ToRes2dInv},
     {"res2dinv-general", MeasuredData, "measured data", ToRes2dInvGeneral},
     {"res2dinv-timelapse", TimeLapseData, "measured data in two or more sets", ToRes2dInvTimeLapse},
-    // LEAD: wire these to the Sondo, SensInv2D and Res2dMod writers
-    // (export/sondo_writer.h, sensinv_writer.h, res2dmod_writer.h) once they exist.
-    {"sondo", SondoData, "measured data", nullptr},
-    {"sensinv2d", MeasuredData, "measured data", nullptr},
-    {"res2dmod", nullptr, "", nullptr},
+    {"sondo", SondoData, "measured data", ToSondo},
+    {"sensinv2d", MeasuredData, "measured data", ToSensInv2D},
+    {"res2dmod", nullptr, "", ToRes2dMod},
 }};
 
 const ConvertTarget* FindTarget(std::string_view name) {

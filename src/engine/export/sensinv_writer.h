@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/dataset.h"
+#include "core/messenger.h"
+#include "export/export_options.h"
+
+// Writer of the SensInv2D input: the electrode geometry (".gem": number, x,
+// elevation), the electrode configuration of every measurement (".sen") and
+// its resistance, the apparent resistivity divided by the geometric factor
+// (".imp"). Electrodes are numbered by their place in the electrode-position
+// list.
+namespace tarvo {
+
+// What the save dialog of the command shows.
+struct SensInvSaveDialog {
+  std::string Filter = "SensInv2d|*.gem";
+  std::string DefaultExtension = "gem";
+  std::string Title = "Output for SensInv2D";
+  std::string ProposedName;
+};
+
+// The sequence title (up to its first NUL) with its first character replaced
+// by "_" when it has 8 or more characters, else with "_" put in front: the
+// proposed file name of the SensInv2D and Res2dMod exports.
+std::string UnderscoredSequenceTitle(const TDataset& ds);
+
+SensInvSaveDialog SensInvDialog(const TDataset& ds);
+
+// The three texts, and what the operator is told about them.
+struct SensInvTexts {
+  std::string Geometry;        // ".gem"
+  std::string Configurations;  // ".sen", one line per written point
+  std::string Resistances;     // ".imp", one line per written point, in the same order
+  std::vector<int> UnsupportedSets;  // sets of an array type without a SensInv2D line ("Error 1.")
+  int PointsLeftOut = 0;  // good points that could not be written (electrode off the list, undefined K)
+};
+
+// The texts of the good points of every set, set by set.
+SensInvTexts SensInv2DText(const TDataset& ds);
+
+// Preparation before the dialog: merges measurements repeated between sets.
+void PrepareSensInv2D(TDataset& ds);
+
+// Writes the three files for the chosen geometry file name (".sen" and ".imp"
+// take its base name). Tells the operator of unsupported sets, points left
+// out and write failures; false when a file could not be written.
+bool WriteSensInv2DFiles(const TDataset& ds, const std::string& path, Messenger& messenger);
+
+// The whole command for a chosen target: preparation, then the files.
+bool WriteSensInv2D(TDataset& ds, const ExportOptions& options, const std::string& path, Messenger& messenger);
+
+}  // namespace tarvo

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/capacities.h"
+#include "core/dataset.h"
+#include "core/messenger.h"
+#include "core/tables.h"
+#include "display/value_grid.h"
+#include "export/export_options.h"
+
+// Writer of the Sondo 1D-inversion files: the dataset as one vertical
+// sounding per station (apparent resistivity against the array's spacing),
+// with error weights, the profile geometry and, when an inversion model is
+// loaded, a starting layered model per station. One group of files per array
+// type (or per set of a time step): the main file in the "dat" format, or in
+// the "dtg" format when levels repeat a spacing with a second MN (overlaps),
+// the error weights (".bar" / ".bag"), the profile (".dpr") and the model
+// (".res").
+namespace tarvo {
+
+// Layers of an inversion model: depths are kept for 0..MaxModelLayers - 1.
+inline constexpr int MaxModelLayers = 32;
+
+// A layered inversion model under every station of the dataset, as the
+// reader of inversion results fills it.
+struct TInversionModel {
+  int LayerCount = 0;                              // 1..MaxModelLayers
+  std::array<float, MaxModelLayers> LayerDepth{};  // [k]: depth of the bottom of layer k; [0] is the surface
+  Table<FixedTable<float, MaxModelLayers>> Resistivity;  // entry st: layers 1..LayerCount under station st
+
+  // True when the model gives every layer under stations 1..stationCount.
+  bool Covers(int stationCount) const {
+    return LayerCount >= 1 && LayerCount <= MaxModelLayers && Resistivity.Size() >= stationCount;
+  }
+};
+
+// The current model and the stored models of the time steps of a time-lapse
+// inversion.
+struct TInversionModels {
+  TInversionModel Current;
+  FixedTable<TInversionModel, MaxTimeSteps> TimeSets;
+};
+
+// Most overlaps the "dtg" format describes.
+inline constexpr int MaxSondoOverlaps = 9;
+
+// Levels whose spacing repeats with a second MN: the width of each overlap
+// (1, or 2 when two successive spacings repeat) and the first level of each.
+struct SondoOverlaps {
+  int Width = 0;
+  std::vector<int> Positions;  // level indices, ascending
+  bool Fits = true;            // false: more overlaps than MaxSondoOverlaps
+};
+
+SondoOverlaps FindSondoOverlaps(const TDataset& ds);
+
+// The soundings of one export, on the dataset's stations and levels.
+struct SondoSoundings {
+  StationLevelTable<float> R{0.0f};              // apparent resistivity; 0 = no value
+  StationLevelTable<float> E{100.0f};            // error of the point that set the cell, in percent
+  StationLevelTable<float> Chargeability{0.0f};  // only with KeyIP; 0 where the grid has no value
+  std::vector<int> LastLevel;                    // [station]: deepest level with a value, 0 = none
+  SondoOverlaps Overlaps;
+  bool Dtg = false;    // overlaps present: the "dtg" format
+  bool KeyIP = false;  // chargeability lines ("dat" format with IP)
+
+  // Number of distinct spacings of a station's sounding.
+  int DistinctSpacings(int station) const;
+};
+
+// Builds the soundings of the selected sets: setSelector -1 takes every set
+// whose type is ds.ArrayType, a set number takes that set alone. Good points
+// enter their station and level cell (two on one cell give their geometric
+// mean); the empty levels above each station's last level are filled from the
+// neighbouring stations, or else from the levels around them.
+SondoSoundings BuildSondoSoundings(const TDataset& ds, int setSelector, const GridSettings& gridSettings);
+
+// The texts of the four files.
+std::string SondoMainText(const TDataset& ds, const SondoSoundings& soundings);
+std::string SondoErrorText(const TDataset& ds, const SondoSoundings& soundings);
+std::string SondoProfileText(const TDataset& ds);
+std::string SondoModelText(const TDataset& ds, const TInversionModel& model);
+
+// Elevation at x, interpolated linearly between the working altitudes of the
+// electrodes (end segments extended); -1e15 with fewer than two electrodes.
+float ElevationAt(const TDataset& ds, double x);
+
+// What the save dialog of one group shows.
+struct SondoSaveDialog {
+  std::string Filter;
+  std::string DefaultExtension;
+  std::string ProposedName;  // "Sondo_", the sequence title and the time suffix
+};
+
+SondoSaveDialog SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix);
+
+// The files of a group, named after the chosen main file.
+struct SondoFileNames {
+  std::string Main;
+  std::string Errors;    // ".bar" with "dat", ".bag" with "dtg"
+  std::string Profile;   // ".dpr"
+  std::string Model;     // ".res"
+  std::string Obsolete;  // ".dtn", deleted before a "dtg" group is written
+};
+
+SondoFileNames SondoNames(const std::string& mainPath, bool dtg);
+
+// Asks where to write one group (the save dialog); nothing means cancelled:
+// the group is skipped and the command goes on.
+using SondoTargetChooser = std::function<std::optional<std::string>(const SondoSaveDialog&)>;
+
+struct SondoRun {
+  bool Ok = true;                      // false: a file could not be written, or the levels do not fit the format
+  std::vector<std::string> MainFiles;  // main file of every group written
+};
+
+// The command: one group of files per array type, or per set of every time
+// step of a time-lapse dataset (each time step's stored model becoming the
+// current model). Afterwards SeqHeader and ArrayType are those of the last
+// set exported. models may be null (no model file is written then).
+SondoRun Sondoconverter(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
+                        const SondoTargetChooser& chooser, Messenger& messenger);
+
+// The command for a chosen target: the first group is written to `path`,
+// every further group next to it under its proposed name (made unique).
+// False when a file could not be written or nothing was written.
+bool WriteSondo(TDataset& ds, const ExportOptions& options, const std::string& path, Messenger& messenger,
+                TInversionModels* models = nullptr);
+
+}  // namespace tarvo
