@@ -712,6 +712,8 @@ void TMain::ShowSummary(bool fromTableWindow) {
   const bool editable = s.loaded && !dataset_.ReadOnlyData;
   for (QWidget* w : std::initializer_list<QWidget*>{authorT_, areaT_, lineT_, memo_, absCheck_}) w->setEnabled(editable);
   shiftE_->setEnabled(s.loaded);
+  // An export adds the shift to the coordinates and sets it back to 0.
+  if (dataset_.XShift == 0 && shiftE_->text().trimmed().toDouble() != 0) shiftE_->setText(QStringLiteral("0"));
   for (const char* name : {"aSave", "aABEM_org", "aElecreII"}) SetCommandEnabled(QString::fromLatin1(name), editable);
 
   if (s.loaded) {

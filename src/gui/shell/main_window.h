@@ -72,6 +72,8 @@ public:
   void SetFileDialog(FileDialog dialog) { fileDialog_ = std::move(dialog); }
   // Messages of the engine go to `messenger` (message boxes when null).
   void SetMessenger(Messenger* messenger);
+  // The operator as the engine sees it: the messenger set above, or message boxes.
+  Messenger& OperatorMessenger() { return CurrentMessenger(); }
 
   // Windows that keep sections of their own in the settings file.
   void AddSettingsOwner(SettingsOwner* owner) { settingsOwners_.push_back(owner); }

@@ -1,0 +1,145 @@
+#include "export/converter_commands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <string>
+
+#include "export/export_options.h"
+#include "export/res2dinv_writer.h"
+#include "export/res2dmod_writer.h"
+#include "export/sensinv_writer.h"
+#include "export/sondo_writer.h"
+#include "shell/main_window.h"
+#include "shell/open_dialog.h"
+
+namespace tarvo::gui {
+
+QString QtFilter(const QString& programFilter) {
+  const QStringList parts = programFilter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty() || parts[i + 1].isEmpty()) continue;
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+namespace {
+
+std::optional<QString> AskWithFileDialog(QWidget* parent, const SaveDialogSetup& s) {
+  QFileDialog dialog(parent, s.title, s.proposedFile, QtFilter(s.filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+  QString ext = s.defaultExtension;
+  if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
+  dialog.setDefaultSuffix(ext.toLower());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front();
+}
+
+// Runs one export with the wait cursor shown while the files are written,
+// then refreshes the window: writers add the x shift to the coordinates and
+// reset it, and merging repeated measurements changes marks and counts.
+class ConverterCommands {
+public:
+  ConverterCommands(TMain& main, SaveDialog dialog) : main_(main), dialog_(std::move(dialog)) {
+    if (!dialog_) dialog_ = [this](const SaveDialogSetup& s) { return AskWithFileDialog(&main_, s); };
+  }
+
+  void Res2dInv(Res2dInvSender sender) {
+    const auto chooser = [this](const Res2dInvSaveDialog& d) {
+      return Ask({QString::fromStdString(d.title), Proposed(d.proposedName), QString::fromStdString(d.filter),
+                  QString::fromStdString(d.defaultExt)});
+    };
+    const ExportOptions options = Options();
+    const std::string ext = main_.Shell().open.Res2dInvExt;
+    if (sender == Res2dInvSender::aTimeLapse) {
+      aTimeLapseExecute(main_.Dataset(), options, ext, chooser, main_.OperatorMessenger());
+    } else {
+      Res2d_Converter(main_.Dataset(), sender, options, ext, chooser, main_.OperatorMessenger());
+    }
+    Refresh();
+  }
+
+  void Sondo() {
+    const auto chooser = [this](const SondoSaveDialog& d) {
+      return Ask({QStringLiteral("Sondo"), Proposed(d.ProposedName), QString::fromStdString(d.Filter),
+                  QString::fromStdString(d.DefaultExtension)});
+    };
+    Sondoconverter(main_.Dataset(), main_.Shell().grid, nullptr, chooser, main_.OperatorMessenger());
+    Refresh();
+  }
+
+  void SensInv() {
+    TDataset& ds = main_.Dataset();
+    PrepareSensInv2D(ds);
+    const SensInvSaveDialog d = SensInvDialog(ds);
+    const auto path = Ask({QString::fromStdString(d.Title), Proposed(d.ProposedName),
+                           QString::fromStdString(d.Filter), QString::fromStdString(d.DefaultExtension)});
+    if (path) WriteSensInv2DFiles(ds, *path, main_.OperatorMessenger());
+    Refresh();
+  }
+
+  void Res2dMod() {
+    TDataset& ds = main_.Dataset();
+    const Res2dModPreparation prep = PrepareRes2dMod(ds);
+    if (!prep.Ready) {
+      main_.OperatorMessenger().Information("There are no data points to write.");
+      Refresh();
+      return;
+    }
+    const auto path = Ask({QString::fromStdString(prep.Dialog.Title), Proposed(prep.Dialog.ProposedName),
+                           QStringLiteral("Res2dMod text|*.txt"),
+                           QString::fromStdString(prep.Dialog.DefaultExtension)});
+    if (path) WriteRes2dModFile(ds, prep.UnitSpacing, *path, main_.OperatorMessenger());
+    Refresh();
+  }
+
+private:
+  ExportOptions Options() { return ExportOptions::From(main_.Shell().program, main_.Shell().SaveWithoutIP); }
+
+  // The proposed file goes into the open dialog's directory, where the data came from.
+  QString Proposed(const std::string& name) const {
+    const QString dir = FromEnginePath(main_.Shell().open.InitialDir);
+    const QString file = QString::fromStdString(name);
+    return dir.isEmpty() || QFileInfo(file).isAbsolute() ? file : QDir(dir).filePath(file);
+  }
+
+  std::optional<std::string> Ask(const SaveDialogSetup& setup) {
+    const auto chosen = dialog_(setup);
+    if (!chosen) return std::nullopt;
+    return ToEnginePath(*chosen);
+  }
+
+  void Refresh() {
+    main_.ShowSummary();
+    emit main_.XShiftChanged();
+  }
+
+  TMain& main_;
+  SaveDialog dialog_;
+};
+
+}  // namespace
+
+void AttachConverterCommands(TMain& main, SaveDialog dialog) {
+  auto* commands = new ConverterCommands(main, std::move(dialog));
+  QObject::connect(&main, &QObject::destroyed, [commands] { delete commands; });
+  main.ProvideCommand(QStringLiteral("aRes2dInv"), [commands] { commands->Res2dInv(Res2dInvSender::aRes2dInv); });
+  main.ProvideCommand(QStringLiteral("aRes2dInv_new"),
+                      [commands] { commands->Res2dInv(Res2dInvSender::aRes2dInv_new); });
+  main.ProvideCommand(QStringLiteral("aTimeLapse"), [commands] { commands->Res2dInv(Res2dInvSender::aTimeLapse); });
+  main.ProvideCommand(QStringLiteral("aSondo"), [commands] { commands->Sondo(); });
+  main.ProvideCommand(QStringLiteral("aSens"), [commands] { commands->SensInv(); });
+  main.ProvideCommand(QStringLiteral("Res2dModTXT"), [commands] { commands->Res2dMod(); });
+}
+
+}  // namespace tarvo::gui
