@@ -5,6 +5,8 @@
 #include <string>
 
 #include "core/dataset.h"
+#include "editing/table_window.h"
+#include "export/converter_commands.h"
 #include "settings/program_settings.h"
 #include "shell/main_window.h"
 #include "shell/open_dialog.h"
@@ -32,6 +34,9 @@ int main(int argc, char* argv[]) {
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
+  tarvo::gui::TTableForm tableWindow(dataset);
+  tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
+  tarvo::gui::AttachConverterCommands(mainWindow);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

@@ -5,6 +5,8 @@ namespace tarvo {
 void ClearDataset(TDataset& ds) {
   if (!IsLoaded(ds.DataKind)) return;
 
+  for (int e = 1; e <= MaxElectrodePositions; ++e) ds.TypedAltitude[e].reset();
+
   if (ds.SetCount >= 1) ds.SeqHeader = ds.SetSeqHeaders[ds.SetCount];
   ds.Quads.Release();
   if (ds.DataKind > DataKindHeaderOnly && !ds.PointsMerged) {

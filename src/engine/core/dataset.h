@@ -2,6 +2,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,9 @@ struct TDataset {
   FixedTable<ElectrodeXZEntry, MaxElectrodePositions> ElectrodeXZ;
   int ElectrodeXZCount = 0;
   bool ElectrodeNumbersAvailable = false;
+  // Altitudes the operator typed into the electrode table; each stands for
+  // its position's working altitude until the table is filled again.
+  FixedTable<std::optional<double>, MaxElectrodePositions> TypedAltitude;
 
   AcceptanceThresholds Thresholds;
 

@@ -13,6 +13,7 @@
 #include "core/numbers.h"
 #include "core/text_file.h"
 #include "display/positions.h"
+#include "editing/electrode_altitudes.h"
 
 namespace tarvo {
 
@@ -282,6 +283,7 @@ std::string ProposedName(const TDataset& ds, std::string_view res2dInvExt) {
 }  // namespace
 
 std::string ElectrodeAltitudeText(const TDataset& ds, int e) {
+  if (auto typed = TypedAltitudeText(ds, e)) return *typed;
   if (ds.ElectrodeXZCount > 0) return AltitudeNumber(ProfileAltitude(ds, ds.ElectrodePos[e]));
   return Num(ds.ElectrodePosZ[e]);
 }

@@ -70,6 +70,7 @@ std::string Res2dInvFileText(TDataset& ds, const Res2dInvPlan& plan, const Expor
                              Messenger& messenger);
 
 // The altitude text of electrode position e as the electrode table shows it:
+// the altitude typed into the table when there is one, otherwise
 // interpolated in the topography profile ElectrodeXZ when there is one
 // (three decimals, trailing zeros dropped), otherwise ElectrodePosZ.
 std::string ElectrodeAltitudeText(const TDataset& ds, int e);
