@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,52 +14,26 @@
 #include "import/abem_amp_reader.h"
 #include "import/abem_protocol_reader.h"
 #include "import/read_environment.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
 
-namespace fs = std::filesystem;
-
-// A folder of its own for each test, removed afterwards.
-class ScratchFolder {
-public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("tarvo-abem-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string Write(const std::string& name, const std::string& text) const {
-    const fs::path file = path_ / name;
-    std::ofstream(file, std::ios::binary) << text;
-    return file.string();
-  }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-  // A sequence template whose headers show what the readers change: a
-  // document type neither reader keeps, an area and line to be cleared, and
-  // a sequence-header byte 1 to be cleared next to a byte 0 to be kept.
-  std::string WriteTemplate() const {
-    TFileHeader file;
-    std::copy(TFileHeader::MagicText.begin(), TFileHeader::MagicText.end(), file.Magic.begin());
-    file.DocType = 512;
-    TSeqHeader seq;
-    seq.Reserved0 = {7, 9};
-    seq.Area = 5;
-    seq.Line = 6;
-    const auto a = EncodeRecord(file);
-    const auto b = EncodeRecord(seq);
-    return Write("tarvo.bin", std::string(a.begin(), a.end()) + std::string(b.begin(), b.end()));
-  }
-
-private:
-  fs::path path_;
-};
+// A sequence template whose headers show what the readers change: a
+// document type neither reader keeps, an area and line to be cleared, and
+// a sequence-header byte 1 to be cleared next to a byte 0 to be kept.
+std::string WriteTemplate(const test::ScratchFolder& folder) {
+  TFileHeader file;
+  std::copy(TFileHeader::MagicText.begin(), TFileHeader::MagicText.end(), file.Magic.begin());
+  file.DocType = 512;
+  TSeqHeader seq;
+  seq.Reserved0 = {7, 9};
+  seq.Area = 5;
+  seq.Line = 6;
+  const auto a = EncodeRecord(file);
+  const auto b = EncodeRecord(seq);
+  return folder.Write("tarvo.bin", std::string(a.begin(), a.end()) + std::string(b.begin(), b.end()));
+}
 
 struct Reading {
   TDataset ds;
@@ -113,9 +84,9 @@ constexpr const char* AmpData =
     "4 0 - 10 4 6 100 0.5 30 0.2\r\n"
     "5 0 1 9 4 6 100 0.0000001 0.0000002 0.1";
 
-Reading ReadAmpText(const ScratchFolder& folder, const std::string& text, const std::string& name = "line.amp") {
+Reading ReadAmpText(const test::ScratchFolder& folder, const std::string& text, const std::string& name = "line.amp") {
   Reading r;
-  ReadEnvironment env{r.messenger, folder.WriteTemplate(), nullptr};
+  ReadEnvironment env{r.messenger, WriteTemplate(folder), nullptr};
   r.ds.FileName = folder.Write(name, text);
   ReadAmp(r.ds, env);
   return r;
@@ -130,7 +101,7 @@ TEST(ReadAmp, BuildsAnInstrumentDatasetFromTheMeasurements) {
           "No. Time A(x) B(x) M(x) N(x) I(mA) Voltage(V) App.R.(ohmm) Error(%)\r\n",
   };
   for (const auto& header : layouts) {
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     Reading r = ReadAmpText(folder, header + AmpData);
     const TDataset& ds = r.ds;
 
@@ -179,7 +150,7 @@ TEST(ReadAmp, BuildsAnInstrumentDatasetFromTheMeasurements) {
 }
 
 TEST(ReadAmp, ChargeabilityAndLongComment) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   const std::string comment = "C:\\Field data\\2019\\Quarry north extension\\LINE3_LONG.AMP";
   Reading r = ReadAmpText(folder, AmpHeader("3", "1", "XYZ:1", comment) + "No. Time ...\r\n" +
                                       "1 0 0 3 1 2 50 0.2 37.7 0.1 0 10 20 5.5\r\n"
@@ -220,7 +191,7 @@ TEST(ReadAmp, MalformedInputIsRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     Reading r = ReadAmpText(folder, c.text);
     std::string message = c.message;
     if (const auto at = message.find(fileMarker); at != std::string::npos) {
@@ -232,7 +203,7 @@ TEST(ReadAmp, MalformedInputIsRefused) {
 }
 
 TEST(ReadAmp, MissingTemplateLoadsNothing) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   Reading r;
   const std::string missing = folder.PathOf("tarvo.bin");
   ReadEnvironment env{r.messenger, missing, nullptr};
@@ -244,17 +215,17 @@ TEST(ReadAmp, MissingTemplateLoadsNothing) {
 
 // ---------------------------------------------------------- protocol files
 
-Reading ReadProtocolText(const ScratchFolder& folder, const std::string& text, TDataset ds = {}) {
+Reading ReadProtocolText(const test::ScratchFolder& folder, const std::string& text, TDataset ds = {}) {
   Reading r;
   r.ds = std::move(ds);
-  ReadEnvironment env{r.messenger, folder.WriteTemplate(), nullptr};
+  ReadEnvironment env{r.messenger, WriteTemplate(folder), nullptr};
   r.ds.FileName = folder.Write("protocol.org", text);
   ReadProtocol(r.ds, env);
   return r;
 }
 
 TEST(ReadProtocol, StandardLayoutSequence) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   Reading r = ReadProtocolText(folder,
                                "ABEM protocol\r\nWen32\r\nA B M N\r\n1 4 2 3\r\n2 5 3 4\r\n1 2 x 4\r\n\r\n");
   const TDataset& ds = r.ds;
@@ -279,7 +250,7 @@ TEST(ReadProtocol, StandardLayoutSequence) {
 }
 
 TEST(ReadProtocol, LongLayoutAndLongName) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   const std::string name = "Long layout protocol of the north line";
   Reading r = ReadProtocolText(folder, "ABEM protocol\r\n" + name + "\r\n1 41 20 22\r\n");
   ASSERT_EQ(r.ds.DataKind, DataKindSequence);
@@ -296,7 +267,7 @@ TEST(ReadProtocol, LargeProtocolTakesThePositionsOfTheLoadedData) {
   for (int i = 1; i <= 50; ++i) loaded.ElectrodePos[i] = 2.0f * static_cast<float>(i - 1);
   const std::string text = "ABEM protocol\r\nWen64\r\n1 4 2 3\r\n42 45 43 44\r\n";
   {
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     Reading r = ReadProtocolText(folder, text, loaded);
     ASSERT_EQ(r.ds.DataKind, DataKindSequence);
     EXPECT_FLOAT_EQ(r.ds.Electrodes[45].X, 88.0f);
@@ -304,7 +275,7 @@ TEST(ReadProtocol, LargeProtocolTakesThePositionsOfTheLoadedData) {
   }
   {
     // Nothing loaded before: the positions are not known.
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     Reading r = ReadProtocolText(folder, text);
     EXPECT_EQ(r.messenger.Texts(),
               std::vector<std::string>{"Electrode positions are not known for 45 electrodes.\r\n"
@@ -332,7 +303,7 @@ TEST(ReadProtocol, MalformedInputIsRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     Reading r = ReadProtocolText(folder, c.text);
     std::string message = c.message;
     if (const auto at = message.find("{file}"); at != std::string::npos) {

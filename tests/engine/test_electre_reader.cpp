@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "core/numbers.h"
 #include "import/electre_reader.h"
 #include "import/syscal_template.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
@@ -30,34 +29,19 @@ std::string ElectrodeTable(int n, float spacing) {
 
 class ElectreReaderTest : public ::testing::Test {
 protected:
-  fs::path dir;
+  test::ScratchFolder scratch;
+  const fs::path dir = scratch.Path();
   TDataset ds;
   RecordingMessenger messenger;
   ReadEnvironment env{messenger, "", nullptr};
 
   void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir = fs::path(::testing::TempDir()) /
-          ("tarvo_electre_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-           std::to_string(stamp));
-    fs::create_directories(dir);
     const auto bytes = MakeTemplateBytes();
-    env.templatePath = Write(TemplateFileName, std::string(bytes.begin(), bytes.end()));
-  }
-
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
-
-  std::string Write(const std::string& name, const std::string& text) {
-    const fs::path path = dir / name;
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-    return path.string();
+    env.templatePath = scratch.Write(TemplateFileName, std::string(bytes.begin(), bytes.end()));
   }
 
   void Read(const std::string& text, int firstSet = 0, ElectreMode mode = ElectreMode::Normal) {
-    ds.FileName = Write("seq.txt", text);
+    ds.FileName = scratch.Write("seq.txt", text);
     ReadElectreII(ds, firstSet, env, mode);
   }
 

@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "settings/ini_file.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
@@ -125,34 +123,12 @@ TEST(IniFileTest, AwkwardValuesReadBackAsWritten) {
 
 class IniFileOnDiskTest : public ::testing::Test {
 protected:
-  fs::path dir;
-
-  void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir = fs::path(::testing::TempDir()) /
-          ("tarvo_ini_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-           std::to_string(stamp));
-    fs::create_directories(dir);
-  }
-
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
-
-  std::string Write(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-    return path.string();
-  }
-
-  static std::string Contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  test::ScratchFolder scratch;
+  const fs::path dir = scratch.Path();
 };
 
 TEST_F(IniFileOnDiskTest, LoadsLineFeedFilesAndRewritesThemShorterWithCrLf) {
-  const std::string path = Write(dir / "t.ini", "[A]\nold=a long line that goes away\nk=1\n[B]\nj=2\n\x1A\n");
+  const std::string path = scratch.Write("t.ini", "[A]\nold=a long line that goes away\nk=1\n[B]\nj=2\n\x1A\n");
   IniFile ini(path);
   ASSERT_TRUE(ini.Load().ok);
   EXPECT_EQ(ini.ReadInteger("a", "k", 0), 1);
@@ -161,7 +137,7 @@ TEST_F(IniFileOnDiskTest, LoadsLineFeedFilesAndRewritesThemShorterWithCrLf) {
   IniFile shorter(path);
   shorter.Parse("[A]\nk=1\n");
   ASSERT_TRUE(shorter.UpdateFile().ok);
-  EXPECT_EQ(Contents(path), "[A]\r\nk=1\r\n\r\n");
+  EXPECT_EQ(test::ReadWhole(path), "[A]\r\nk=1\r\n\r\n");
   EXPECT_FALSE(shorter.Modified());
 }
 
@@ -195,13 +171,13 @@ TEST_F(IniFileOnDiskTest, DirectoryInPlaceOfTheFileFailsWithMessages) {
 }
 
 TEST_F(IniFileOnDiskTest, DirectoryThatCannotBeMadeFails) {
-  const std::string blocker = Write(dir / "plain", "x");
+  const std::string blocker = scratch.Write("plain", "x");
   IniFile ini((fs::path(blocker) / "sub" / "t.ini").string());
   ini.WriteString("S", "k", "v");
   const IniResult written = ini.UpdateFile();
   EXPECT_FALSE(written.ok);
   EXPECT_FALSE(written.error.empty());
-  EXPECT_EQ(Contents(blocker), "x");
+  EXPECT_EQ(test::ReadWhole(blocker), "x");
 }
 
 }  // namespace

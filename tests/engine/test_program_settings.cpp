@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "core/text_file.h"
 #include "settings/program_settings.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
@@ -25,34 +23,24 @@ struct MedianOwner final : SettingsOwner {
 
 class ProgramSettingsTest : public ::testing::Test {
 protected:
-  fs::path dir;
+  test::ScratchFolder scratch;
+  const fs::path dir = scratch.Path();
   TDataset ds;
   ProgramSettings program;
   OpenCommandState open;
   RecordingMessenger messenger;
 
-  void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir = fs::path(::testing::TempDir()) /
-          ("tarvo_settings_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-           std::to_string(stamp));
-    fs::create_directories(dir);
-  }
-
+  // A settings file made read-only gets its write permission back before the folder goes.
   void TearDown() override {
     std::error_code ec;
     fs::permissions(dir / "tarvo.ini", fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(dir, ec);
   }
 
   std::string IniPath() const { return (dir / "tarvo.ini").string(); }
 
-  void WriteIni(const std::string& text) { std::ofstream(IniPath(), std::ios::binary | std::ios::trunc) << text; }
+  void WriteIni(const std::string& text) { scratch.Write("tarvo.ini", text); }
 
-  std::string IniText() const {
-    std::ifstream in(IniPath(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string IniText() const { return test::ReadWhole(IniPath()); }
 
   void Read(const std::string& text) {
     IniFile ini;
@@ -269,7 +257,7 @@ TEST_F(ProgramSettingsTest, SavingCreatesAMissingDirectoryAndReportsOneThatCanno
   EXPECT_TRUE(fs::is_regular_file(fresh / "tarvo.ini"));
   EXPECT_TRUE(messenger.entries.empty());
 
-  std::ofstream(dir / "plain") << "x";
+  scratch.Write("plain", "x");
   const fs::path blocked = dir / "plain" / "sub";
   EXPECT_FALSE(SaveSettings(blocked.string(), program, open, ds, messenger));
   ASSERT_EQ(messenger.entries.size(), 1u);
@@ -280,7 +268,7 @@ TEST_F(ProgramSettingsTest, SavingCreatesAMissingDirectoryAndReportsOneThatCanno
 }
 
 TEST_F(ProgramSettingsTest, ChoosesWhereTheFileLives) {
-  std::ofstream(dir / "plain") << "x";
+  scratch.Write("plain", "x");
   const std::string unusable = (dir / "plain" / "bin").string();
   const fs::path withDirectoryAsFile = dir / "odd";
   fs::create_directories(withDirectoryAsFile / "tarvo.ini");

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +9,7 @@
 #include "core/numbers.h"
 #include "import/prosys_reader.h"
 #include "import/syscal_template.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
@@ -44,41 +43,26 @@ constexpr float SequenceX[4][4] = {{}, {0, 2, 4, 6}, {2, 4, 6, 8}, {0, 2, 6, 8}}
 
 class ProsysReaderTest : public ::testing::Test {
 protected:
-  fs::path dir;
+  test::ScratchFolder scratch;
+  const fs::path dir = scratch.Path();
   TDataset ds;
   RecordingMessenger messenger;
   ScriptedChooser chooser;
   ReadEnvironment env{messenger, "", nullptr};
 
   void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir = fs::path(::testing::TempDir()) /
-          ("tarvo_prosys_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-           std::to_string(stamp));
-    fs::create_directories(dir);
     const auto bytes = MakeTemplateBytes();
-    env.templatePath = Write(TemplateFileName, std::string(bytes.begin(), bytes.end()));
-  }
-
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
-
-  std::string Write(const std::string& name, const std::string& text) {
-    const fs::path path = dir / name;
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-    return path.string();
+    env.templatePath = scratch.Write(TemplateFileName, std::string(bytes.begin(), bytes.end()));
   }
 
   void Read(const std::string& text, ProsysMode mode = ProsysMode::Plain, int firstSet = 0) {
-    ds.FileName = Write("data.txt", text);
+    ds.FileName = scratch.Write("data.txt", text);
     ReadProsys(ds, firstSet, env, mode);
   }
 
   // Syscal-Pro mode with the sequence above chosen in the second dialog.
   void ReadMatched(const std::string& text) {
-    chooser.answer = Write("sequence.txt", SequenceText);
+    chooser.answer = scratch.Write("sequence.txt", SequenceText);
     env.chooser = &chooser;
     Read(text, ProsysMode::SyscalPro);
   }
@@ -325,7 +309,7 @@ TEST_F(ProsysReaderTest, SyscalProWithoutASequenceReadsThePlainFile) {
     SCOPED_TRACE(c.name);
     ds = TDataset{};
     messenger.entries.clear();
-    chooser.answer = c.answer ? std::optional(Write(*c.answer, "# X Y Z\r\n1 0 0 0\r\n")) : std::nullopt;
+    chooser.answer = c.answer ? std::optional(scratch.Write(*c.answer, "# X Y Z\r\n1 0 0 0\r\n")) : std::nullopt;
     env.chooser = c.withChooser ? &chooser : nullptr;
     Read(text, ProsysMode::SyscalPro);
     EXPECT_EQ(messenger.Texts(), c.messages);

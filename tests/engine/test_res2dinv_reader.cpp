@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "core/array_types.h"
 #include "import/res2dinv_reader.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
@@ -40,24 +39,13 @@ protected:
   TDataset ds;
   RecordingMessenger messenger;
   ReadEnvironment env{messenger, "", nullptr};
-  fs::path folder;
+  test::ScratchFolder scratch;
+  const fs::path folder = scratch.Path();
 
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = fs::temp_directory_path() /
-             ("tarvo-res2dinv-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::create_directories(folder);
-    ds.Memo = {"previous comment"};
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-  }
+  void SetUp() override { ds.Memo = {"previous comment"}; }
 
   void Read(const std::string& text, int firstSet = 0) {
-    const fs::path file = folder / "line.dat";
-    std::ofstream(file, std::ios::binary) << text;
-    ds.FileName = file.string();
+    ds.FileName = scratch.Write("line.dat", text);
     ReadRes2dInv(ds, firstSet, env);
   }
 

@@ -2,9 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,25 +12,13 @@
 #include "export/res2dinv_writer.h"
 #include "import/open_command.h"
 #include "import/res2dinv_reader.h"
+#include "test_files.h"
 #include "test_support.h"
 
 namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Compares written bytes with the expected lines (CR LF after each) and
-// names the first line that differs.
-void ExpectText(const std::string& actual, const std::vector<std::string>& expectedLines) {
-  const std::string expected = JoinCrLf(expectedLines);
-  if (actual == expected) return;
-  const std::vector<std::string> got = SplitLines(actual);
-  std::size_t k = 0;
-  while (k < got.size() && k < expectedLines.size() && got[k] == expectedLines[k]) ++k;
-  ADD_FAILURE() << "written " << got.size() << " lines, expected " << expectedLines.size() << "; first difference at line "
-                << k + 1 << ": got \"" << (k < got.size() ? got[k] : "<end>") << "\", expected \""
-                << (k < expectedLines.size() ? expectedLines[k] : "<end>") << "\"";
-}
 
 std::vector<std::string> Lines(std::initializer_list<std::string> head, std::initializer_list<std::string> tail = {}) {
   std::vector<std::string> lines(head);
@@ -48,24 +34,8 @@ protected:
   ReadEnvironment env{messenger, "", nullptr};
   OpenCommandState state;
   ExportOptions options;  // model refinement, IP unit "msec"
-  fs::path folder;
-
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = fs::temp_directory_path() /
-             ("tarvo-res2dwriter-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::create_directories(folder);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-  }
-
-  std::string MakeFile(const std::string& name, const std::string& text) {
-    const fs::path file = folder / name;
-    std::ofstream(file, std::ios::binary) << text;
-    return file.string();
-  }
+  test::ScratchFolder scratch;
+  const fs::path folder = scratch.Path();
 
   // Opens Res2dInv files as the Open command does.
   void Open(const std::vector<std::string>& files) {
@@ -95,7 +65,7 @@ protected:
   // Reads a written file back into a fresh dataset.
   TDataset ReadBack(const std::string& text) {
     TDataset back;
-    back.FileName = MakeFile("back.dat", text);
+    back.FileName = scratch.Write("back.dat", text);
     ReadRes2dInv(back, 0, env);
     return back;
   }
@@ -107,15 +77,15 @@ const char* const PoleDipoleFile =
     "PD line\r\n1\r\n6\r\n4\r\n1\r\n0\r\n3 1 1 100\r\n4 1 2 110\r\n6 1 -1 120\r\n5 1 -2 130\r\n";
 
 TEST_F(Res2dInvWriterTest, ForwardAndReversePoleDipoleStayInTheUsualFormat) {
-  Open({MakeFile("pd.dat", PoleDipoleFile)});
+  Open({scratch.Write("pd.dat", PoleDipoleFile)});
   ASSERT_EQ(ds.SetCount, 2);
   ASSERT_EQ(ds.Sets[1].Type, ForwardPoleDipole);
   ASSERT_EQ(ds.Sets[2].Type, ReversePoleDipole);
 
   Res2dInvSaveDialog dialog;
-  ExpectText(Export(Res2dInvSender::aRes2dInv, &dialog),
-             Lines({"PD line", "0.500", "6", "4", "1", "0", "    3     1 1 100", "    4     1 2 110",
-                    "    6     1 -1 120", "    5     1 -2 130"}));
+  EXPECT_TRUE(test::SameBytes(Export(Res2dInvSender::aRes2dInv, &dialog),
+                              test::Crlf(Lines({"PD line", "0.500", "6", "4", "1", "0", "    3     1 1 100",
+                                                "    4     1 2 110", "    6     1 -1 120", "    5     1 -2 130"}))));
   EXPECT_EQ(dialog.title, "Usual Res2dInv format");
   EXPECT_EQ(dialog.proposedName, (folder / "pd.dat").string());
   EXPECT_EQ(dialog.filter, "Res2Dinv files|*.dat||_*.dat");
@@ -133,7 +103,7 @@ const char* const MixedGeneralFile =
     "4 2 10.5 4 11 8 11 10 10 70 3\r\n";
 
 TEST_F(Res2dInvWriterTest, MixedArraysAreWrittenInTheGeneralFormatAndReadBack) {
-  Open({MakeFile("mixed.dat", MixedGeneralFile)});
+  Open({scratch.Write("mixed.dat", MixedGeneralFile)});
   ASSERT_EQ(ds.SetCount, 2);
   const std::vector<std::string> data = {"2 0 10 2 10.5 50", "2 0 10 4 11 55", "4 0 10 2 10.5 6 11.25 8 11 60",
                                          "4 2 10.5 4 11 8 11 10 10 70"};
@@ -156,7 +126,7 @@ TEST_F(Res2dInvWriterTest, MixedArraysAreWrittenInTheGeneralFormatAndReadBack) {
 
     Res2dInvSaveDialog dialog;
     const std::string text = Export(Res2dInvSender::aRes2dInv, &dialog);
-    ExpectText(text, expected);
+    EXPECT_TRUE(test::SameBytes(text, test::Crlf(expected)));
     EXPECT_EQ(dialog.title, "General Res2dInv format");
 
     const TDataset back = ReadBack(text);
@@ -176,25 +146,27 @@ TEST_F(Res2dInvWriterTest, MixedArraysAreWrittenInTheGeneralFormatAndReadBack) {
 }
 
 TEST_F(Res2dInvWriterTest, GeneralCommandWritesOneArrayWithItsNumber) {
-  Open({MakeFile("pd.dat", PoleDipoleFile)});
+  Open({scratch.Write("pd.dat", PoleDipoleFile)});
   // Electrodes on a flat line: every elevation is 0.
-  ExpectText(Export(Res2dInvSender::aRes2dInv_new),
-             Lines({"PD line", "0.500", "11", "0", "Type of measurement (0=app.resistivity,1=resistance)", "0", "4",
-                    "1", "0", "3 2 0 3 0 4 0 100", "3 2.5 0 4.5 0 5.5 0 110", "3 7 0 6 0 5 0 120",
-                    "3 6.5 0 4.5 0 3.5 0 130"}));
+  EXPECT_TRUE(test::SameBytes(
+      Export(Res2dInvSender::aRes2dInv_new),
+      test::Crlf(Lines({"PD line", "0.500", "11", "0", "Type of measurement (0=app.resistivity,1=resistance)", "0", "4",
+                        "1", "0", "3 2 0 3 0 4 0 100", "3 2.5 0 4.5 0 5.5 0 110", "3 7 0 6 0 5 0 120",
+                        "3 6.5 0 4.5 0 3.5 0 130"}))));
 }
 
 TEST_F(Res2dInvWriterTest, AsymmetricalArrayHasOnlyTheGeneralFormat) {
   // The usual format has no array number for it: "Res2dInv" writes the
   // general format rather than a file without data lines.
-  Open({MakeFile("asym.dat",
-                 "Asym\r\n1\r\n11\r\n0\r\nType of measurement (0=app.resistivity,1=resistance)\r\n0\r\n1\r\n1\r\n"
-                 "0\r\n4 0 0 12 0 4 0 6 0 50\r\n")});
+  Open({scratch.Write("asym.dat",
+                      "Asym\r\n1\r\n11\r\n0\r\nType of measurement (0=app.resistivity,1=resistance)\r\n0\r\n1\r\n1\r\n"
+                      "0\r\n4 0 0 12 0 4 0 6 0 50\r\n")});
   ASSERT_EQ(ds.ArrayType, Asymmetrical);
   Res2dInvSaveDialog dialog;
-  ExpectText(Export(Res2dInvSender::aRes2dInv, &dialog),
-             Lines({"Asym", "1.000", "11", "0", "Type of measurement (0=app.resistivity,1=resistance)", "0", "1", "1",
-                    "0", "4 0 0 12 0 4 0 6 0 50"}));
+  EXPECT_TRUE(test::SameBytes(
+      Export(Res2dInvSender::aRes2dInv, &dialog),
+      test::Crlf(Lines({"Asym", "1.000", "11", "0", "Type of measurement (0=app.resistivity,1=resistance)", "0", "1",
+                        "1", "0", "4 0 0 12 0 4 0 6 0 50"}))));
   EXPECT_EQ(dialog.title, "General Res2dInv format");
   EXPECT_TRUE(messenger.entries.empty());
 }
@@ -220,12 +192,12 @@ TEST_F(Res2dInvWriterTest, TopographyIsWrittenOnlyWhenElectrodesDifferInAltitude
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ds = TDataset{};
-    Open({MakeFile("wenner.dat", WennerFile(c.topography))});
+    Open({scratch.Write("wenner.dat", WennerFile(c.topography))});
     std::vector<std::string> expected = head;
     expected.insert(expected.end(), c.block.begin(), c.block.end());
     expected.insert(expected.end(), 6, "0");
     const std::string text = Export(Res2dInvSender::aRes2dInv);
-    ExpectText(text, expected);
+    EXPECT_TRUE(test::SameBytes(text, test::Crlf(expected)));
 
     const TDataset back = ReadBack(text);
     ASSERT_EQ(back.PointCount, 3);
@@ -240,12 +212,13 @@ TEST_F(Res2dInvWriterTest, TopographyIsWrittenOnlyWhenElectrodesDifferInAltitude
 }
 
 TEST_F(Res2dInvWriterTest, RepeatedPointIsWrittenOnceWithTheGeometricMean) {
-  Open({MakeFile("a.dat", "A\r\n2\r\n1\r\n2\r\n1\r\n0\r\n3 2 100\r\n5 2 110\r\n"),
-        MakeFile("b.dat", "B\r\n2\r\n1\r\n2\r\n1\r\n0\r\n5 2 440\r\n7 2 130\r\n")});
+  Open({scratch.Write("a.dat", "A\r\n2\r\n1\r\n2\r\n1\r\n0\r\n3 2 100\r\n5 2 110\r\n"),
+        scratch.Write("b.dat", "B\r\n2\r\n1\r\n2\r\n1\r\n0\r\n5 2 440\r\n7 2 130\r\n")});
   ASSERT_EQ(ds.SetCount, 2);
   ds.Memo = {"Two runs"};
-  ExpectText(Export(Res2dInvSender::aRes2dInv), Lines({"Two runs", "1.000", "1", "3", "1", "0", "3 2 100", "5 2 220",
-                                                      "7 2 130"}));
+  EXPECT_TRUE(test::SameBytes(Export(Res2dInvSender::aRes2dInv),
+                              test::Crlf(Lines({"Two runs", "1.000", "1", "3", "1", "0", "3 2 100", "5 2 220",
+                                                "7 2 130"}))));
   EXPECT_EQ(ds.Points[2].Q, QRejected);
   EXPECT_EQ(ds.MergedCount, 1);
 }
@@ -255,15 +228,16 @@ TEST_F(Res2dInvWriterTest, TimeLapseWritesOneColumnPerTimeStep) {
     return title + "\r\n2\r\n1\r\n3\r\n1\r\n0\r\n3 2 " + std::to_string(r1) + "\r\n5 2 " + std::to_string(r2) +
            "\r\n6 4 " + std::to_string(r3) + "\r\n";
   };
-  Open({MakeFile("t1.dat", run("T1", 100, 110, 120)), MakeFile("t2.dat", run("T2", 200, 210, 220)),
-        MakeFile("t3.dat", run("T3", 300, 310, 320))});
+  Open({scratch.Write("t1.dat", run("T1", 100, 110, 120)), scratch.Write("t2.dat", run("T2", 200, 210, 220)),
+        scratch.Write("t3.dat", run("T3", 300, 310, 320))});
   ds.Memo = {"Monitoring"};
   Res2dInvSaveDialog dialog;
   const std::string text = Export(Res2dInvSender::aTimeLapse, &dialog);
-  ExpectText(text, Lines({"Monitoring", "1.000", "1", "3", "1", "0", "Time sequence data", "Number of time sections",
-                          "3", "Time unit", "Hours", "Second time section interval", "1.0",
-                          "Second time section interval", "2.0", "3 2 100 200 300", "5 2 110 210 310",
-                          "6 4 120 220 320"}));
+  EXPECT_TRUE(test::SameBytes(
+      text, test::Crlf(Lines({"Monitoring", "1.000", "1", "3", "1", "0", "Time sequence data",
+                              "Number of time sections", "3", "Time unit", "Hours", "Second time section interval",
+                              "1.0", "Second time section interval", "2.0", "3 2 100 200 300", "5 2 110 210 310",
+                              "6 4 120 220 320"}))));
   EXPECT_EQ(dialog.title, "Usual Res2dInv format (time-lapse data)");
   EXPECT_EQ((std::array{ds.BaseSetCount, ds.TimeSetCount, ds.PointsPerTime}), (std::array{1, 3, 3}));
 
@@ -277,7 +251,7 @@ TEST_F(Res2dInvWriterTest, TimeLapseTitleNamesTheFilesOfEachTime) {
   // Two times of a pole-pole and a dipole-dipole file: the title is made of
   // the stems of the first file and of the last file of the second time.
   const std::string file = std::string(MixedGeneralFile);
-  Open({MakeFile("day1.dat", file), MakeFile("day2.dat", file)});
+  Open({scratch.Write("day1.dat", file), scratch.Write("day2.dat", file)});
   ASSERT_EQ(ds.SetCount, 4);
   const std::string text = Export(Res2dInvSender::aTimeLapse);
   EXPECT_EQ(text.substr(0, text.find("\r\n")), "day1 + day2");
@@ -374,7 +348,7 @@ TEST_F(Res2dInvWriterTest, TitleLineFollowsTheDataKindAndTheMemo) {
 }
 
 TEST_F(Res2dInvWriterTest, ShiftStaysWhenTheDialogIsCancelled) {
-  Open({MakeFile("wenner.dat", WennerFile("0\r\n"))});
+  Open({scratch.Write("wenner.dat", WennerFile("0\r\n"))});
   ds.XShift = 10;
   Res2dInvSaveDialog dialog;
   const Res2dInvOutcome outcome = Res2d_Converter(
@@ -392,8 +366,9 @@ TEST_F(Res2dInvWriterTest, ShiftStaysWhenTheDialogIsCancelled) {
   EXPECT_FALSE(fs::exists(folder / "out.dat"));
 
   // Written afterwards, the shifted positions are the ones in the file.
-  ExpectText(Export(Res2dInvSender::aRes2dInv),
-             Lines({"Wenner line", "1.000", "1", "3", "1", "0", "13 2 100", "15 2 110", "16 4 120"}));
+  EXPECT_TRUE(test::SameBytes(Export(Res2dInvSender::aRes2dInv),
+                              test::Crlf(Lines({"Wenner line", "1.000", "1", "3", "1", "0", "13 2 100", "15 2 110",
+                                                "16 4 120"}))));
 }
 
 TEST_F(Res2dInvWriterTest, PolePoleSequenceDataTakeTheElectrodeSpacingAsUnit) {
@@ -410,8 +385,8 @@ TEST_F(Res2dInvWriterTest, PolePoleSequenceDataTakeTheElectrodeSpacingAsUnit) {
     ds.Points[i].V = ds.Points[i].I = 1;
   }
   ds.Memo = {"PP"};
-  ExpectText(Export(Res2dInvSender::aRes2dInv),
-             Lines({"PP", "1.000", "2", "3", "1", "0", "1 2 100", "2 4 100", "3 2 100"}));
+  EXPECT_TRUE(test::SameBytes(Export(Res2dInvSender::aRes2dInv),
+                              test::Crlf(Lines({"PP", "1.000", "2", "3", "1", "0", "1 2 100", "2 4 100", "3 2 100"}))));
 }
 
 TEST_F(Res2dInvWriterTest, ProposedNameAndFilterFollowTheData) {
@@ -431,7 +406,7 @@ TEST_F(Res2dInvWriterTest, ProposedNameAndFilterFollowTheData) {
 }
 
 TEST_F(Res2dInvWriterTest, WriteFailureIsReported) {
-  Open({MakeFile("wenner.dat", WennerFile("0\r\n"))});
+  Open({scratch.Write("wenner.dat", WennerFile("0\r\n"))});
   const std::string target = (folder / "missing" / "out.dat").string();
   const Res2dInvOutcome outcome =
       Res2d_Converter(ds, Res2dInvSender::aRes2dInv, options, ".dat",

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <initializer_list>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,71 +12,13 @@
 #include "core/numbers.h"
 #include "export/export_options.h"
 #include "export/res2dmod_writer.h"
+#include "test_files.h"
 #include "test_support.h"
 
 namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScratchFolder {
-public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("tarvo-res2dmod-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  fs::path path_;
-};
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string Crlf(std::initializer_list<const char*> lines) {
-  std::string text;
-  for (const char* line : lines) text += std::string(line) + "\r\n";
-  return text;
-}
-
-std::vector<std::string> SplitCrlf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start) + "<no CR LF>");
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-::testing::AssertionResult SameBytes(const std::string& written, const std::string& expected) {
-  if (written == expected) return ::testing::AssertionSuccess();
-  const auto a = SplitCrlf(written);
-  const auto b = SplitCrlf(expected);
-  std::size_t i = 0;
-  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-  return ::testing::AssertionFailure() << "written " << a.size() << " lines, expected " << b.size()
-                                       << "; first difference at line " << i + 1 << ":\n  written:  \""
-                                       << (i < a.size() ? a[i] : "<none>") << "\"\n  expected: \""
-                                       << (i < b.size() ? b[i] : "<none>") << "\"";
-}
 
 // A text dataset on electrodes from 0 to 47 m, classified, grouped and
 // analysed as after a read: two Schlumberger points (the second marked
@@ -109,7 +47,7 @@ TDataset Survey(float dataKind) {
 }
 
 TEST(Res2dModWriter, ListsEachGoodPointByItsElectrodes) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey(DataKindResistivityOnly);
   ASSERT_EQ(ds.SetCount, 3);  // Schlumberger, forward pole-dipole, pole-pole
 
@@ -121,38 +59,38 @@ TEST(Res2dModWriter, ListsEachGoodPointByItsElectrodes) {
 
   // The count gives the arrays listed: the deleted point and the pole-pole
   // set are left out.
-  EXPECT_TRUE(SameBytes(ReadWhole(path), Crlf({
-                                             "AMNB + AMN + AM",
-                                             "Number of arrays",
-                                             "2",
-                                             "Unit electrode spacing",
-                                             "1",
-                                             "Coordinates of electrodes (xc1,zc1,xc2,zc2,xp1,zp1,xp2,zp2)",
-                                             "array 1 = Schlumberger (AMNB)",
-                                             "0 0",
-                                             "30 0",
-                                             "14 0",
-                                             "16 0",
-                                             "array 3 = forward pole-dipole (AMN)",
-                                             "40 0",
-                                             "-10000 0",
-                                             "46 0",
-                                             "47 0",
-                                             "Starting and ending x-location to calculate sensitivity values, spacing",
-                                             "-10 57 0.25",
-                                             "Starting and ending z-location to calculate sensitivity values, spacing",
-                                             "0.1 18 0.59667",
-                                             "Material resistivity (ohm.m)",
-                                             "1",
-                                             "Maximum current (Amp)",
-                                             "1",
-                                             "Minimum potential (mV)",
-                                             "0.1",
-                                         })));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(path), test::Crlf({
+      "AMNB + AMN + AM",
+      "Number of arrays",
+      "2",
+      "Unit electrode spacing",
+      "1",
+      "Coordinates of electrodes (xc1,zc1,xc2,zc2,xp1,zp1,xp2,zp2)",
+      "array 1 = Schlumberger (AMNB)",
+      "0 0",
+      "30 0",
+      "14 0",
+      "16 0",
+      "array 3 = forward pole-dipole (AMN)",
+      "40 0",
+      "-10000 0",
+      "46 0",
+      "47 0",
+      "Starting and ending x-location to calculate sensitivity values, spacing",
+      "-10 57 0.25",
+      "Starting and ending z-location to calculate sensitivity values, spacing",
+      "0.1 18 0.59667",
+      "Material resistivity (ohm.m)",
+      "1",
+      "Maximum current (Amp)",
+      "1",
+      "Minimum potential (mV)",
+      "0.1",
+  })));
 }
 
 TEST(Res2dModWriter, ShiftIsAddedOnceAndReset) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey(DataKindTextWithVI);
   ds.XShift = 100;
   const auto xz = ds.ElectrodeXZ[1];
@@ -168,7 +106,7 @@ TEST(Res2dModWriter, ShiftIsAddedOnceAndReset) {
 
   const std::string path = folder.PathOf("model.txt");
   ASSERT_TRUE(WriteRes2dModFile(ds, prep.UnitSpacing, path, messenger));
-  const auto lines = SplitCrlf(ReadWhole(path));
+  const auto lines = test::SplitCrlf(test::ReadWhole(path));
   ASSERT_EQ(lines.size(), 26u);
   EXPECT_EQ(lines[0], "Res2Dmod (txt). Test line Res2dMod");
   EXPECT_EQ(lines[7], "100 0");
@@ -176,7 +114,7 @@ TEST(Res2dModWriter, ShiftIsAddedOnceAndReset) {
 }
 
 TEST(Res2dModWriter, NothingWithoutData) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds;
   RecordingMessenger messenger;
   EXPECT_FALSE(WriteRes2dMod(ds, ExportOptions{}, folder.PathOf("none.txt"), messenger));

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,36 +10,10 @@
 #include "core/numbers.h"
 #include "import/read_environment.h"
 #include "import/sensinv_reader.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
-
-namespace fs = std::filesystem;
-
-// A folder of its own for each test, removed afterwards.
-class ScratchFolder {
-public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("tarvo-sensinv-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string Write(const std::string& name, const std::string& text) const {
-    const fs::path file = path_ / name;
-    std::ofstream(file, std::ios::binary) << text;
-    return file.string();
-  }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  fs::path path_;
-};
 
 // Four electrodes 1 m apart, sloping down by 0.5 m each.
 constexpr const char* Geometry = "1 0 100.5\n2 1 100\n3 2 99.5\n4 3 99\n";
@@ -83,7 +54,7 @@ TEST(ReadSensInv, DataFileExtensionDecidesTheValues) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.extension);
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     folder.Write("line.gem", Geometry);
     folder.Write("line.sen", Configuration);
     Reading r;
@@ -119,7 +90,7 @@ TEST(ReadSensInv, DataFileExtensionDecidesTheValues) {
 }
 
 TEST(ReadSensInv, VoltageAndCurrentAreKept) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   folder.Write("line.gem", Geometry);
   folder.Write("line.sen", Configuration);
   Reading r;
@@ -136,7 +107,7 @@ TEST(ReadSensInv, VoltageAndCurrentAreKept) {
 TEST(ReadSensInv, AcceptsTheLayoutsOfRealFiles) {
   // CR LF, tabs and commas, trailing blank lines, no end on the last line and
   // companions with upper-case extensions.
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   folder.Write("LINE.GEM", "1\t0\t100.5\r\n2,1,100\r\n3 2 99.5\r\n4  3  99\r\n\r\n  \r\n");
   folder.Write("LINE.SEN", "4\t1\t-4\t2\t3\r\n3, 1, 2, 3");
   Reading r;
@@ -150,7 +121,7 @@ TEST(ReadSensInv, AcceptsTheLayoutsOfRealFiles) {
 TEST(ReadSensInv, MissingCompanionIsNamed) {
   for (const char* missing : {".gem", ".sen"}) {
     SCOPED_TRACE(missing);
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     if (std::string(missing) != ".gem") folder.Write("line.gem", Geometry);
     if (std::string(missing) != ".sen") folder.Write("line.sen", Configuration);
     Reading r;
@@ -202,7 +173,7 @@ TEST(ReadSensInv, MalformedInputIsRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ScratchFolder folder;
+    test::ScratchFolder folder;
     folder.Write("line.gem", c.gem);
     folder.Write("line.sen", c.sen);
     Reading r;
@@ -213,7 +184,7 @@ TEST(ReadSensInv, MalformedInputIsRefused) {
 }
 
 TEST(ReadSensInv, EmptyOrUnreadableDataFileLoadsNothing) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   folder.Write("line.gem", Geometry);
   folder.Write("line.sen", Configuration);
   {

@@ -1,11 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <initializer_list>
-#include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,71 +14,11 @@
 #include "export/sensinv_writer.h"
 #include "import/read_environment.h"
 #include "import/sensinv_reader.h"
+#include "test_files.h"
 #include "test_support.h"
 
 namespace tarvo {
 namespace {
-
-namespace fs = std::filesystem;
-
-class ScratchFolder {
-public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("tarvo-sensinv-writer-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  fs::path path_;
-};
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string Crlf(std::initializer_list<const char*> lines) {
-  std::string text;
-  for (const char* line : lines) text += std::string(line) + "\r\n";
-  return text;
-}
-
-std::vector<std::string> SplitCrlf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start) + "<no CR LF>");
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-::testing::AssertionResult SameBytes(const std::string& written, const std::string& expected) {
-  if (written == expected) return ::testing::AssertionSuccess();
-  const auto a = SplitCrlf(written);
-  const auto b = SplitCrlf(expected);
-  std::size_t i = 0;
-  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-  return ::testing::AssertionFailure() << "written " << a.size() << " lines, expected " << b.size()
-                                       << "; first difference at line " << i + 1 << ":\n  written:  \""
-                                       << (i < a.size() ? a[i] : "<none>") << "\"\n  expected: \""
-                                       << (i < b.size() ? b[i] : "<none>") << "\"";
-}
 
 struct TextPoint {
   test::PointGeometry geometry;
@@ -123,7 +58,7 @@ TDataset Survey() {
 }
 
 TEST(SensInvWriter, ThreeFilesNumberElectrodesByPosition) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey();
   ASSERT_EQ(ds.SetCount, 4);  // dipole-dipole, pole-dipole, pole-pole, asymmetrical
   ds.SeqHeader.SetTitleText("Asymmetr");
@@ -134,19 +69,19 @@ TEST(SensInvWriter, ThreeFilesNumberElectrodesByPosition) {
   ASSERT_TRUE(WriteSensInv2D(ds, ExportOptions{}, gem, messenger));
   EXPECT_EQ(messenger.Texts(), std::vector<std::string>{"Error 1."});
 
-  EXPECT_TRUE(SameBytes(ReadWhole(gem), Crlf({"1 7 100", "2 8 99.5", "3 9 99", "4 10 98.5", "5 11 98",
-                                              "6 12 97.5", "7 13 97"})));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(gem), test::Crlf({"1 7 100", "2 8 99.5", "3 9 99", "4 10 98.5", "5 11 98",
+                                                                "6 12 97.5", "7 13 97"})));
   // B first when it lies left of A, with the factor's sign changed: the
   // first point's K is -24 pi, the second's -24 pi from its geometry, the
   // pole-dipole's and pole-pole's 4 pi.
-  EXPECT_TRUE(SameBytes(ReadWhole(folder.PathOf("line.sen")),
-                        Crlf({"4 3 -4 6 7", "4 1 -2 4 5", "3 1 2 3", "4 1 0 3 0"})));
-  EXPECT_TRUE(SameBytes(ReadWhole(folder.PathOf("line.imp")),
-                        Crlf({"-1.3263", "-0.66315", "2.3873", "3.1831"})));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(folder.PathOf("line.sen")),
+                              test::Crlf({"4 3 -4 6 7", "4 1 -2 4 5", "3 1 2 3", "4 1 0 3 0"})));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(folder.PathOf("line.imp")),
+                              test::Crlf({"-1.3263", "-0.66315", "2.3873", "3.1831"})));
 }
 
 TEST(SensInvWriter, ReadsBackAsTheGoodPoints) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey();
   // The project's reader takes no pole-pole line ("4 a 0 m 0": N is 0), so
   // the pole-pole point stays out of the round trip.
@@ -184,16 +119,16 @@ TEST(SensInvWriter, ReadsBackAsTheGoodPoints) {
 }
 
 TEST(SensInvWriter, PointsOffTheElectrodeListLeaveBothFilesTogether) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey();
   // The electrode at 13 m is beyond the list, as after an electrode overflow:
   // the first dipole-dipole point (N at 13 m) cannot be written.
   ds.ElectrodePosCount = 6;
   RecordingMessenger messenger;
   ASSERT_TRUE(WriteSensInv2D(ds, ExportOptions{}, folder.PathOf("line.gem"), messenger));
-  EXPECT_EQ(SplitCrlf(ReadWhole(folder.PathOf("line.sen"))),
+  EXPECT_EQ(test::SplitCrlf(test::ReadWhole(folder.PathOf("line.sen"))),
             (std::vector<std::string>{"4 1 -2 4 5", "3 1 2 3", "4 1 0 3 0"}));
-  EXPECT_EQ(SplitCrlf(ReadWhole(folder.PathOf("line.imp"))).size(), 3u);
+  EXPECT_EQ(test::SplitCrlf(test::ReadWhole(folder.PathOf("line.imp"))).size(), 3u);
   ASSERT_EQ(messenger.entries.size(), 2u);
   EXPECT_EQ(messenger.entries[1].kind, MessageKind::Warning);
   EXPECT_NE(messenger.entries[1].text.find("Number of points - 1"), std::string::npos);

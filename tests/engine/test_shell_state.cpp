@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -11,11 +8,10 @@
 #include "display/shell_state.h"
 #include "import/file_type.h"
 #include "import/syscal_reader.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Measured data with `levels` levels of two points each; point 2k-1 and 2k
 // lie on level k.
@@ -297,8 +293,7 @@ TEST(RecentDirectories, StartupMenusListEveryStoredDirectory) {
 }
 
 TEST(FileType, ExtensionFirstThenTheFirstLineOfTextExports) {
-  const fs::path folder = fs::temp_directory_path() / ("tarvo-filetype-" + std::to_string(std::random_device{}()));
-  fs::create_directories(folder);
+  const test::ScratchFolder scratch;
   struct Case {
     const char* name;
     const char* firstLine;
@@ -315,9 +310,8 @@ TEST(FileType, ExtensionFirstThenTheFirstLineOfTextExports) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const fs::path file = folder / c.name;
-    std::ofstream(file, std::ios::binary) << c.firstLine << "\n";
-    const OpenFilter* f = FilterForFile(file.string(), c.syscalPro);
+    const std::string file = scratch.Write(c.name, std::string(c.firstLine) + "\n");
+    const OpenFilter* f = FilterForFile(file, c.syscalPro);
     if (c.type == nullptr) {
       EXPECT_EQ(f, nullptr);
     } else {
@@ -325,9 +319,7 @@ TEST(FileType, ExtensionFirstThenTheFirstLineOfTextExports) {
       EXPECT_EQ(f->typeName, c.type);
     }
   }
-  EXPECT_EQ(FilterForFile((folder / "missing.txt").string()), nullptr);
-  std::error_code ec;
-  fs::remove_all(folder, ec);
+  EXPECT_EQ(FilterForFile(scratch.PathOf("missing.txt")), nullptr);
 }
 
 }  // namespace

@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <optional>
-#include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,71 +14,12 @@
 #include "core/messenger.h"
 #include "export/export_options.h"
 #include "export/sondo_writer.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
 
 namespace fs = std::filesystem;
-
-class ScratchFolder {
-public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("tarvo-sondo-" + std::string(info->name()) + "-" + std::to_string(std::random_device{}()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-  fs::path path_;
-};
-
-std::string ReadWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Lines ending with CR LF, as the files are expected byte for byte.
-std::string Crlf(std::initializer_list<const char*> lines) {
-  std::string text;
-  for (const char* line : lines) text += std::string(line) + "\r\n";
-  return text;
-}
-
-std::vector<std::string> SplitCrlf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(text.substr(start) + "<no CR LF>");
-      break;
-    }
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-::testing::AssertionResult SameBytes(const std::string& written, const std::string& expected) {
-  if (written == expected) return ::testing::AssertionSuccess();
-  const auto a = SplitCrlf(written);
-  const auto b = SplitCrlf(expected);
-  std::size_t i = 0;
-  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-  return ::testing::AssertionFailure() << "written " << a.size() << " lines, expected " << b.size()
-                                       << "; first difference at line " << i + 1 << ":\n  written:  \""
-                                       << (i < a.size() ? a[i] : "<none>") << "\"\n  expected: \""
-                                       << (i < b.size() ? b[i] : "<none>") << "\"";
-}
 
 struct SoundingPoint {
   float x, spacing, mn, rho;
@@ -171,12 +108,12 @@ TInversionModel ThreeLayerModel(float first) {
 }
 
 TEST(SondoWriter, OverlapsGapsAndPaddingInTheDtgGroup) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = OverlapSurvey();
   TInversionModels models;
   models.Current = ThreeLayerModel(100);
   const std::string main = folder.PathOf("line.dtg");
-  std::ofstream(folder.PathOf("line.dtn")) << "left from an earlier export";
+  folder.Write("line.dtn", "left from an earlier export");
 
   RecordingMessenger messenger;
   ASSERT_TRUE(WriteSondo(ds, ExportOptions{}, main, messenger, &models));
@@ -185,61 +122,62 @@ TEST(SondoWriter, OverlapsGapsAndPaddingInTheDtgGroup) {
   // Station 20 misses its two shallowest levels: level 1 takes the geometric
   // mean of its neighbours (200, the mean of two points on one cell, and
   // 400), level 2 its only neighbour's 120. Station 30 ends above the overlap.
-  EXPECT_TRUE(SameBytes(ReadWhole(main), Crlf({
-                                             "Line 1",
-                                             "Schlumberger soundings",
-                                             "3 0 3 1 0 _S nVES, KeyIP, nOverlab, Key_dU, KeyArray",
-                                             " 2  nR with overlap",
-                                             "0.5 1  MN",
-                                             " 1 2 4 AB/2",
-                                             "10",
-                                             "3  nAB/2",
-                                             " 200 120 130 200 {app. resistivity}",
-                                             "20",
-                                             "2  nAB/2",
-                                             " 282.8 120 150 {app. resistivity}",
-                                             "30",
-                                             "1  nAB/2",
-                                             " 400 10000 {app. resistivity}",
-                                         })));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(main), test::Crlf({
+      "Line 1",
+      "Schlumberger soundings",
+      "3 0 3 1 0 _S nVES, KeyIP, nOverlab, Key_dU, KeyArray",
+      " 2  nR with overlap",
+      "0.5 1  MN",
+      " 1 2 4 AB/2",
+      "10",
+      "3  nAB/2",
+      " 200 120 130 200 {app. resistivity}",
+      "20",
+      "2  nAB/2",
+      " 282.8 120 150 {app. resistivity}",
+      "30",
+      "1  nAB/2",
+      " 400 10000 {app. resistivity}",
+  })));
   // Filled cells have no error and weigh nothing.
-  EXPECT_TRUE(SameBytes(ReadWhole(folder.PathOf("line.bag")), Crlf({
-                                                                " Errors Line 1",
-                                                                "Schlumberger soundings",
-                                                                "10",
-                                                                " 0.98 0.99 0.98 0.95 {1-epsion,%}",
-                                                                "20",
-                                                                " 0 0 1 {1-epsion,%}",
-                                                                "30",
-                                                                " 0.97 {1-epsion,%}",
-                                                            })));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(folder.PathOf("line.bag")), test::Crlf({
+      " Errors Line 1",
+      "Schlumberger soundings",
+      "10",
+      " 0.98 0.99 0.98 0.95 {1-epsion,%}",
+      "20",
+      " 0 0 1 {1-epsion,%}",
+      "30",
+      " 0.97 {1-epsion,%}",
+  })));
   // Elevations between the electrodes next to each station: at 20 m the
   // electrodes at 19.5 and 20.5 m both stand at 101.95 m.
-  EXPECT_TRUE(SameBytes(ReadWhole(folder.PathOf("line.dpr")),
-                        Crlf({"-1 1", "10", "20", "30", "+", "1 1", "101.000", "101.950", "101.000", "+"})));
-  EXPECT_TRUE(SameBytes(ReadWhole(folder.PathOf("line.res")), Crlf({
-                                                                "Line 1",
-                                                                "Schlumberger soundings",
-                                                                "3",
-                                                                "10",
-                                                                "3 0 0",
-                                                                "100 50 20 20 Ro",
-                                                                "1.5 2.5  h",
-                                                                "20",
-                                                                "3 0 0",
-                                                                "110 55 25 25 Ro",
-                                                                "1.5 2.5  h",
-                                                                "30",
-                                                                "3 0 0",
-                                                                "120 60 30 30 Ro",
-                                                                "1.5 2.5  h",
-                                                            })));
+  EXPECT_TRUE(test::SameBytes(
+      test::ReadWhole(folder.PathOf("line.dpr")),
+      test::Crlf({"-1 1", "10", "20", "30", "+", "1 1", "101.000", "101.950", "101.000", "+"})));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(folder.PathOf("line.res")), test::Crlf({
+      "Line 1",
+      "Schlumberger soundings",
+      "3",
+      "10",
+      "3 0 0",
+      "100 50 20 20 Ro",
+      "1.5 2.5  h",
+      "20",
+      "3 0 0",
+      "110 55 25 25 Ro",
+      "1.5 2.5  h",
+      "30",
+      "3 0 0",
+      "120 60 30 30 Ro",
+      "1.5 2.5  h",
+  })));
   EXPECT_FALSE(fs::exists(folder.PathOf("line.dtn")));
   EXPECT_FALSE(fs::exists(folder.PathOf("line.bar")));
 }
 
 TEST(SondoWriter, DatGroupsWithChargeabilityOnePerArrayType) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey({{Schlumberger, "AMNB",
                          {{0, 1.5f, 1, 10.5f, 0, 2.25f}, {0, 3, 1, 20, 1, 3},
                           {5, 1.5f, 1, 12, 0, 2.5f}, {5, 3, 1, 1234.5f, 1, 4}}},
@@ -256,42 +194,42 @@ TEST(SondoWriter, DatGroupsWithChargeabilityOnePerArrayType) {
   // station 0 interpolates it log-log between 1.5 and 3, and station 5 takes
   // the value just filled at station 0. The chargeability grid has no value
   // there; its weight is 0. Station 20 has no Schlumberger data.
-  EXPECT_TRUE(SameBytes(ReadWhole(main), Crlf({
-                                             "M0",
-                                             "M1",
-                                             "3 1 3 S nVES, KeyIP, nR",
-                                             " 1.5 2 3 AB/2",
-                                             "0",
-                                             "3 3  nAB/2",
-                                             " 10.5 13.72 20 {app. resistivity}",
-                                             " 2.25 0 3 {app. chargeabilty}",
-                                             "5",
-                                             "3 3  nAB/2",
-                                             " 12 13.72 1235 {app. resistivity}",
-                                             " 2.5 0 4 {app. chargeabilty}",
-                                             "20",
-                                             "0 0  nAB/2",
-                                             " {app. resistivity}",
-                                             " {app. chargeabilty}",
-                                         })));
-  EXPECT_TRUE(SameBytes(ReadWhole(folder.PathOf("survey.bar")), Crlf({
-                                                                  " Errors M0",
-                                                                  "M1",
-                                                                  "0",
-                                                                  " 1 0 0.99 {1-epsion,%}",
-                                                                  " 1  0 1  {1-epsion,%}",
-                                                                  "5",
-                                                                  " 1 0 0.99 {1-epsion,%}",
-                                                                  " 1  0 1  {1-epsion,%}",
-                                                                  "20",
-                                                                  " {1-epsion,%}",
-                                                                  " {1-epsion,%}",
-                                                              })));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(main), test::Crlf({
+      "M0",
+      "M1",
+      "3 1 3 S nVES, KeyIP, nR",
+      " 1.5 2 3 AB/2",
+      "0",
+      "3 3  nAB/2",
+      " 10.5 13.72 20 {app. resistivity}",
+      " 2.25 0 3 {app. chargeabilty}",
+      "5",
+      "3 3  nAB/2",
+      " 12 13.72 1235 {app. resistivity}",
+      " 2.5 0 4 {app. chargeabilty}",
+      "20",
+      "0 0  nAB/2",
+      " {app. resistivity}",
+      " {app. chargeabilty}",
+  })));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(folder.PathOf("survey.bar")), test::Crlf({
+      " Errors M0",
+      "M1",
+      "0",
+      " 1 0 0.99 {1-epsion,%}",
+      " 1  0 1  {1-epsion,%}",
+      "5",
+      " 1 0 0.99 {1-epsion,%}",
+      " 1  0 1  {1-epsion,%}",
+      "20",
+      " {1-epsion,%}",
+      " {1-epsion,%}",
+  })));
   EXPECT_FALSE(fs::exists(folder.PathOf("survey.res"))) << "no model is loaded";
 
   // The dipole-dipole set makes a second group under its proposed name.
-  const std::string second = ReadWhole(folder.PathOf("Sondo_ABMN.dat"));
-  const auto lines = SplitCrlf(second);
+  const std::string second = test::ReadWhole(folder.PathOf("Sondo_ABMN.dat"));
+  const auto lines = test::SplitCrlf(second);
   ASSERT_GE(lines.size(), 4u);
   EXPECT_EQ(lines[2], "3 1 3 D nVES, KeyIP, nR");
   EXPECT_EQ(lines[3], " 1.5 2 3 OO'/2");
@@ -299,13 +237,13 @@ TEST(SondoWriter, DatGroupsWithChargeabilityOnePerArrayType) {
 }
 
 TEST(SondoWriter, SetsOfOneTypeShareTheirGroup) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey({{Schlumberger, "FIRST", {{0, 1, 1, 100}, {0, 2, 1, 300}}},
                         {Schlumberger, "SECOND", {{0, 1, 1, 400}, {10, 2, 1, 50}}}});
   RecordingMessenger messenger;
   ASSERT_TRUE(WriteSondo(ds, ExportOptions{}, folder.PathOf("both.dat"), messenger));
 
-  const auto lines = SplitCrlf(ReadWhole(folder.PathOf("both.dat")));
+  const auto lines = test::SplitCrlf(test::ReadWhole(folder.PathOf("both.dat")));
   ASSERT_EQ(lines.size(), 10u);
   EXPECT_EQ(lines[2], "2 0 2 S nVES, KeyIP, nR");
   EXPECT_EQ(lines[6], " 200 300 {app. resistivity}");  // both sets on one cell: their geometric mean
@@ -372,7 +310,7 @@ TEST(SondoWriter, OverlapsFromRepeatedSpacings) {
 }
 
 TEST(SondoWriter, TooManyOverlapsWriteNothing) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   std::vector<SoundingPoint> points;
   // Ten spacings measured with two MN, each followed by a spacing with one.
   for (int k = 1; k <= 10; ++k) {
@@ -392,7 +330,7 @@ TEST(SondoWriter, TooManyOverlapsWriteNothing) {
 // Answers every dialog with its proposed name in one folder, or cancels the
 // dialogs listed.
 struct RecordingTargets {
-  const ScratchFolder& folder;
+  const test::ScratchFolder& folder;
   std::vector<std::string> offers;
   std::set<std::string> cancel;
 
@@ -406,7 +344,7 @@ struct RecordingTargets {
 };
 
 TEST(SondoWriter, TimeStepsWriteEachSetWithItsModel) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   // Two time steps of one Schlumberger set.
   TDataset ds = Survey({{Schlumberger, "AMNB", {{10, 1, 1, 100}, {20, 1, 1, 100}, {30, 1, 1, 100}}},
                         {Schlumberger, "AMNB", {{10, 1, 1, 200}, {20, 1, 1, 200}, {30, 1, 1, 200}}}});
@@ -425,19 +363,19 @@ TEST(SondoWriter, TimeStepsWriteEachSetWithItsModel) {
   ASSERT_TRUE(run.Ok);
   EXPECT_EQ(targets.offers, (std::vector<std::string>{"Sondo_AMNB_time_0", "Sondo_AMNB_time_1.5"}));
 
-  const auto first = SplitCrlf(ReadWhole(folder.PathOf("Sondo_AMNB_time_0.dat")));
-  const auto second = SplitCrlf(ReadWhole(folder.PathOf("Sondo_AMNB_time_1.5.dat")));
+  const auto first = test::SplitCrlf(test::ReadWhole(folder.PathOf("Sondo_AMNB_time_0.dat")));
+  const auto second = test::SplitCrlf(test::ReadWhole(folder.PathOf("Sondo_AMNB_time_1.5.dat")));
   ASSERT_EQ(first.size(), 13u);
   ASSERT_EQ(second.size(), 13u);
   EXPECT_EQ(first[6], " 100 {app. resistivity}");
   EXPECT_EQ(second[6], " 200 {app. resistivity}");
-  EXPECT_EQ(SplitCrlf(ReadWhole(folder.PathOf("Sondo_AMNB_time_0.res")))[5], "100 50 20 20 Ro");
-  EXPECT_EQ(SplitCrlf(ReadWhole(folder.PathOf("Sondo_AMNB_time_1.5.res")))[5], "300 150 20 20 Ro");
+  EXPECT_EQ(test::SplitCrlf(test::ReadWhole(folder.PathOf("Sondo_AMNB_time_0.res")))[5], "100 50 20 20 Ro");
+  EXPECT_EQ(test::SplitCrlf(test::ReadWhole(folder.PathOf("Sondo_AMNB_time_1.5.res")))[5], "300 150 20 20 Ro");
   EXPECT_EQ(models.Current.Resistivity[1][1], 300) << "the last time step's model stays current";
 }
 
 TEST(SondoWriter, CancelledGroupIsSkipped) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey({{Schlumberger, "AMNB", {{0, 1, 1, 100}}}, {DipoleDipole, "ABMN", {{5, 1, 1, 100}}}});
   RecordingTargets targets{folder, {}, {}};
   targets.cancel = {"Sondo_AMNB"};
@@ -449,7 +387,7 @@ TEST(SondoWriter, CancelledGroupIsSkipped) {
 }
 
 TEST(SondoWriter, UnwritableTargetStopsTheCommand) {
-  ScratchFolder folder;
+  test::ScratchFolder folder;
   TDataset ds = Survey({{Schlumberger, "AMNB", {{0, 1, 1, 100}}}, {DipoleDipole, "ABMN", {{5, 1, 1, 100}}}});
   RecordingMessenger messenger;
   EXPECT_FALSE(WriteSondo(ds, ExportOptions{}, folder.PathOf("missing/x.dat"), messenger));

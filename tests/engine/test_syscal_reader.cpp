@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +16,7 @@
 #include "import/abem_protocol_reader.h"
 #include "import/syscal_reader.h"
 #include "import/syscal_template.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
@@ -111,23 +111,11 @@ SyscalFile SingleMeasurementFile(float k, const TSyscalRecord& record, std::uint
 
 class SyscalReaderTest : public ::testing::Test {
 protected:
-  fs::path dir;
+  test::ScratchFolder scratch;
+  const fs::path dir = scratch.Path();
   TDataset ds;
   RecordingMessenger messenger;
   ReadEnvironment env{messenger, "", nullptr};
-
-  void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir = fs::path(::testing::TempDir()) /
-          ("tarvo_syscal_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-           std::to_string(stamp));
-    fs::create_directories(dir);
-  }
-
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir, ec);
-  }
 
   std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     const fs::path path = dir / name;

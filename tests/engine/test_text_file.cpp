@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "core/text_file.h"
+#include "test_files.h"
 
 namespace tarvo {
 namespace {
@@ -12,14 +12,8 @@ namespace fs = std::filesystem;
 
 class TextFileTest : public ::testing::Test {
 protected:
-  fs::path dir;
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("tarvo-text-file-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  test::ScratchFolder scratch;
+  const fs::path dir = scratch.Path();
 };
 
 TEST_F(TextFileTest, LinesEndWithCrLfOrLf) {
