@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "convert_command.h"
+#include "generate_command.h"
 #include "info_command.h"
 #include "version.h"
 
@@ -28,6 +29,10 @@ void PrintUsage(std::ostream& out) {
          "      dataset; --points adds the data table, --json prints one JSON object.\n"
          "      TYPE: syscal, syscal-seq, sensinv2d, res2dinv, abem-amp, abem-protocol,\n"
          "      prosys, electre2, syscal-pro (by default the file's extension decides).\n"
+         "  generate -o FILE.seq [--electrodes N] [--array ARRAY] [--step 1|2] [--item AM/MN]...\n"
+         "      Make a new measurement sequence and save it as a Syscal sequence file;\n"
+         "      ARRAY: pole-dipole, half-wenner, wenner-alpha, wenner-beta, schlumberger,\n"
+         "      dipole-dipole (generate --help tells more).\n"
          "  convert FILE... --to TARGET -o OUT [reading options of info]\n"
          "               [--max-q N] [--min-v MV] [--min-i MA] [--min-ip M] [--max-ip M]\n"
          "               [--no-model-refinement] [--topo-key 1|2] [--ip-unit TEXT]\n"
@@ -72,6 +77,7 @@ int main(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "info") return tarvo::cli::RunInfo(args, ProgramDirectory(argv[0]));
   if (command == "convert") return tarvo::cli::RunConvert(args, ProgramDirectory(argv[0]));
+  if (command == "generate") return tarvo::cli::RunGenerate(args, ProgramDirectory(argv[0]));
 
   std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
   PrintUsage(std::cerr);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/dataset.h"
+#include "core/messenger.h"
+
+// Writer of ElectreII sequence text: the electrode layout ("# X Y Z") and the
+// quadripoles by electrode number ("# A B M N"), CR LF line ends.
+namespace tarvo {
+
+// Who asked for the file; it decides which quadripoles are written and the
+// number that leads each line.
+enum class ElectreSender {
+  None,     // Merge TXT: every quadripole, numbered 1..QuadCount
+  Extract,  // Extract array: the good points of the selected set, by point index
+  Other,    // the action or the reciprocal command: the good points of the last sequence's sets
+};
+
+// What the save dialog shows.
+struct ElectreSaveDialog {
+  std::string proposedName;  // the dataset's file name with the extension ".txt"
+  std::string defaultExt = "TXT";
+  std::string filter = "ElectreII sequence files|*.txt";
+};
+
+// Asks where to write; nothing means the dialog was cancelled.
+using ElectreFileChooser = std::function<std::optional<std::string>(const ElectreSaveDialog&)>;
+
+enum class ElectreSaveOutcome {
+  Written,    // the file was written
+  Cancelled,  // the dialog was cancelled; nothing written
+  Refused,    // the data do not suit the command; no message
+  Failed,     // the file could not be written; the operator has been told
+};
+
+// The text of the file. Electrode x values go through FormatValue with
+// `extraDigits`; with `reciprocal` each line carries M and N in the places
+// of A and B and A and B in the places of M and N. The set selected for
+// Extract is the set list's current entry (the last set when none is).
+std::string ElectreSequenceText(const TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits);
+
+// aElecreIIExecute: with a sender only a sequence (DataKind 2) is written.
+// Applies the x shift to the layout, selects the last set when the sets go
+// beyond one sequence, asks for the file and writes it whole. FileName and
+// the set list are not changed; the main window clears its Modified mark
+// when the outcome is Written.
+ElectreSaveOutcome aElecreIIExecute(TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits,
+                                    const ElectreFileChooser& chooser, Messenger& messenger);
+
+}  // namespace tarvo
