@@ -7,6 +7,7 @@
 #include "core/dataset.h"
 #include "editing/table_window.h"
 #include "export/converter_commands.h"
+#include "sequences/sequence_commands.h"
 #include "settings/program_settings.h"
 #include "shell/main_window.h"
 #include "shell/open_dialog.h"
@@ -37,6 +38,7 @@ int main(int argc, char* argv[]) {
   tarvo::gui::TTableForm tableWindow(dataset);
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
   tarvo::gui::AttachConverterCommands(mainWindow);
+  tarvo::gui::AttachSequenceCommands(mainWindow);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

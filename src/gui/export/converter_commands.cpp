@@ -45,13 +45,21 @@ std::optional<QString> AskWithFileDialog(QWidget* parent, const SaveDialogSetup&
   return dialog.selectedFiles().front();
 }
 
-// Runs one export with the wait cursor shown while the files are written,
+}  // namespace
+
+SaveDialog DefaultSaveDialog(QWidget* parent) {
+  return [parent](const SaveDialogSetup& s) { return AskWithFileDialog(parent, s); };
+}
+
+namespace {
+
+// Runs one export through its save dialog,
 // then refreshes the window: writers add the x shift to the coordinates and
 // reset it, and merging repeated measurements changes marks and counts.
 class ConverterCommands {
 public:
   ConverterCommands(TMain& main, SaveDialog dialog) : main_(main), dialog_(std::move(dialog)) {
-    if (!dialog_) dialog_ = [this](const SaveDialogSetup& s) { return AskWithFileDialog(&main_, s); };
+    if (!dialog_) dialog_ = DefaultSaveDialog(&main_);
   }
 
   void Res2dInv(Res2dInvSender sender) {

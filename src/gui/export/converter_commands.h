@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+class QWidget;
+
 namespace tarvo::gui {
 
 class TMain;
@@ -19,6 +21,9 @@ struct SaveDialogSetup {
   QString defaultExtension;
 };
 using SaveDialog = std::function<std::optional<QString>(const SaveDialogSetup&)>;
+
+// The save dialog of the program: a QFileDialog with an overwrite prompt.
+SaveDialog DefaultSaveDialog(QWidget* parent);
 
 // Gives the Converter menu's export commands (Res2dInv usual and general,
 // Time-Lapse, Sondo, SensInv2d, Res2dmod(txt)) their work in the main
