@@ -9,11 +9,10 @@
 #include "core/text_file.h"
 #include "export/converter_commands.h"
 #include "import/res2dinv_reader.h"
+#include "open_example.h"
 #include "shell/main_window.h"
 #include "shell/open_dialog.h"
 
-using tarvo::gui::OpenDialogChoice;
-using tarvo::gui::OpenDialogSetup;
 using tarvo::gui::SaveDialogSetup;
 
 class TestConverterCommands : public QObject {
@@ -27,13 +26,7 @@ private:
   std::optional<QString> target_;  // the save dialog's answer
   SaveDialogSetup lastSave_;
 
-  void Open(const char* example, int filter) {
-    const QString file = QStringLiteral(TARVO_EXAMPLES_DIR "/") + QLatin1String(example);
-    window_->SetFileDialog([file, filter](const OpenDialogSetup&) {
-      return std::optional<OpenDialogChoice>(OpenDialogChoice{{file}, filter, false});
-    });
-    window_->OpenBtnClick();
-  }
+  void Open(const char* example, int filter) { tarvo::gui::test::OpenExample(*window_, example, filter); }
 
 private slots:
   void init() {

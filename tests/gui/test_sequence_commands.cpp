@@ -7,11 +7,10 @@
 #include "import/electre_reader.h"
 #include "import/syscal_reader.h"
 #include "sequences/sequence_commands.h"
+#include "open_example.h"
 #include "shell/main_window.h"
 #include "shell/open_dialog.h"
 
-using tarvo::gui::OpenDialogChoice;
-using tarvo::gui::OpenDialogSetup;
 using tarvo::gui::SaveDialogSetup;
 
 // The instrument-file commands write a loaded sequence that reads back to
@@ -26,13 +25,7 @@ private:
   QTemporaryDir dir_;
   std::optional<QString> target_;
 
-  void Open(const char* example, int filter) {
-    const QString file = QStringLiteral(TARVO_EXAMPLES_DIR "/") + QLatin1String(example);
-    window_->SetFileDialog([file, filter](const OpenDialogSetup&) {
-      return std::optional<OpenDialogChoice>(OpenDialogChoice{{file}, filter, false});
-    });
-    window_->OpenBtnClick();
-  }
+  void Open(const char* example, int filter) { tarvo::gui::test::OpenExample(*window_, example, filter); }
 
   tarvo::TDataset ReadBack(const QString& path, bool electre) {
     tarvo::TDataset back;
