@@ -76,6 +76,20 @@ TEST(FormatValue, SinglePrecisionValuesKeepTheirShortForm) {
   EXPECT_EQ(FormatValue(static_cast<double>(1023.7f), 1), "1024");
 }
 
+TEST(FormatValue, RoundsTheExactValueNextToATie) {
+  // Ties go away from zero; a value one step either side of a tie, or a
+  // decimal that is stored just below its written form, rounds the way its
+  // exact binary value says.
+  EXPECT_EQ(FormatValue(150.5, 0), "151");
+  EXPECT_EQ(FormatValue(std::nextafter(150.5, 0.0), 0), "150");
+  EXPECT_EQ(FormatValue(std::nextafter(150.5, 1000.0), 0), "151");
+  EXPECT_EQ(FormatValue(-150.5, 0), "-151");
+  EXPECT_EQ(FormatValue(2.675, 0), "2.67");  // stored as 2.67499999999999982...
+  EXPECT_EQ(FormatValue(1.5e12, 0), "1.5E+0012");
+  EXPECT_EQ(FormatValue(1.25e12, 0), "1.3E+0012");
+  EXPECT_EQ(FormatValue(std::nextafter(1.25e12, 0.0), 0), "1.2E+0012");
+}
+
 TEST(ApproxEqual, ToleranceIsOneHundredth) {
   EXPECT_TRUE(ApproxEqual(10.0, 10.008));
   EXPECT_TRUE(ApproxEqual(10.0, 10.005));

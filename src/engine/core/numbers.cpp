@@ -10,24 +10,41 @@ namespace tarvo {
 namespace {
 
 // The decimal digits of a non-negative value: value = 0.d1 d2 d3 ... x 10^exponent.
-// Sixty significant digits hold every single-precision value exactly, so
-// rounding on them decides ties the way a person would (half away from zero)
-// instead of by the binary rounding of the standard library.
 struct DecimalDigits {
   std::string digits;
   int exponent = 0;
 };
 
-DecimalDigits Expand(double magnitude) {
+// Seventeen significant digits are the short expansion: enough to round
+// almost every value exactly. Sixty hold every single-precision value
+// exactly, so rounding on them decides ties the way a person would (half
+// away from zero) instead of by the binary rounding of the standard library.
+constexpr int ShortDigits = 17;
+constexpr int ExactDigits = 60;
+
+DecimalDigits Expand(double magnitude, int significant) {
   char buf[128];
-  const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 60);
+  const auto res = std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, significant - 1);
   const std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
   const auto ePos = text.find('e');
   DecimalDigits d;
   d.digits.push_back(text[0]);
-  d.digits.append(text.substr(2, ePos - 2));
+  if (ePos > 2) d.digits.append(text.substr(2, ePos - 2));
   d.exponent = std::atoi(std::string(text.substr(ePos + 1)).c_str()) + 1;
   return d;
+}
+
+// True when rounding the short expansion to `keep` digits might differ from
+// rounding the exact value: the short expansion is itself rounded, so a tail
+// of "5000..." or "4999..." (or no tail at all) leaves the direction open.
+bool RoundingUndecided(const DecimalDigits& d, int keep) {
+  if (keep < 0) return false;
+  const auto k = static_cast<std::size_t>(keep);
+  if (k >= d.digits.size()) return true;
+  const std::string_view tail = std::string_view(d.digits).substr(k);
+  const std::string_view rest = tail.substr(1);
+  return (tail[0] == '5' && rest.find_first_not_of('0') == std::string_view::npos) ||
+         (tail[0] == '4' && rest.find_first_not_of('9') == std::string_view::npos);
 }
 
 // Keeps the first `keep` digits, rounding half away from zero. A carry out of
@@ -53,10 +70,15 @@ void RoundDigits(DecimalDigits& d, int keep) {
 }
 
 std::string FormatFixed(double x, int decimals) {
-  DecimalDigits d = Expand(std::fabs(x));
-  // A leading zero takes any carry, so the digit count stays exact.
-  d.digits.insert(d.digits.begin(), '0');
-  ++d.exponent;
+  const auto expand = [x](int significant) {
+    DecimalDigits d = Expand(std::fabs(x), significant);
+    // A leading zero takes any carry, so the digit count stays exact.
+    d.digits.insert(d.digits.begin(), '0');
+    ++d.exponent;
+    return d;
+  };
+  DecimalDigits d = expand(ShortDigits);
+  if (RoundingUndecided(d, d.exponent + decimals)) d = expand(ExactDigits);
   RoundDigits(d, d.exponent + decimals);
 
   std::string intPart;
@@ -80,7 +102,8 @@ std::string FormatFixed(double x, int decimals) {
 // exponent's sign and four digits; then zeros in front of the exponent's last
 // digit are removed one at a time ("E+0005" -> "E+5", "E+0012" stays).
 std::string FormatExponent(double x, int significantDigits) {
-  DecimalDigits d = Expand(std::fabs(x));
+  DecimalDigits d = Expand(std::fabs(x), ShortDigits);
+  if (RoundingUndecided(d, significantDigits)) d = Expand(std::fabs(x), ExactDigits);
   RoundDigits(d, significantDigits);
   const int exponent = d.exponent - 1;
 
