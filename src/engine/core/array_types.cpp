@@ -257,7 +257,10 @@ bool ClassifySequence(TDataset& ds, Messenger& messenger) {
     p.MN = code == PolePole ? 0.0f : static_cast<float>(std::fabs(xM - xN));
   }
 
-  AnalyseLayout(ds, messenger);
+  // The open command analyses the layout again after every read and reports
+  // an electrode overflow there; telling it here too would show it twice.
+  SilentMessenger analysedAgainLater;
+  AnalyseLayout(ds, analysedAgainLater);
   ds.SequenceSetCount = 1;
   return true;
 }

@@ -31,6 +31,20 @@ public:
   }
 };
 
+// Shows nothing and answers every question with the first button: for work
+// whose messages another step gives again.
+class SilentMessenger final : public Messenger {
+public:
+  Reply Show(MessageKind, std::string_view, Buttons buttons) override {
+    switch (buttons) {
+      case Buttons::YesNo: return Reply::Yes;
+      case Buttons::AbortIgnore: return Reply::Abort;
+      case Buttons::Ok: break;
+    }
+    return Reply::Ok;
+  }
+};
+
 // Keeps every message and answers questions from a script of replies (the
 // first button of the set once the script is used up). For tests.
 class RecordingMessenger final : public Messenger {
