@@ -1,6 +1,7 @@
 #include "convert_command.h"
 
 #include <array>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <type_traits>
@@ -15,6 +16,9 @@
 #include "export/sensinv_writer.h"
 #include "export/sondo_writer.h"
 #include "read_options.h"
+#include "sequences/abem_protocol_writer.h"
+#include "sequences/electre_sequence_writer.h"
+#include "sequences/syscal_sequence_writer.h"
 #include "settings/program_settings.h"
 
 namespace tarvo::cli {
@@ -34,6 +38,8 @@ struct ConvertOptions {
   ExportOptions exportOptions;
   std::optional<int> topoKey;  // none: the key the data set (2 unless a file read gave its own)
   double shift = 0;
+  bool reciprocal = false;              // sequence targets: write every quadripole as its reciprocal
+  std::optional<CableLayout> cable;     // abem-org: none means the preset of the "Long or short" dialog
 };
 
 // What a target works on once the files are read.
@@ -92,26 +98,106 @@ int ToSondo(ConvertJob& job) { return WriteWith(job, WriteSondoFiles, "Sondo"); 
 int ToSensInv2D(ConvertJob& job) { return WriteWith(job, WriteSensInv2D, "SensInv2D"); }
 int ToRes2dMod(ConvertJob& job) { return WriteWith(job, WriteRes2dMod, "Res2dMod"); }
 
+// Sequence files for the instruments. They write the sequence (or the Syscal
+// data file) as it is: the acceptance thresholds of the inversion formats do
+// not apply, only the marks of deleted points.
+
+// The number of extra digits the main window sets before writing electrode x.
+constexpr int ElectreExtraDigits = 2;
+
+int ToSyscalSequence(ConvertJob& job) {
+  // A Syscal data file is rewritten under -o rather than in place, so the
+  // file that was read stays as it is.
+  if (!job.ds.IsSequence()) job.ds.FileName = job.options.output;
+  const SyscalFileChooser chooser = [&](const SyscalSaveDialog&) -> std::optional<std::string> {
+    return job.options.output;
+  };
+  const int errorsBefore = job.messenger.errors;
+  const SyscalSaveResult saved =
+      SaveSBClick(job.ds, SyscalSaveCaller::UserInterface, job.options.reciprocal, chooser, job.messenger);
+  if (saved.outcome == SyscalSaveOutcome::Written) {
+    std::cout << (job.ds.IsSequence() ? "Syscal sequence" : "Syscal data") << ": " << saved.path << '\n';
+    return ExitOk;
+  }
+  if (saved.outcome == SyscalSaveOutcome::Failed) {
+    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
+  } else if (job.messenger.errors == errorsBefore) {
+    std::cerr << "tarvo-cli convert: nothing was written\n";
+  }
+  return ExitFailed;
+}
+
+int ToElectreSequence(ConvertJob& job) {
+  const ElectreFileChooser chooser = [&](const ElectreSaveDialog&) -> std::optional<std::string> {
+    return job.options.output;
+  };
+  const ElectreSaveOutcome outcome = aElecreIIExecute(job.ds, ElectreSender::Other, job.options.reciprocal,
+                                                      ElectreExtraDigits, chooser, job.messenger);
+  if (outcome == ElectreSaveOutcome::Written) {
+    std::cout << "ElectreII sequence: " << job.options.output << '\n';
+    return ExitOk;
+  }
+  if (outcome == ElectreSaveOutcome::Failed) {
+    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
+  } else {
+    std::cerr << "tarvo-cli convert: nothing was written\n";
+  }
+  return ExitFailed;
+}
+
+int ToAbemProtocol(ConvertJob& job) {
+  const AbemFileChooser chooser = [&](const AbemSaveDialog&) -> std::optional<std::string> {
+    return job.options.output;
+  };
+  const std::optional<CableLayout> asked = job.options.cable;
+  const CableChooser cable = [asked](CableLayout preset) { return asked.value_or(preset); };
+  const AbemSaveResult saved = Abem_orgExecute(job.ds, chooser, cable, job.messenger);
+  if (saved.outcome == AbemSaveOutcome::Written) {
+    const std::filesystem::path org(saved.orgPath);
+    std::cout << "Lund protocol (ABEM): " << saved.orgPath << ", "
+              << std::filesystem::path(org).replace_extension(".up").string() << ", "
+              << std::filesystem::path(org).replace_extension(".dwn").string() << '\n';
+    return ExitOk;
+  }
+  if (saved.outcome == AbemSaveOutcome::Failed) {
+    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
+  } else {
+    std::cerr << "tarvo-cli convert: nothing was written\n";
+  }
+  return ExitFailed;
+}
+
 bool MeasuredData(const TDataset&, const CommandEnabling& e) { return e.Res2dInvGeneral; }
 bool SondoData(const TDataset&, const CommandEnabling& e) { return e.Sondo; }
 // The time-lapse command takes instrument data as well; its own checks
 // decide about the sets.
 bool TimeLapseData(const TDataset& ds, const CommandEnabling&) { return ds.HasMeasurements() && ds.SetCount > 1; }
+// A Syscal sequence or data file, or any other sequence.
+bool SyscalSequenceData(const TDataset& ds, const CommandEnabling&) {
+  return ds.HasQuads() && (ds.IsSequence() || !ds.SyscalRaw.Empty());
+}
+bool SequenceData(const TDataset& ds, const CommandEnabling&) { return ds.IsSequence() && ds.HasQuads(); }
+bool QuadripoleData(const TDataset& ds, const CommandEnabling&) { return ds.HasQuads(); }
 
 struct ConvertTarget {
   std::string_view name;    // value of --to
   bool (*suits)(const TDataset&, const CommandEnabling&);  // the command suits the data; nullptr: always
   std::string_view needs;   // what the data lack when it does not
   int (*run)(ConvertJob&);  // nullptr: the writer is not available yet
+  bool sequenceFile = false;  // an instrument sequence: thresholds do not apply, --reciprocal may
+  bool takesReciprocal = false;
 };
 
-constexpr std::array<ConvertTarget, 6> Targets = {{
+constexpr std::array<ConvertTarget, 9> Targets = {{
     {"res2dinv", MeasuredData, "measured data", ToRes2dInv},
     {"res2dinv-general", MeasuredData, "measured data", ToRes2dInvGeneral},
     {"res2dinv-timelapse", TimeLapseData, "measured data in two or more sets", ToRes2dInvTimeLapse},
     {"sondo", SondoData, "measured data", ToSondo},
     {"sensinv2d", MeasuredData, "measured data", ToSensInv2D},
     {"res2dmod", nullptr, "", ToRes2dMod},
+    {"syscal-seq", SyscalSequenceData, "a sequence or Syscal data", ToSyscalSequence, true, true},
+    {"electre2-seq", SequenceData, "a sequence", ToElectreSequence, true, true},
+    {"abem-org", QuadripoleData, "a sequence or Syscal data", ToAbemProtocol, true, false},
 }};
 
 const ConvertTarget* FindTarget(std::string_view name) {
@@ -191,6 +277,19 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
       o.exportOptions.WithoutIP = true;
     } else if (a == "--shift") {
       ok = number(o.shift);
+    } else if (a == "--reciprocal") {
+      o.reciprocal = true;
+    } else if (a == "--cable") {
+      const auto value = text();
+      ok = value.has_value();
+      if (ok && (*value == "short32" || *value == "Short32")) {
+        o.cable = CableLayout::Short32;
+      } else if (ok && (*value == "long32" || *value == "Long32")) {
+        o.cable = CableLayout::Long32;
+      } else if (ok) {
+        std::cerr << "tarvo-cli convert: --cable takes short32 or long32, not '" << *value << "'\n";
+        ok = false;
+      }
     } else {
       const ArgUse use = TakeReadOption(args, i, o.read, "convert");
       ok = use == ArgUse::Taken;
@@ -224,6 +323,14 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
     std::cerr << '\n';
     return ExitUsage;
   }
+  if (o.reciprocal && !target->takesReciprocal) {
+    std::cerr << "tarvo-cli convert: --reciprocal applies to syscal-seq and electre2-seq only\n";
+    return ExitUsage;
+  }
+  if (o.cable && target->name != "abem-org") {
+    std::cerr << "tarvo-cli convert: --cable applies to abem-org only\n";
+    return ExitUsage;
+  }
   if (target->run == nullptr) {
     std::cerr << "tarvo-cli convert: --to " << target->name << " is not available yet\n";
     return ExitFailed;
@@ -240,7 +347,7 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   }
 
   // What the operator would have set in the windows before exporting.
-  ds.Thresholds = o.thresholds;
+  if (!target->sequenceFile) ds.Thresholds = o.thresholds;
   CountBadPoints(ds);
   if (o.topoKey) ds.TopoDistanceType = *o.topoKey;
   ds.XShift = static_cast<float>(o.shift);

@@ -1,6 +1,7 @@
 #include "generate_command.h"
 
 #include <array>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "core/text_tokens.h"
 #include "import/open_command.h"
 #include "import/syscal_template.h"
+#include "sequences/electre_sequence_writer.h"
 #include "sequences/sequence_generator.h"
 #include "sequences/syscal_sequence_writer.h"
 
@@ -28,13 +30,14 @@ constexpr std::array<std::string_view, GeneratorArrayCount> ArrayOptionNames = {
 };
 
 void PrintGenerateUsage(std::ostream& out) {
-  out << "Usage: tarvo-cli generate -o FILE.seq [--electrodes N] [--array ARRAY] [--step 1|2]\n"
+  out << "Usage: tarvo-cli generate -o FILE.seq|FILE.txt [--electrodes N] [--array ARRAY] [--step 1|2]\n"
          "                          [--item AM/MN]...\n"
-         "Designs a new Syscal sequence on N equally spaced electrodes (16 to 161, default\n"
-         "64) and writes it. ARRAY: pole-dipole (default), half-wenner, wenner-alpha,\n"
-         "wenner-beta, schlumberger, dipole-dipole. --step: electrodes between sounding\n"
-         "positions (default 2). Each --item checks one AM/MN pair in electrode spacings as\n"
-         "the generator's lists show it (dipole-dipole: the gap between the dipoles,\n"
+         "Designs a new sequence on N equally spaced electrodes (16 to 161, default 64)\n"
+         "and writes it: FILE.seq as a Syscal sequence, FILE.txt as ElectreII text.\n"
+         "ARRAY: pole-dipole (default), half-wenner, wenner-alpha, wenner-beta,\n"
+         "schlumberger, dipole-dipole. --step: electrodes between sounding positions\n"
+         "(default 2). Each --item checks one AM/MN pair in electrode spacings as the\n"
+         "generator's lists show it (dipole-dipole: the gap between the dipoles,\n"
          "2 AM - MN); MN is 1, 3, 5, 7, 9, 15 or 21, the Wenner list holds 1/1, 2/1, 3/3,\n"
          "4/3, 5/5, ... Without --item: AM 1 to 8 with MN 1 (Wenner: 1/1, 2/1, 3/3, 5/5,\n"
          "..., 17/17). At most 500 quadripoles.\n";
@@ -111,7 +114,7 @@ bool ParseGenerateOptions(const std::vector<std::string>& args, GenerateOptions&
     }
   }
   if (o.output.empty()) {
-    std::cerr << "tarvo-cli generate: -o FILE.seq is missing\n";
+    std::cerr << "tarvo-cli generate: -o FILE.seq or -o FILE.txt is missing\n";
     return false;
   }
   return true;
@@ -154,6 +157,25 @@ int RunGenerate(const std::vector<std::string>& args, const std::string& program
   OpenCommandState state;
   const std::string directory = std::filesystem::path(o.output).parent_path().string();
   if (!GenerateSequence(ds, o.state, directory, state, env).generated) return ExitFailed;
+
+  // The extension of the target decides the format: ElectreII text for
+  // ".txt", a Syscal sequence otherwise.
+  std::string ext = std::filesystem::path(o.output).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".txt") {
+    const ElectreFileChooser chooser = [&](const ElectreSaveDialog&) -> std::optional<std::string> {
+      return o.output;
+    };
+    constexpr int electreDigits = 2;  // as the main window writes ElectreII text
+    if (aElecreIIExecute(ds, ElectreSender::Other, false, electreDigits, chooser, messenger) !=
+        ElectreSaveOutcome::Written) {
+      std::cerr << "tarvo-cli generate: cannot write " << o.output << '\n';
+      return ExitFailed;
+    }
+    std::cout << ds.SeqHeader.TitleText() << ": " << ds.SeqHeader.QuadCount << " quadripoles on "
+              << o.state.electrodes << " electrodes: " << o.output << '\n';
+    return ExitOk;
+  }
 
   const SyscalFileChooser chooser = [&](const SyscalSaveDialog&) -> std::optional<std::string> { return o.output; };
   const SyscalSaveResult saved = SaveSBClick(ds, SyscalSaveCaller::UserInterface, false, chooser, messenger);

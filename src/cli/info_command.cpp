@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "cli_io.h"
 #include "core/array_types.h"
@@ -10,6 +12,7 @@
 #include "editing/data_table.h"
 #include "json_writer.h"
 #include "read_options.h"
+#include "sequences/sequence_optimiser.h"
 
 namespace tarvo::cli {
 
@@ -23,6 +26,7 @@ struct InfoOptions {
   ReadOptions read;
   bool points = false;
   bool json = false;
+  bool injections = false;  // the Syscal-Pro analysis of the sequence by injection
 };
 
 bool ParseInfoOptions(const std::vector<std::string>& args, InfoOptions& o) {
@@ -32,6 +36,8 @@ bool ParseInfoOptions(const std::vector<std::string>& args, InfoOptions& o) {
       o.points = true;
     } else if (a == "--json") {
       o.json = true;
+    } else if (a == "--injections") {
+      o.injections = true;
     } else {
       const ArgUse use = TakeReadOption(args, i, o.read, "info");
       if (use == ArgUse::Failed) return false;
@@ -85,7 +91,12 @@ void PrintText(const TDataset& ds, const DatasetSummary& s, bool points) {
   }
 }
 
-void PrintJson(const TDataset& ds, bool points) {
+void PrintInjections(const InjectionReport& r) {
+  for (const std::string& line : r.lines) std::cout << line << '\n';
+  std::cout << r.countsText << '\n';
+}
+
+void PrintJson(const TDataset& ds, bool points, const std::optional<InjectionReport>& injections) {
   JsonWriter j(std::cout);
   j.BeginObject();
   j.Key("DataKind"); j.Write(ds.DataKind);
@@ -160,6 +171,17 @@ void PrintJson(const TDataset& ds, bool points) {
     }
     j.EndArray();
   }
+  if (injections) {
+    j.Key("Injections");
+    j.BeginObject();
+    j.Key("quadCount"); j.Write(injections->quadCount);
+    j.Key("injectionCount"); j.Write(injections->injectionCount);
+    j.Key("lines");
+    j.BeginArray();
+    for (const std::string& line : injections->lines) j.Write(line);
+    j.EndArray();
+    j.EndObject();
+  }
   j.EndObject();
   std::cout << '\n';
 }
@@ -178,10 +200,20 @@ int RunInfo(const std::vector<std::string>& args, const std::string& programDir)
 
   // The summary covers every set, as the main window does with no set selected.
   ds.SelectedSetEntry = -1;
+  std::optional<InjectionReport> injections;
+  if (o.injections) {
+    // The Syscal-Pro analysis is made for sequences only.
+    if (ds.IsSequence()) {
+      injections = AnalyseInjections(ds);
+    } else {
+      std::cerr << "tarvo-cli info: --injections needs a sequence; none analysed\n";
+    }
+  }
   if (o.json) {
-    PrintJson(ds, o.points);
+    PrintJson(ds, o.points, injections);
   } else {
     PrintText(ds, BuildSummary(ds), o.points);
+    if (injections) PrintInjections(*injections);
   }
   return ExitOk;
 }

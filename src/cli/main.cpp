@@ -9,6 +9,7 @@
 #include "convert_command.h"
 #include "generate_command.h"
 #include "info_command.h"
+#include "transform_command.h"
 #include "version.h"
 
 namespace {
@@ -25,22 +26,37 @@ void PrintUsage(std::ostream& out) {
          "Commands:\n"
          "  info FILE... [--type TYPE] [--append FILE...] [--read-only]\n"
          "               [--sequence FILE] [--missing abort|ignore] [--points] [--json]\n"
+         "               [--injections]\n"
          "      Read the files as the Open command does and print the summary of the\n"
-         "      dataset; --points adds the data table, --json prints one JSON object.\n"
+         "      dataset; --points adds the data table, --json prints one JSON object,\n"
+         "      --injections lists a sequence's quadripoles by current injection.\n"
          "      TYPE: syscal, syscal-seq, sensinv2d, res2dinv, abem-amp, abem-protocol,\n"
          "      prosys, electre2, syscal-pro (by default the file's extension decides).\n"
-         "  generate -o FILE.seq [--electrodes N] [--array ARRAY] [--step 1|2] [--item AM/MN]...\n"
-         "      Make a new measurement sequence and save it as a Syscal sequence file;\n"
+         "  generate -o FILE.seq|FILE.txt [--electrodes N] [--array ARRAY] [--step 1|2]\n"
+         "               [--item AM/MN]...\n"
+         "      Make a new measurement sequence and save it as a Syscal sequence file\n"
+         "      (.seq) or as ElectreII text (.txt);\n"
          "      ARRAY: pole-dipole, half-wenner, wenner-alpha, wenner-beta, schlumberger,\n"
          "      dipole-dipole (generate --help tells more).\n"
          "  convert FILE... --to TARGET -o OUT [reading options of info]\n"
          "               [--max-q N] [--min-v MV] [--min-i MA] [--min-ip M] [--max-ip M]\n"
          "               [--no-model-refinement] [--topo-key 1|2] [--ip-unit TEXT]\n"
-         "               [--without-ip] [--shift M]\n"
+         "               [--without-ip] [--shift M] [--reciprocal] [--cable short32|long32]\n"
          "      Read the files as info does and write them for an inversion program,\n"
          "      leaving out the points that fail the thresholds (defaults: 1 %, 0, 0,\n"
          "      -100, 100). TARGET: res2dinv, res2dinv-general, res2dinv-timelapse,\n"
          "      sondo, sensinv2d, res2dmod. --shift adds M metres to every x.\n"
+         "      Sequence targets write the last set for an instrument, without the\n"
+         "      thresholds: syscal-seq (Syscal sequence, or a Syscal data file with its\n"
+         "      current quality codes), electre2-seq (ElectreII text), abem-org (ABEM\n"
+         "      .org, .up and .dwn; --cable defaults to long32 beyond 9 levels).\n"
+         "      --reciprocal (syscal-seq, electre2-seq) swaps A,B with M,N.\n"
+         "  transform FILE... --op OP [--op OP]... -o OUT [reading options of info]\n"
+         "               [--set K] [--reciprocal]\n"
+         "      Read the files as info does, rewrite the sequence or the data with the\n"
+         "      operations in the order given and write OUT (.seq, .txt or .dat). OP:\n"
+         "      exchange-ab, exchange-mn, amn2mnb, shift64, extract (set K), merge\n"
+         "      (transform --help tells more).\n"
          "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
@@ -77,6 +93,7 @@ int main(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "info") return tarvo::cli::RunInfo(args, ProgramDirectory(argv[0]));
   if (command == "convert") return tarvo::cli::RunConvert(args, ProgramDirectory(argv[0]));
+  if (command == "transform") return tarvo::cli::RunTransform(args, ProgramDirectory(argv[0]));
   if (command == "generate") return tarvo::cli::RunGenerate(args, ProgramDirectory(argv[0]));
 
   std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
