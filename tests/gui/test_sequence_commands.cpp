@@ -1,11 +1,18 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include "core/dataset.h"
 #include "import/electre_reader.h"
 #include "import/syscal_reader.h"
+#include "sequences/new_sequence_window.h"
+#include "sequences/optimize_form.h"
 #include "sequences/sequence_commands.h"
 #include "open_example.h"
 #include "shell/main_window.h"
@@ -40,12 +47,47 @@ private:
     return back;
   }
 
+  tarvo::CableLayout cable_ = tarvo::CableLayout::Long32;
+  std::optional<tarvo::CableLayout> cablePreset_;
+
+  tarvo::gui::TNew_PS* Generator() {
+    window_->Command(QStringLiteral("aNew_HS"))->trigger();
+    return window_->findChild<tarvo::gui::TNew_PS*>(QStringLiteral("New_PS"));
+  }
+
+  // Opens a menu as the operator does: its items work out their enabling.
+  void OpenMenu(const char* name) {
+    auto* menu = window_->findChild<QMenu*>(QString::fromLatin1(name));
+    QVERIFY(menu != nullptr);
+    emit menu->aboutToShow();
+  }
+
+  // Every message shown, for failure reports.
+  QByteArray Shown() const {
+    QByteArray all;
+    for (const auto& text : messages_.Texts()) all += QByteArray::fromStdString(text) + " | ";
+    return all;
+  }
+
+  static QString ReadText(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromLatin1(f.readAll());
+  }
+
 private slots:
   void init() {
     dataset_ = tarvo::TDataset{};
-    window_ = std::make_unique<tarvo::gui::TMain>(dataset_);
+    messages_.entries.clear();
+    window_ = std::make_unique<tarvo::gui::TMain>(
+        dataset_, tarvo::gui::TMain::Paths{QStringLiteral(TARVO_PROGRAM_DIR), QString()});
     window_->SetMessenger(&messages_);
-    tarvo::gui::AttachSequenceCommands(*window_, [this](const SaveDialogSetup&) { return target_; });
+    tarvo::gui::AttachSequenceCommands(
+        *window_, [this](const SaveDialogSetup&) { return target_; },
+        [this](tarvo::CableLayout preset) {
+          cablePreset_ = preset;
+          return cable_;
+        });
   }
 
   void cleanup() { window_.reset(); }
@@ -56,7 +98,7 @@ private slots:
     QVERIFY(save->isEnabled());
     target_ = dir_.filePath(QStringLiteral("line 3.seq"));
     save->trigger();
-    QVERIFY(messages_.entries.empty());
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
     const tarvo::TDataset back = ReadBack(*target_, false);
     QCOMPARE(back.PointCount, dataset_.PointCount);
     QCOMPARE(back.SeqHeader.TitleText(), std::string("LINE 3"));
@@ -67,7 +109,7 @@ private slots:
     Open("dipole32.seq", 2);
     target_ = dir_.filePath(QStringLiteral("line.txt"));
     window_->Command(QStringLiteral("aElecreII"))->trigger();
-    QVERIFY(messages_.entries.empty());
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
     const tarvo::TDataset back = ReadBack(*target_, true);
     QCOMPARE(back.PointCount, dataset_.PointCount);
     QCOMPARE(back.DataKind, tarvo::DataKindSequence);
@@ -86,7 +128,152 @@ private slots:
     QFile after(source);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), bytes);
-    QVERIFY(messages_.entries.empty());
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+  }
+
+  void generatorShowsLoadsAndSaves() {
+    tarvo::gui::TNew_PS* generator = Generator();
+    QVERIFY(generator != nullptr);
+    QVERIFY(generator->isVisible());
+    auto* show = generator->findChild<QPushButton*>(QStringLiteral("ShowBtn"));
+    auto* save = generator->findChild<QPushButton*>(QStringLiteral("SaveBtn"));
+    QListWidget* mn1 = generator->CheckList({false, 0});
+    // Only AM 1 / MN 1 checked: 31 pole-dipole quadripoles on 64 electrodes.
+    for (int i = 1; i < tarvo::CheckListItemCount; ++i) mn1->item(i)->setCheckState(Qt::Unchecked);
+    QCOMPARE(generator->findChild<QLabel*>(QStringLiteral("nQuadrolb"))->text(), QStringLiteral("nQuadropoles=31"));
+    QCOMPARE(generator->findChild<QLabel*>(QStringLiteral("MNlb1"))->text(), QStringLiteral("MN=1 x a    nLines=1"));
+    QVERIFY(mn1->item(0)->text().endsWith(QStringLiteral(" 31")));
+    QVERIFY(show->isEnabled());
+    QVERIFY(!save->isEnabled());
+
+    show->click();
+    QCOMPARE(dataset_.DataKind, tarvo::DataKindSequence);
+    QCOMPARE(dataset_.PointCount, 31);
+    // 63 electrodes in use: the operator hears once that positions past 61
+    // are not shown.
+    QCOMPARE(messages_.Texts(), std::vector<std::string>{"Too many electrodes in data.\r\nMaximal number - 61"});
+    messages_.entries.clear();
+    QCOMPARE(dataset_.SeqHeader.TitleText(), std::string("new_amn"));
+    QVERIFY(!show->isEnabled());
+    QVERIFY(save->isEnabled());
+
+    // A change of the choices asks for a new generation before a save.
+    mn1->item(1)->setCheckState(Qt::Checked);
+    QVERIFY(!save->isEnabled());
+    QVERIFY(show->isEnabled());
+    mn1->item(1)->setCheckState(Qt::Unchecked);
+    show->click();
+    messages_.entries.clear();
+
+    target_ = dir_.filePath(QStringLiteral("new_amn.seq"));
+    save->click();
+    QVERIFY(!generator->isVisible());
+    const tarvo::TDataset back = ReadBack(*target_, false);
+    QCOMPARE(back.PointCount, 31);
+    for (int i = 1; i <= back.PointCount; ++i) QVERIFY(back.Quads[i] == dataset_.Quads[i]);
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+  }
+
+  void generatorRefusesMoreThan500Quadripoles() {
+    tarvo::gui::TNew_PS* generator = Generator();
+    QListWidget* mn1 = generator->CheckList({false, 0});
+    for (int i = 0; i < tarvo::CheckListItemCount; ++i) mn1->item(i)->setCheckState(Qt::Checked);
+    QVERIFY(tarvo::TotalQuadripoles(generator->State()) > tarvo::MaxPoints);
+    QVERIFY(!generator->findChild<QPushButton*>(QStringLiteral("ShowBtn"))->isEnabled());
+  }
+
+  void reversedPoleDipoleIsWrittenAndLoaded() {
+    // Generate a forward pole-dipole sequence, save it, then Amn2mnB opens
+    // it, mirrors it and loads the reverse sequence it wrote.
+    tarvo::gui::TNew_PS* generator = Generator();
+    generator->findChild<QSpinBox*>(QStringLiteral("Edit1"))->setValue(48);
+    generator->findChild<QPushButton*>(QStringLiteral("ShowBtn"))->click();
+    target_ = dir_.filePath(QStringLiteral("forward.seq"));
+    generator->findChild<QPushButton*>(QStringLiteral("SaveBtn"))->click();
+    const int count = dataset_.PointCount;
+
+    window_->SetFileDialog([this](const tarvo::gui::OpenDialogSetup&) {
+      return std::optional<tarvo::gui::OpenDialogChoice>(
+          tarvo::gui::OpenDialogChoice{{dir_.filePath(QStringLiteral("forward.seq"))}, 2, false});
+    });
+    target_ = dir_.filePath(QStringLiteral("reverse.seq"));
+    OpenMenu("ExchangeMenu");
+    window_->Command(QStringLiteral("A1"))->trigger();
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+    QCOMPARE(QString::fromStdString(dataset_.FileName), *target_);
+    QCOMPARE(dataset_.PointCount, count);
+    QCOMPARE(dataset_.ArrayType, 5);
+  }
+
+  void exchangeTwiceRestoresTheSequence() {
+    Open("dipole32.seq", 2);
+    const auto quads = dataset_.Quads.Storage();
+    OpenMenu("ExchangeMenu");
+    for (const char* name : {"MandN", "AandB"}) {
+      QAction* action = window_->Command(QString::fromLatin1(name));
+      QVERIFY(action->isEnabled());
+      action->trigger();
+      QVERIFY(!(dataset_.Quads[1] == quads[0]));
+      action->trigger();
+      QVERIFY(dataset_.Quads.Storage() == quads);
+    }
+  }
+
+  void lundProtocolWritesThreeFiles() {
+    Open("dipole32.seq", 2);
+    target_ = dir_.filePath(QStringLiteral("line.org"));
+    cable_ = tarvo::CableLayout::Long32;
+    window_->Command(QStringLiteral("aABEM_org"))->trigger();
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+    QVERIFY(cablePreset_.has_value());
+    const QString org = ReadText(*target_);
+    QVERIFY(org.startsWith(QStringLiteral("5 ")));
+    QVERIFY(org.contains(QStringLiteral("\r\nLong32\r\n")));
+    for (const char* ext : {"line.up", "line.dwn"}) {
+      QVERIFY(ReadText(dir_.filePath(QString::fromLatin1(ext))).contains(QStringLiteral("Long32")));
+    }
+  }
+
+  void mergedSequenceHoldsEveryGoodPoint() {
+    Open("wenner32.seq", 2);
+    window_->SetFileDialog([](const tarvo::gui::OpenDialogSetup&) {
+      return std::optional<tarvo::gui::OpenDialogChoice>(
+          tarvo::gui::OpenDialogChoice{{QStringLiteral(TARVO_EXAMPLES_DIR "/dipole32.seq")}, 2, false});
+    });
+    window_->OpenBtnClick(tarvo::OpenCaller::Append);
+    QCOMPARE(dataset_.SetCount, 2);
+    const int expected = dataset_.PointCount - dataset_.BadCount - dataset_.MergedCount;
+    const auto quads = dataset_.Quads.Storage();
+    target_ = dir_.filePath(QStringLiteral("merged.seq"));
+    OpenMenu("FileMenu");
+    QAction* merge = window_->Command(QStringLiteral("MergeSEQ"));
+    QVERIFY(merge->isEnabled());
+    merge->trigger();
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+    QCOMPARE(ReadBack(*target_, false).PointCount, expected);
+    QVERIFY(dataset_.Quads.Storage() == quads);  // the loaded sequence is put back
+  }
+
+  void reciprocalSequenceSwapsCurrentAndPotential() {
+    Open("dipole32.seq", 2);
+    OpenMenu("ReciprocalSEQ1");
+    QVERIFY(window_->Command(QStringLiteral("Electre1"))->isEnabled());
+    QVERIFY(window_->Command(QStringLiteral("ElecreII"))->isEnabled());
+    target_ = dir_.filePath(QStringLiteral("reciprocal.seq"));
+    window_->Command(QStringLiteral("Electre1"))->trigger();
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+    const tarvo::TDataset back = ReadBack(*target_, false);
+    QCOMPARE(back.PointCount, dataset_.PointCount);
+    QCOMPARE(back.Quads[1].A, dataset_.Quads[1].M);
+    QCOMPARE(back.Quads[1].M, dataset_.Quads[1].A);
+    QCOMPARE(back.Quads[1].B, dataset_.Quads[1].N);
+  }
+
+  void injectionListOfTheSequence() {
+    Open("dipole32.seq", 2);
+    tarvo::gui::TOptimizeForm form(dataset_);
+    QVERIFY(form.CountsText().startsWith(QStringLiteral("The number of quadripoles - ")));
+    QVERIFY(form.ListText().startsWith(QStringLiteral("nA  nB  nM   nN\nA ")));
   }
 };
 

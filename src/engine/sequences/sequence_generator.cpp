@@ -236,28 +236,26 @@ std::vector<TQuadripole> GenerateQuadripoles(const SequenceGeneratorState& state
   return quads;
 }
 
-GenerateResult GenerateSequence(TDataset& ds, const SequenceGeneratorState& state, const std::string& directory,
-                                OpenCommandState& openState, ReadEnvironment& env) {
-  GenerateResult result;
-  Messenger& messenger = env.messenger;
+bool BuildGeneratedSequence(TDataset& ds, const SequenceGeneratorState& state, const std::string& directory,
+                            const std::string& templatePath, Messenger& messenger) {
   if (state.electrodes < MinGeneratorElectrodes || state.electrodes > MaxElectrodes) {
     messenger.Error("Bad number of electrodes: " + std::to_string(state.electrodes) +
                     "\r\nThe number of electrodes must be between " + std::to_string(MinGeneratorElectrodes) +
                     " and " + std::to_string(MaxElectrodes));
-    return result;
+    return false;
   }
   if (state.step != 1 && state.step != 2) {
     messenger.Error("The step between sounding positions must be 1 or 2");
-    return result;
+    return false;
   }
   const int total = TotalQuadripoles(state);
   if (total > MaxPoints) {
     messenger.Error("Too many qadripoles");
-    return result;
+    return false;
   }
   if (total == 0) {
     messenger.Error("No quadripole fits the line: check an AM/MN item");
-    return result;
+    return false;
   }
 
   ds.PointsMerged = false;
@@ -278,7 +276,7 @@ GenerateResult GenerateSequence(TDataset& ds, const SequenceGeneratorState& stat
   // been told why); headers that were never those of a Syscal file would
   // make a sequence file no reader accepts, so the built-in template's
   // headers stand in for them.
-  if (!LoadTemplate(ds, env.templatePath, messenger) && !ds.FileHeader.HasMagic()) {
+  if (!LoadTemplate(ds, templatePath, messenger) && !ds.FileHeader.HasMagic()) {
     DecodeSyscalHeaders(MakeTemplateBytes(), ds.FileHeader, ds.SeqHeader);
   }
   ds.FileHeader.DocType = DocTypeOld;
@@ -305,9 +303,16 @@ GenerateResult GenerateSequence(TDataset& ds, const SequenceGeneratorState& stat
     ds.Points.Release();
     ds.PointCount = 0;
     ds.DataKind = DataKindNone;
-    return result;
+    return false;
   }
 
+  return true;
+}
+
+GenerateResult GenerateSequence(TDataset& ds, const SequenceGeneratorState& state, const std::string& directory,
+                                OpenCommandState& openState, ReadEnvironment& env) {
+  GenerateResult result;
+  if (!BuildGeneratedSequence(ds, state, directory, env.templatePath, env.messenger)) return result;
   OpenRequest request;
   request.caller = OpenCaller::RebuildGenerated;
   result.open = RunOpenCommand(ds, openState, request, ReaderTable{}, env);

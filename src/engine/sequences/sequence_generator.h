@@ -132,18 +132,24 @@ std::string_view ListHeader(GeneratorArray array);
 // to the first, sounding positions ascending.
 std::vector<TQuadripole> GenerateQuadripoles(const SequenceGeneratorState& state);
 
+// Builds the sequence in memory as a loaded sequence that still waits for
+// the open command's rebuild (OpenCaller::RebuildGenerated): headers from the
+// template at templatePath (its messages are shown, the generation goes on
+// without it), electrodes, quadripoles and their classification. FileName
+// becomes directory/name.seq. Refuses, after telling the operator, an
+// electrode count outside MinGeneratorElectrodes..MaxElectrodes, a step other
+// than 1 or 2, no quadripole at all, or more than MaxPoints quadripoles;
+// those refusals leave the dataset untouched.
+bool BuildGeneratedSequence(TDataset& ds, const SequenceGeneratorState& state, const std::string& directory,
+                            const std::string& templatePath, Messenger& messenger);
+
 struct GenerateResult {
   bool generated = false;  // false: refused, the dataset is untouched
   OpenResult open;         // what the open command worked out for the new dataset
 };
 
-// Generates the sequence and makes it the current dataset: headers from the
-// template of env.templatePath (its messages are shown, the generation goes
-// on without it), electrodes and quadripoles, classification and the
-// rebuild by the open command. FileName becomes directory/name.seq.
-// Refuses, after telling the operator, an electrode count outside
-// MinGeneratorElectrodes..MaxElectrodes, a step other than 1 or 2, no
-// quadripole at all, or more than MaxPoints quadripoles.
+// BuildGeneratedSequence followed by the open command's rebuild: the
+// generated sequence becomes the current dataset.
 GenerateResult GenerateSequence(TDataset& ds, const SequenceGeneratorState& state, const std::string& directory,
                                 OpenCommandState& openState, ReadEnvironment& env);
 

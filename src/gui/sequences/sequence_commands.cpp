@@ -1,11 +1,17 @@
 #include "sequences/sequence_commands.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 #include <string>
 
+#include "export/export_options.h"
+#include "export/res2dinv_writer.h"
+#include "import/file_type.h"
 #include "sequences/electre_sequence_writer.h"
+#include "sequences/new_sequence_window.h"
+#include "sequences/optimize_form.h"
+#include "sequences/sequence_transforms.h"
+#include "sequences/short_long_dialog.h"
 #include "sequences/syscal_sequence_writer.h"
 #include "shell/main_window.h"
 #include "shell/open_dialog.h"
@@ -17,38 +23,183 @@ namespace {
 // ElectreII text keeps two extra digits of the electrode abscissas.
 constexpr int ElectreDigits = 2;
 
-std::optional<std::string> Ask(const SaveDialog& dialog, const QString& title, const std::string& proposed,
-                               const std::string& filter, const std::string& ext) {
-  const auto chosen = dialog({title, QString::fromStdString(proposed), QString::fromStdString(filter),
-                              QString::fromStdString(ext)});
-  if (!chosen) return std::nullopt;
-  return ToEnginePath(*chosen);
-}
+class SequenceCommands {
+public:
+  SequenceCommands(TMain& main, SaveDialog dialog, CableDialog cable)
+      : main_(main), dialog_(std::move(dialog)), cable_(std::move(cable)) {
+    if (!dialog_) dialog_ = DefaultSaveDialog(&main_);
+    if (!cable_) cable_ = [this](CableLayout preset) { return TShortLongDlg::Choose(preset, &main_); };
+  }
+
+  // Writers ------------------------------------------------------------
+
+  SyscalSaveResult SaveSyscal(SyscalSaveCaller caller, bool reciprocal) {
+    const SyscalFileChooser chooser = [this](const SyscalSaveDialog& d) {
+      return Ask(QObject::tr("Save SysCal file"), d.proposedName, d.filter, d.defaultExt);
+    };
+    const SyscalSaveResult r = SaveSBClick(main_.Dataset(), caller, reciprocal, chooser, Messenger());
+    // The refresh shows the new title and clears "Modified" after a save.
+    main_.ShowSummary();
+    if (r.outcome == SyscalSaveOutcome::Written) emit main_.XShiftChanged();
+    return r;
+  }
+
+  void SaveElectre(ElectreSender sender, bool reciprocal) {
+    const ElectreFileChooser chooser = [this](const ElectreSaveDialog& d) {
+      return Ask(QObject::tr("ElectreII sequence"), d.proposedName, d.filter, d.defaultExt);
+    };
+    aElecreIIExecute(main_.Dataset(), sender, reciprocal, ElectreDigits, chooser, Messenger());
+    main_.ShowSummary();
+    emit main_.XShiftChanged();
+  }
+
+  void SaveLundProtocol() {
+    const AbemFileChooser chooser = [this](const AbemSaveDialog& d) {
+      return Ask(QObject::tr("Save Lund protocol"), d.proposedName, d.filter, d.defaultExt);
+    };
+    Abem_orgExecute(main_.Dataset(), chooser, cable_, Messenger());
+    // The writer may have selected the last set.
+    main_.ShowSummary();
+    emit main_.SetSelectionChanged();
+  }
+
+  // The Res2dInv writer in its usual format; the path written, if any.
+  std::optional<std::string> SaveRes2dInv(Res2dInvSender sender) {
+    std::optional<std::string> written;
+    const Res2dInvFileChooser chooser = [this, &written](const Res2dInvSaveDialog& d) {
+      written = Ask(QString::fromStdString(d.title), d.proposedName, d.filter, d.defaultExt);
+      return written;
+    };
+    const ExportOptions options = ExportOptions::From(main_.Shell().program, main_.Shell().SaveWithoutIP);
+    const Res2dInvOutcome outcome = Res2d_Converter(main_.Dataset(), sender, options, main_.Shell().open.Res2dInvExt,
+                                                    chooser, Messenger());
+    main_.ShowSummary();
+    emit main_.XShiftChanged();
+    if (outcome != Res2dInvOutcome::Written) return std::nullopt;
+    return written;
+  }
+
+  // Windows ------------------------------------------------------------
+
+  void NewSequence() {
+    if (newSequence_ == nullptr) newSequence_ = new TNew_PS(main_, dialog_);
+    newSequence_->New_HalfSExecute();
+  }
+
+  void SyscalPro() {
+    if (main_.Dataset().DataKind != DataKindSequence) return;
+    TOptimizeForm form(main_.Dataset(), &main_);
+    form.exec();
+  }
+
+  // Transforms ---------------------------------------------------------
+
+  void Exchange(void (*exchange)(TDataset&)) {
+    exchange(main_.Dataset());
+    main_.MarkModified();
+  }
+
+  void Amn2mnB() {
+    main_.OpenBtnClick(OpenCaller::Open);
+    TDataset& ds = main_.Dataset();
+    if (!IsLoaded(ds.DataKind)) return;
+    switch (MirrorForwardPoleDipole(ds, Messenger())) {
+      case MirrorOutcome::Skipped:
+      case MirrorOutcome::NotAmnArray:
+        return;
+      case MirrorOutcome::SequenceMirrored: {
+        const SyscalSaveResult r = SaveSyscal(SyscalSaveCaller::UserInterface, false);
+        if (r.outcome == SyscalSaveOutcome::Written) ReadBack(r.path);
+        return;
+      }
+      case MirrorOutcome::DataMirrored:
+        if (const auto path = SaveRes2dInv(Res2dInvSender::aRes2dInv)) ReadBack(*path);
+        return;
+    }
+  }
+
+  void Shift64() {
+    main_.OpenBtnClick(OpenCaller::Open);
+    TDataset& ds = main_.Dataset();
+    if (ds.DataKind != DataKindSequence) return;
+    if (!ShiftOnto64(ds, Messenger())) return;
+    main_.MarkModified();
+    SaveSyscal(SyscalSaveCaller::UserInterface, false);
+  }
+
+  void Extract() {
+    TDataset& ds = main_.Dataset();
+    if (ds.DataKind == DataKindSequence) {
+      SaveElectre(ElectreSender::Extract, false);
+      return;
+    }
+    WithExtractedSet(ds, ds.SelectedSetEntry, [this] { SaveRes2dInv(Res2dInvSender::Extract); });
+    main_.ShowSummary();
+  }
+
+  void Merge(bool syscal) {
+    TDataset& ds = main_.Dataset();
+    WithMergedSequence(ds, main_.Shell().open.InitialDir, Messenger(), [this, syscal] {
+      if (syscal) {
+        SaveSyscal(SyscalSaveCaller::Merge, false);
+      } else {
+        SaveElectre(ElectreSender::None, false);
+      }
+    });
+    main_.ShowSummary();
+  }
+
+private:
+  tarvo::Messenger& Messenger() { return main_.OperatorMessenger(); }
+
+  std::optional<std::string> Ask(const QString& title, const std::string& proposed, const std::string& filter,
+                                 const std::string& ext) {
+    const auto chosen = dialog_({title, QString::fromStdString(proposed), QString::fromStdString(filter),
+                                 QString::fromStdString(ext)});
+    if (!chosen) return std::nullopt;
+    return ToEnginePath(*chosen);
+  }
+
+  // Loads a file a transform has just written, as the current dataset.
+  void ReadBack(const std::string& path) {
+    const OpenFilter* filter = FilterForFile(path);
+    if (filter == nullptr) return;
+    main_.Shell().open.FilterIndex = filter->index;
+    OpenRequest request;
+    request.caller = OpenCaller::ReadBack;
+    request.files = {path};
+    request.filterIndex = filter->index;
+    main_.ReadWithoutDialog(request);
+  }
+
+  TMain& main_;
+  SaveDialog dialog_;
+  CableDialog cable_;
+  TNew_PS* newSequence_ = nullptr;  // owned by the main window once made
+};
 
 }  // namespace
 
-void AttachSequenceCommands(TMain& main, SaveDialog dialog) {
-  if (!dialog) dialog = DefaultSaveDialog(&main);
+void AttachSequenceCommands(TMain& main, SaveDialog dialog, CableDialog cable) {
+  auto* c = new SequenceCommands(main, std::move(dialog), std::move(cable));
+  QObject::connect(&main, &QObject::destroyed, [c] { delete c; });
 
-  main.ProvideCommand(QStringLiteral("aSave"), [&main, dialog] {
-    const SyscalFileChooser chooser = [&dialog](const SyscalSaveDialog& d) {
-      return Ask(dialog, QObject::tr("Save SysCal file"), d.proposedName, d.filter, d.defaultExt);
-    };
-    const SyscalSaveResult r =
-        SaveSBClick(main.Dataset(), SyscalSaveCaller::UserInterface, false, chooser, main.OperatorMessenger());
-    // The refresh shows the new title and clears "Modified" after a save.
-    main.ShowSummary();
-    if (r.outcome == SyscalSaveOutcome::Written) emit main.XShiftChanged();
-  });
+  main.ProvideCommand(QStringLiteral("aNew_HS"), [c] { c->NewSequence(); });
+  main.ProvideCommand(QStringLiteral("aSave"), [c] { c->SaveSyscal(SyscalSaveCaller::UserInterface, false); });
+  main.ProvideCommand(QStringLiteral("aElecreII"), [c] { c->SaveElectre(ElectreSender::Other, false); });
+  main.ProvideCommand(QStringLiteral("aABEM_org"), [c] { c->SaveLundProtocol(); });
+  main.ProvideCommand(QStringLiteral("aSyscalPro"), [c] { c->SyscalPro(); });
 
-  main.ProvideCommand(QStringLiteral("aElecreII"), [&main, dialog] {
-    const ElectreFileChooser chooser = [&dialog](const ElectreSaveDialog& d) {
-      return Ask(dialog, QObject::tr("ElectreII sequence"), d.proposedName, d.filter, d.defaultExt);
-    };
-    aElecreIIExecute(main.Dataset(), ElectreSender::Other, false, ElectreDigits, chooser, main.OperatorMessenger());
-    main.ShowSummary();
-    emit main.XShiftChanged();
-  });
+  main.ProvideCommand(QStringLiteral("AandB"), [c] { c->Exchange(&ExchangeAandB); });
+  main.ProvideCommand(QStringLiteral("MandN"), [c] { c->Exchange(&ExchangeMandN); });
+  main.ProvideCommand(QStringLiteral("A1"), [c] { c->Amn2mnB(); });
+  main.ProvideCommand(QStringLiteral("Shift641"), [c] { c->Shift64(); });
+
+  main.ProvideCommand(QStringLiteral("Extract"), [c] { c->Extract(); });
+  main.ProvideCommand(QStringLiteral("MergeSEQ"), [c] { c->Merge(true); });
+  main.ProvideCommand(QStringLiteral("MergeTXT1"), [c] { c->Merge(false); });
+  main.ProvideCommand(QStringLiteral("Electre1"), [c] { c->SaveSyscal(SyscalSaveCaller::UserInterface, true); });
+  main.ProvideCommand(QStringLiteral("ElecreII"), [c] { c->SaveElectre(ElectreSender::Other, true); });
 }
 
 }  // namespace tarvo::gui

@@ -1,16 +1,28 @@
 #pragma once
 
+#include <functional>
+
 #include "export/converter_commands.h"
+#include "sequences/abem_protocol_writer.h"
 
 namespace tarvo::gui {
 
 class TMain;
 
-// Gives the instrument-file commands their work in the main window: "Elecre"
-// (`aSave`: a Syscal sequence saved through the save dialog, or a Syscal
-// data file rewritten in place) and "Elecre II" (`aElecreII`: the sequence
-// as ElectreII text). `dialog` asks for the target (a QFileDialog with an
-// overwrite prompt when empty).
-void AttachSequenceCommands(TMain& main, SaveDialog dialog = {});
+// The cable layout question of a Lund protocol; the preset comes in.
+using CableDialog = std::function<CableLayout(CableLayout preset)>;
+
+// Gives the sequence commands their work in the main window:
+// - "&New protocol" (`aNew_HS`): the new-sequence window;
+// - "Elecre" (`aSave`), "Elecre II" (`aElecreII`), "Lund protocol (ABEM)"
+//   (`aABEM_org`): the sequence as a Syscal, ElectreII or Lund protocol file
+//   (a Syscal data file is rewritten in place);
+// - "Syscal-Pro" (`aSyscalPro`): the injection list of the sequence;
+// - Exchange: "A and B", "M and N", "Amn2mnB", "Shift64";
+// - File: "Extract array", "Merge SEQ", "Merge TXT" and "Reciprocal SEQ".
+// `dialog` asks for targets (a QFileDialog with an overwrite prompt when
+// empty) and `cable` for the Lund cable layout (the "Long or short" dialog
+// when empty).
+void AttachSequenceCommands(TMain& main, SaveDialog dialog = {}, CableDialog cable = {});
 
 }  // namespace tarvo::gui

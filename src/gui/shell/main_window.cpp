@@ -74,8 +74,7 @@ const QStringList AlwaysEnabled = {
     QStringLiteral("Decrease1"), QStringLiteral("Pale1"), QStringLiteral("Max1"), QStringLiteral("Min1"),
     QStringLiteral("Default1"), QStringLiteral("aRedraw"), QStringLiteral("aIso"), QStringLiteral("aPano"),
     QStringLiteral("aTable"), QStringLiteral("DatapointsOnOff1"), QStringLiteral("aMany"),
-    QStringLiteral("ToolButton1"), QStringLiteral("About"), QStringLiteral("Electre1"), QStringLiteral("ElecreII"),
-    QStringLiteral("MergeTXT1"),
+    QStringLiteral("ToolButton1"), QStringLiteral("About"), QStringLiteral("MergeTXT1"),
 };
 
 QLabel* PanelLabel(const char* name, const QString& hint, QWidget* parent) {
@@ -163,15 +162,14 @@ QAction* TMain::AddCommand(const char* name, const QString& caption, const QStri
   const QString id = QString::fromLatin1(name);
   action->setObjectName(id);
   if (!key.isEmpty()) action->setShortcut(QKeySequence(key));
-  const QString tip = hint.isEmpty() ? WithoutMnemonic(caption) : hint;
-  if (WorkingCommands.contains(id)) {
-    provided_.insert(id);
-    action->setStatusTip(tip);
-    action->setToolTip(tip);
-  } else {
-    action->setStatusTip(tip + tr(" (not available yet)"));
-    action->setToolTip(tip + tr(" (not available yet)"));
-  }
+  // A hint "short|long" gives the tool tip and the status-bar text.
+  const QString full = hint.isEmpty() ? WithoutMnemonic(caption) : hint;
+  const QString tip = full.section(QLatin1Char('|'), 0, 0).trimmed();
+  const QString status = full.contains(QLatin1Char('|')) ? full.section(QLatin1Char('|'), 1).trimmed() : tip;
+  const QString notYet = WorkingCommands.contains(id) ? QString() : tr(" (not available yet)");
+  if (notYet.isEmpty()) provided_.insert(id);
+  action->setStatusTip(status + notYet);
+  action->setToolTip(tip + notYet);
   commands_.insert(id, action);
   enabledByData_.insert(id, AlwaysEnabled.contains(id));
   action->setEnabled(enabledByData_.value(id) && provided_.contains(id));
@@ -187,9 +185,8 @@ void TMain::ProvideCommand(const QString& name, std::function<void()> work) {
   QAction* action = Command(name);
   if (action == nullptr) return;
   provided_.insert(name);
-  const QString tip = action->statusTip().remove(tr(" (not available yet)"));
-  action->setStatusTip(tip);
-  action->setToolTip(tip);
+  action->setStatusTip(action->statusTip().remove(tr(" (not available yet)")));
+  action->setToolTip(action->toolTip().remove(tr(" (not available yet)")));
   connect(action, &QAction::triggered, this, [work = std::move(work)] { work(); });
   action->setEnabled(enabledByData_.value(name));
 }
@@ -206,11 +203,11 @@ void TMain::BuildCommands() {
   auto* invResult = AddCommand("InvResult", tr("INV result"), {}, QStringLiteral("Ctrl+Alt+I"));
   invResult->setVisible(false);
   AddCommand("InvData", tr("Synthetic curves"), tr("Replace field on synthetic data from INV file"));
-  AddCommand("Extract", tr("Extract array"));
-  AddCommand("MergeSEQ", tr("Merge SEQ"));
-  AddCommand("MergeTXT1", tr("Merge TXT"));
-  AddCommand("Electre1", tr("Electre (seq)"));
-  AddCommand("ElecreII", tr("ElecreII (txt)"));
+  AddCommand("Extract", tr("Extract array"), tr("Extract one array|Save selected array"));
+  AddCommand("MergeSEQ", tr("Merge SEQ"), tr("Elecre (seq)"));
+  AddCommand("MergeTXT1", tr("Merge TXT"), tr("ElecreII (txt)"));
+  AddCommand("Electre1", tr("Electre (seq)"), tr("Save reciprocal array"));
+  AddCommand("ElecreII", tr("ElecreII (txt)"), tr("Save reciprocal array"));
   for (const char* name : {"FileExit1", "FileExit"}) {
     auto* exit = AddCommand(name, tr("E&xit"), tr("Close Tarvo"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -224,11 +221,12 @@ void TMain::BuildCommands() {
   AddCommand("aRes2dInv_new", tr("Res2dInv (general)"), tr("Res2dInv data file, general array"),
              QStringLiteral("Ctrl+G"));
   AddCommand("aSens", tr("SensInv2d"), tr("SensInv2D files"));
-  AddCommand("aABEM_org", tr("Lund protocol (ABEM)"), tr("ABEM protocol file"));
+  AddCommand("aABEM_org", tr("Lund protocol (ABEM)"),
+             tr("Save Lund protocol| Save Lund protocol file (ABEM), [org,up,dwn]"));
   AddCommand("aSave", tr("Elecre"), tr("Save SysCal file"), QStringLiteral("Ctrl+S"))
       ->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
   AddCommand("aElecreII", tr("Elecre II"), tr("ElectreII sequence text"));
-  AddCommand("aSyscalPro", tr("Syscal-Pro"))->setVisible(false);
+  AddCommand("aSyscalPro", tr("Syscal-Pro"), tr("Optimize SEQ for SyscalPro"));
   AddCommand("Res2dModTXT", tr("Res2dmod(txt)"), tr("Res2dMod text file"));
   auto* withoutIP = AddCommand("WithoutIP", tr("Save without IP"), tr("Leave chargeability out of exported files"));
   withoutIP->setCheckable(true);
@@ -261,8 +259,8 @@ void TMain::BuildCommands() {
   // Exchange
   AddCommand("AandB", tr("A and B"));
   AddCommand("MandN", tr("M and N"));
-  AddCommand("Shift641", tr("Shift64"))->setVisible(false);
-  AddCommand("A1", tr("Amn2mnB"));
+  AddCommand("Shift641", tr("Shift64"), tr("Shift quadripoles on 64"))->setVisible(false);
+  AddCommand("A1", tr("Amn2mnB"), tr("Change forward pole-dipole to reverse one"));
   AddCommand("Mirrorprofile1", tr("Mirror profile"));
 
   // Options
@@ -332,11 +330,19 @@ void TMain::BuildMenus() {
   add(file, "InvData");
   add(file, "Extract");
   QMenu* merge = file->addMenu(tr("Merge SEQ"));
+  merge->setObjectName(QStringLiteral("MergeSEQMenu"));
   add(merge, "MergeSEQ");
   add(merge, "MergeTXT1");
   QMenu* reciprocal = file->addMenu(tr("Reciprocal SEQ"));
+  reciprocal->setObjectName(QStringLiteral("ReciprocalSEQ1"));
   add(reciprocal, "Electre1");
   add(reciprocal, "ElecreII");
+  connect(reciprocal, &QMenu::aboutToShow, this, [this] {
+    SetCommandEnabled(QStringLiteral("Electre1"),
+                      enabledByData_.value(QStringLiteral("aSave")) && dataset_.DataKind == DataKindSequence);
+    SetCommandEnabled(QStringLiteral("ElecreII"), enabledByData_.value(QStringLiteral("aElecreII")));
+  });
+  add(file, "aSyscalPro");
   file->addSeparator();
   add(file, "FileExit1");
   connect(file, &QMenu::aboutToShow, this, [this] {
@@ -348,7 +354,7 @@ void TMain::BuildMenus() {
   QMenu* converter = menuBar()->addMenu(tr("&Converter"));
   converter->setObjectName(QStringLiteral("ConverterMenu"));
   for (const char* name : {"aSondo", "aRes2dInv", "aRes2dInv_new", "aSens", "aABEM_org", "aSave", "aElecreII",
-                           "aSyscalPro", "Res2dModTXT"}) {
+                           "Res2dModTXT"}) {
     add(converter, name);
   }
   converter->addSeparator();
@@ -901,6 +907,8 @@ void TMain::OpenFiles(const QStringList& files) {
   }
 }
 
+std::string TMain::TemplatePath() const { return ToEnginePath(paths_.programDir) + "/" + TemplateFileName; }
+
 void TMain::ReadWithoutDialog(const OpenRequest& request) { RunRead(request); }
 
 void TMain::RunRead(const OpenRequest& request) {
@@ -913,7 +921,7 @@ void TMain::RunRead(const OpenRequest& request) {
   withCaption.showCaption = [this](std::string_view text) {
     setWindowTitle(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   };
-  ReadEnvironment env{CurrentMessenger(), ToEnginePath(paths_.programDir) + "/" + TemplateFileName, chooser_.get()};
+  ReadEnvironment env{CurrentMessenger(), TemplatePath(), chooser_.get()};
   chooser_->directory = FromEnginePath(shell_.open.InitialDir);
   const OpenResult result = RunOpenCommand(dataset_, shell_.open, withCaption, readers_, env);
   if (!result.cancelled) ApplyRead(result, request.caller);

@@ -60,6 +60,8 @@ public:
   TDataset& Dataset() { return dataset_; }
   ShellState& Shell() { return shell_; }
   const OpenResult& LastOpenResult() const { return lastResult_; }
+  // The sequence template tarvo.bin in the program directory.
+  std::string TemplatePath() const;
 
   // The action of a command by its name ("aOpen", "aRes2dInv", ...).
   QAction* Command(const QString& name) const;
