@@ -170,7 +170,8 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
   const std::string target = ds.FileName;
 
   std::error_code ec;
-  if (fs::exists(target, ec)) {
+  // Only a file is kept as a backup; a folder in the way is reported by the write.
+  if (fs::is_regular_file(target, ec)) {
     const std::string backup = SyscalBackupName(target);
     fs::remove(backup, ec);
     if (ec) {
@@ -180,6 +181,9 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
       // one has been written whole.
       fs::copy_file(target, backup, ec);
       if (ec) {
+        // A copy cut short (full disk) is no backup: it must not stay.
+        std::error_code ignored;
+        fs::remove(backup, ignored);
         messenger.Error(ec.message());
         result.outcome = SyscalSaveOutcome::Failed;
         return result;

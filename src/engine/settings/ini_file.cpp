@@ -16,6 +16,24 @@ namespace tarvo {
 
 namespace {
 
+// True when a new file can be created next to `file` (tried with a probe
+// file of its own, removed at once).
+bool FolderTakesNewFiles(const std::filesystem::path& file) {
+  const std::filesystem::path probe = file.parent_path() / ("." + file.filename().string() + ".tarvo-probe");
+  std::error_code ec;
+  if (std::filesystem::exists(probe, ec)) return true;
+  bool created = false;
+  {
+    std::FILE* f = std::fopen(probe.string().c_str(), "wb");
+    if (f != nullptr) {
+      created = true;
+      std::fclose(f);
+    }
+  }
+  if (created) std::filesystem::remove(probe, ec);
+  return created;
+}
+
 bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 bool IsBelow33(char c) { return static_cast<unsigned char>(c) < 33; }
@@ -142,6 +160,17 @@ IniResult IniFile::UpdateFile() {
   }
 
   const std::string text = Text();
+  // The whole file or nothing: a full disk must not leave a cut settings file
+  // in place of the good one.
+  const FileReadResult whole = WriteFileWhole(path_, text);
+  if (whole.ok) {
+    modified_ = false;
+    return {};
+  }
+  // A folder that takes no new files may still hold a writable settings
+  // file; it can only be rewritten in place then. Any other failure stands.
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec) || FolderTakesNewFiles(file)) return {false, whole.error};
   errno = 0;
   std::FILE* out = std::fopen(path_.c_str(), "wb");
   if (out == nullptr) return {false, std::strerror(errno != 0 ? errno : EIO)};

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/text_file.h"
+#include "export/res2dinv_writer.h"
+#include "export/res2dmod_writer.h"
+#include "export/sensinv_writer.h"
+#include "export/sondo_writer.h"
+#include "import/open_command.h"
+#include "sequences/electre_sequence_writer.h"
+#include "sequences/syscal_sequence_writer.h"
+#include "settings/program_settings.h"
+#include "test_files.h"
+
+// File-system faults for every command that writes a file: a folder that
+// takes no files, a full disk and a folder in place of the file. Each must
+// tell the operator the platform's reason and leave what is on disk as it
+// was: the previous file byte for byte, no temporary file, nothing half
+// written.
+namespace tarvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path ExamplesDir = fs::path(TARVO_TEST_DATA_DIR) / ".." / ".." / "examples";
+const std::string Previous = "previous contents\r\n";
+
+// While it lives, no file of this process can grow beyond `bytes`: a write
+// past the limit fails (EFBIG) just where a full disk would fail (ENOSPC).
+class FileSizeLimit {
+public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+
+bool RunningAsRoot() { return geteuid() == 0; }
+
+// Every file under a folder with its bytes (folders listed as "<dir>").
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(entry.path(), folder).string();
+    files[name] = entry.is_directory() ? std::string("<dir>") : test::ReadWhole(entry.path());
+  }
+  return files;
+}
+
+// Reads an example as the open command does.
+void OpenExample(TDataset& ds, const fs::path& file, int filter) {
+  RecordingMessenger messenger;
+  ReadEnvironment env{messenger, "", nullptr};
+  OpenCommandState state;
+  OpenRequest request;
+  request.files = {file.string()};
+  request.filterIndex = filter;
+  ASSERT_TRUE(RunOpenCommand(ds, state, request, DefaultReaders(), env).loaded) << file.string();
+}
+
+// One command that writes a file, with the data it writes.
+struct Writer {
+  const char* name;
+  const char* example;  // read first, from the examples
+  int filter;
+  // Writes to `target`; true when the command reports success.
+  std::function<bool(TDataset&, const std::string& target, Messenger&)> write;
+  // Rewrites the file it read (no dialog): the target is that file.
+  bool inPlace = false;
+  // Keeps the previous file under its backup name before writing.
+  bool backup = false;
+};
+
+// A save dialog that answers with `target`.
+auto Answer(const std::string& target) {
+  return [target](const auto&) -> std::optional<std::string> { return target; };
+}
+
+const Writer Writers[] = {
+    {"res2dinv_usual", "wenner32.001", 1,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return Res2d_Converter(ds, Res2dInvSender::aRes2dInv, ExportOptions{}, ".dat", Answer(target), m) ==
+              Res2dInvOutcome::Written;
+     }},
+    {"res2dinv_general", "wenner32.001", 1,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return Res2d_Converter(ds, Res2dInvSender::aRes2dInv_new, ExportOptions{}, ".dat", Answer(target), m) ==
+              Res2dInvOutcome::Written;
+     }},
+    {"res2dinv_time_lapse", "dipole32_tl.dat", 4,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return aTimeLapseExecute(ds, ExportOptions{}, ".dat", Answer(target), m) == Res2dInvOutcome::Written;
+     }},
+    {"sondo", "wenner32.001", 1,
+     [](TDataset& ds, const std::string& target, Messenger& m) { return WriteSondo(ds, ExportOptions{}, target, m); }},
+    {"sensinv2d", "wenner32.001", 1,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return WriteSensInv2D(ds, ExportOptions{}, target, m);
+     }},
+    {"res2dmod", "wenner32.001", 1,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return WriteRes2dMod(ds, ExportOptions{}, target, m);
+     }},
+    {"syscal_sequence", "wenner32.seq", 2,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return SaveSBClick(ds, SyscalSaveCaller::UserInterface, false, Answer(target), m).outcome ==
+              SyscalSaveOutcome::Written;
+     },
+     false, true},
+    {"syscal_data_in_place", "wenner32.001", 1,
+     [](TDataset& ds, const std::string&, Messenger& m) {
+       const auto noDialog = [](const SyscalSaveDialog&) -> std::optional<std::string> { return std::nullopt; };
+       return SaveSBClick(ds, SyscalSaveCaller::UserInterface, false, noDialog, m).outcome ==
+              SyscalSaveOutcome::Written;
+     },
+     true, true},
+    {"electre2_sequence", "wenner32.seq", 2,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return aElecreIIExecute(ds, ElectreSender::Other, false, 2, Answer(target), m) ==
+              ElectreSaveOutcome::Written;
+     }},
+};
+
+void PrintTo(const Writer& w, std::ostream* os) { *os << w.name; }
+
+std::string WriterName(const ::testing::TestParamInfo<Writer>& info) { return info.param.name; }
+
+class WriteFault : public ::testing::TestWithParam<Writer> {
+protected:
+  test::ScratchFolder scratch;
+  fs::path folder;  // where the target lives
+  std::string target;
+  TDataset ds;
+  RecordingMessenger messenger;
+
+  void SetUp() override {
+    const Writer& w = GetParam();
+    folder = scratch.Path() / "out";
+    fs::create_directories(folder);
+    if (w.inPlace) {
+      // The data file is read from the folder it is then rewritten in.
+      target = (folder / w.example).string();
+      fs::copy_file(ExamplesDir / w.example, target);
+      OpenExample(ds, target, w.filter);
+    } else {
+      std::string ext = fs::path(w.example).extension() == ".seq" ? ".seq" : ".dat";
+      if (std::string(w.name) == "electre2_sequence") ext = ".txt";
+      if (std::string(w.name) == "sensinv2d") ext = ".gem";
+      target = (folder / ("target" + ext)).string();
+      scratch.Write("out/target" + ext, Previous);
+      OpenExample(ds, ExamplesDir / w.example, w.filter);
+    }
+  }
+
+  // The failed write: reported with `expected` as the platform's reason,
+  // everything on disk as it was (a backup of the previous file aside).
+  void ExpectRefused(bool written, const std::map<std::string, std::string>& before, const std::string& reason) {
+    const Writer& w = GetParam();
+    EXPECT_FALSE(written);
+    ASSERT_FALSE(messenger.entries.empty()) << "the failure was not reported";
+    EXPECT_EQ(messenger.entries.back().kind, MessageKind::Error);
+    if (w.backup && reason == std::strerror(EFBIG)) {
+      // The backup copy is what meets the full disk; the copy names its own reason.
+      EXPECT_FALSE(messenger.entries.back().text.empty());
+    } else {
+      EXPECT_EQ(messenger.entries.back().text, reason);
+    }
+    std::map<std::string, std::string> after = Snapshot(folder);
+    if (w.backup) {
+      // A complete copy of the previous file under its backup name may stay.
+      const std::string backup = fs::path(SyscalBackupName(target)).filename().string();
+      const auto b = after.find(backup);
+      if (b != after.end()) {
+        EXPECT_EQ(b->second, before.at(fs::path(target).filename().string())) << "the backup is not whole";
+        after.erase(b);
+      }
+    }
+    EXPECT_EQ(after, before);
+  }
+};
+
+// The examples write without a fault: the fault is all that goes wrong below.
+TEST_P(WriteFault, WritesWhenNothingIsInTheWay) {
+  EXPECT_TRUE(GetParam().write(ds, target, messenger)) << ::testing::PrintToString(messenger.Texts());
+  EXPECT_NE(test::ReadWhole(target), Previous);
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    EXPECT_EQ(entry.path().string().find(".tarvo-tmp"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_P(WriteFault, FolderThatTakesNoFiles) {
+  if (RunningAsRoot()) GTEST_SKIP() << "permission bits do not stop the superuser from writing";
+  const auto before = Snapshot(folder);
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                              fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  const bool written = GetParam().write(ds, target, messenger);
+  fs::permissions(folder, fs::perms::owner_all);
+  ExpectRefused(written, before, std::strerror(EACCES));
+}
+
+TEST_P(WriteFault, FullDisk) {
+  const auto before = Snapshot(folder);
+  bool written = false;
+  {
+    const FileSizeLimit limit(64);
+    written = GetParam().write(ds, target, messenger);
+  }
+  ExpectRefused(written, before, std::strerror(EFBIG));
+}
+
+TEST_P(WriteFault, FolderInPlaceOfTheFile) {
+  if (GetParam().inPlace) GTEST_SKIP() << "the file rewritten in place was just read: it is no folder";
+  fs::remove(target);
+  fs::create_directory(target);
+  scratch.Write("out/" + fs::path(target).filename().string() + "/inside", "kept");
+  const auto before = Snapshot(folder);
+  const bool written = GetParam().write(ds, target, messenger);
+  ExpectRefused(written, before, std::strerror(EISDIR));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWriter, WriteFault, ::testing::ValuesIn(Writers), WriterName);
+
+// The settings file, written when the program ends.
+class SettingsWriteFault : public ::testing::Test {
+protected:
+  test::ScratchFolder scratch;
+  ProgramSettings program;
+  OpenCommandState open;
+  TDataset ds;
+  RecordingMessenger messenger;
+  std::string path = SettingsFilePath(scratch.Path().string());
+
+  void SetUp() override {
+    scratch.Write("tarvo.ini", "[Elsewhere]\r\nkept=yes\r\n");
+    ds.Thresholds.MaxIP = 42;  // differs from the file, so there is something to write
+  }
+};
+
+TEST_F(SettingsWriteFault, FullDiskKeepsThePreviousFile) {
+  const auto before = Snapshot(scratch.Path());
+  bool saved = false;
+  {
+    const FileSizeLimit limit(16);
+    saved = SaveSettings(scratch.Path().string(), program, open, ds, messenger);
+  }
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(messenger.Texts(), std::vector<std::string>{"Cannot write " + path + "\r\n" + std::strerror(EFBIG)});
+  EXPECT_EQ(Snapshot(scratch.Path()), before);
+}
+
+TEST_F(SettingsWriteFault, FolderThatTakesNoFiles) {
+  if (RunningAsRoot()) GTEST_SKIP() << "permission bits do not stop the superuser from writing";
+  const fs::path locked = scratch.Path() / "locked";
+  fs::create_directory(locked);
+  const auto before = Snapshot(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  const bool saved = SaveSettings(locked.string(), program, open, ds, messenger);
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(messenger.Texts(),
+            std::vector<std::string>{"Cannot write " + SettingsFilePath(locked.string()) + "\r\n" +
+                                     std::strerror(EACCES)});
+  EXPECT_EQ(Snapshot(locked), before);
+}
+
+// A settings file that may be written in a folder that takes no new files
+// (an installation folder): it is still rewritten, in place.
+TEST_F(SettingsWriteFault, WritableFileInAFolderThatTakesNoFilesIsRewritten) {
+  if (RunningAsRoot()) GTEST_SKIP() << "permission bits do not stop the superuser from writing";
+  const fs::path locked = scratch.Path() / "install";
+  fs::create_directory(locked);
+  scratch.Write("install/tarvo.ini", "[Elsewhere]\r\nkept=yes\r\n");
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  const bool saved = SaveSettings(locked.string(), program, open, ds, messenger);
+  const std::string text = test::ReadWhole(locked / "tarvo.ini");
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_TRUE(saved) << ::testing::PrintToString(messenger.Texts());
+  EXPECT_NE(text.find("kept=yes"), std::string::npos);
+  EXPECT_NE(text.find("42"), std::string::npos);
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(locked)) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"tarvo.ini"});
+}
+
+}  // namespace
+}  // namespace tarvo
