@@ -7,33 +7,13 @@
 #include "core/bad_points.h"
 #include "core/dataset.h"
 #include "editing/data_table.h"
+#include "full_capacity_files.h"
 
 namespace tarvo {
 namespace {
 
-TDataset FullTable() {
-  TDataset ds;
-  ds.DataKind = DataKindTextWithVI;
-  ds.HasIP = true;
-  ds.HasSP = true;
-  ds.Points.Resize(MaxPoints);
-  ds.PointCount = MaxPoints;
-  for (int i = 1; i <= MaxPoints; ++i) {
-    TDataPoint& p = ds.Points[i];
-    p.Rho = 10.0f + static_cast<float>(i) * 1.37f;
-    p.X = static_cast<float>(i % 60) * 2.0f;
-    p.Spacing = static_cast<float>(1 + i % 8) * 0.75f;
-    p.MN = 2;
-    p.Q = static_cast<std::uint8_t>(i % 4);
-    p.Dev = static_cast<float>(i % 7) * 0.3f;
-    p.V = 0.01f * static_cast<float>(i);
-    p.I = 100.0f + static_cast<float>(i);
-    p.IP = static_cast<float>(i % 50) - 5.0f;
-    p.SP = -3.25f;
-    p.LineNo = i + 1;
-  }
-  return ds;
-}
+// The Prosys file: V and I, SP, chargeability and every IP window.
+TDataset FullTable() { return bench::LoadedDataset("Open/Prosys"); }
 
 void BM_TableFillEveryCell(benchmark::State& state) {
   const TDataset ds = FullTable();
@@ -48,7 +28,7 @@ void BM_TableFillEveryCell(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * MaxPoints * static_cast<std::int64_t>(columns.size()));
 }
-BENCHMARK(BM_TableFillEveryCell);
+BENCHMARK(BM_TableFillEveryCell)->Name("Engine/TableFillEveryCell");
 
 void BM_TableThresholdChangeAndRecount(benchmark::State& state) {
   TDataset ds = FullTable();
@@ -59,7 +39,7 @@ void BM_TableThresholdChangeAndRecount(benchmark::State& state) {
     benchmark::DoNotOptimize(ds.BadCount);
   }
 }
-BENCHMARK(BM_TableThresholdChangeAndRecount);
+BENCHMARK(BM_TableThresholdChangeAndRecount)->Name("Engine/TableThresholdChange");
 
 }  // namespace
 }  // namespace tarvo

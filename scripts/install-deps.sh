@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config python3
   qt6-base-dev qt6-svg-dev libqcustomplot-dev
   libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,132 @@
+// Interactive timings at full capacity, as the operator meets them: start-up
+// until the main window is shown, "Open" of a 500-point file until every
+// window has refreshed and repainted, and a threshold change until the table
+// window and the counts of the main window are repainted. Run offscreen
+// (QT_QPA_PLATFORM=offscreen); each figure is QtTest's wall time.
+#include <QApplication>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <optional>
+
+#include "core/dataset.h"
+#include "editing/table_window.h"
+#include "export/converter_commands.h"
+#include "full_capacity_files.h"
+#include "sequences/sequence_commands.h"
+#include "shell/main_window.h"
+#include "shell/open_dialog.h"
+
+namespace tarvo::gui {
+namespace {
+
+// The windows of the program, made as the program's entry makes them.
+struct Windows {
+  TDataset dataset;
+  TMain main;
+  TTableForm table;
+  bench::NullMessenger messenger;
+
+  explicit Windows(const TMain::Paths& paths) : main(dataset, paths), table(dataset) {
+    AttachTableWindow(main, table);
+    AttachConverterCommands(main);
+    AttachSequenceCommands(main);
+    main.SetMessenger(&messenger);
+    main.LoadSettings();
+    main.show();
+  }
+
+  // Paints every shown window now, then lets the queued events run.
+  void Repaint() {
+    main.repaint();
+    if (table.isVisible()) table.repaint();
+    QCoreApplication::processEvents();
+  }
+
+  void Open(const bench::ReaderCase& c) {
+    const QString file = FromEnginePath(c.file);
+    const int filter = c.filterIndex;
+    main.SetFileDialog([file, filter](const OpenDialogSetup&) {
+      return std::optional<OpenDialogChoice>(OpenDialogChoice{{file}, filter, false});
+    });
+    main.OpenBtnClick();
+    QCoreApplication::processEvents();
+    Repaint();
+  }
+};
+
+}  // namespace
+
+class BenchWindows : public QObject {
+  Q_OBJECT
+
+private:
+  QTemporaryDir settingsDir_;
+  TMain::Paths Paths() const { return {QCoreApplication::applicationDirPath(), settingsDir_.path()}; }
+
+private slots:
+  void initTestCase() {
+    QVERIFY(settingsDir_.isValid());
+    bench::Files();  // every file written before the first timing
+  }
+
+  // From nothing to the shown, painted main window with every window made.
+  void startUp() {
+    std::unique_ptr<Windows> w;
+    QBENCHMARK {
+      w.reset();
+      w = std::make_unique<Windows>(Paths());
+      QCoreApplication::processEvents();
+      w->Repaint();
+    }
+    QVERIFY(w->main.isVisible());
+  }
+
+  // "Open" of the Prosys file (500 points with IP windows and SP, the
+  // widest table) until every window has refreshed.
+  void openFullFile() {
+    Windows w(Paths());
+    const bench::ReaderCase& c = bench::Files().Reader("Open/Prosys");
+    w.Open(c);
+    w.table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.table));
+    QBENCHMARK { w.Open(c); }
+    QCOMPARE(w.dataset.PointCount, MaxPoints);
+  }
+
+  // The deviation threshold stepped up and down: the recount, the red frames
+  // of the table window and the counts of the main window repainted.
+  void thresholdChange() {
+    Windows w(Paths());
+    w.Open(bench::Files().Reader("Open/Prosys"));
+    w.table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.table));
+    QSpinBox* errE = w.table.ErrE();
+    // Readings of 6.5 % deviation are bad at 1 % and good at 9 %.
+    constexpr int strict = 1;
+    constexpr int loose = 9;
+    errE->setValue(loose);
+    const int badLoose = w.dataset.BadCount;
+    errE->setValue(strict);
+    QVERIFY(w.dataset.BadCount > badLoose);
+    bool loosen = false;
+    QBENCHMARK {
+      loosen = !loosen;
+      errE->setValue(loosen ? loose : strict);
+      w.Repaint();
+    }
+    QCOMPARE(w.dataset.Thresholds.ErrorLimit, errE->value());
+  }
+};
+
+}  // namespace tarvo::gui
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  tarvo::gui::BenchWindows bench;
+  return QTest::qExec(&bench, argc, argv);
+}
+
+#include "bench_windows.moc"

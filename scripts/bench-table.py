@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""Turns the benchmark results into one table.
+
+Usage: bench-table.py ENGINE_JSON [GUI_XML]
+
+ENGINE_JSON is Google Benchmark's JSON output run with repetitions; the
+median of each benchmark is taken. A benchmark whose label reads
+"vs BASELINE" is compared with that baseline's median (the fastest possible
+pass over the same bytes). GUI_XML is the QtTest XML output of the window
+benchmarks (wall time, the median of -median runs).
+
+Targets: every engine step (open, write, engine) under 1 ms; every
+interactive step under 16 ms, start-up under 300 ms.
+"""
+import json
+import sys
+import xml.etree.ElementTree as ET
+
+UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def engine_rows(path):
+    with open(path, encoding="utf-8") as f:
+        data = json.load(f)
+    medians, labels, errors = {}, {}, {}
+    for b in data["benchmarks"]:
+        name = b.get("run_name", b["name"])
+        if b.get("error_occurred"):
+            errors[name] = b.get("error_message", "error")
+            continue
+        if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+            continue
+        medians[name] = b["real_time"] * UNIT_NS[b.get("time_unit", "ns")]
+        if b.get("label"):
+            labels[name] = b["label"]
+    rows = []
+    for name in list(medians) + [n for n in errors if n not in medians]:
+        if name.startswith("Baseline/"):
+            continue
+        if name in errors:
+            rows.append((name, None, None, 1e6, errors[name]))
+            continue
+        baseline = None
+        label = labels.get(name, "")
+        if label.startswith("vs "):
+            baseline = medians.get(label[3:])
+        rows.append((name, medians[name], baseline, 1e6, ""))
+    return rows
+
+
+def gui_rows(path):
+    rows = []
+    for function in ET.parse(path).getroot().iter("TestFunction"):
+        result = function.find("BenchmarkResult")
+        if result is None:
+            continue
+        name = "Window/" + function.get("name")
+        ns = float(result.get("value")) * 1e6
+        failed = any(i.get("type") in ("fail", "xpass") for i in function.iter("Incident"))
+        target = 300e6 if function.get("name") == "startUp" else 16e6
+        rows.append((name, ns, None, target, "FAILED" if failed else ""))
+    return rows
+
+
+def fmt(ns):
+    if ns is None:
+        return "-"
+    if ns >= 1e6:
+        return "%.2f ms" % (ns / 1e6)
+    if ns >= 1e3:
+        return "%.1f us" % (ns / 1e3)
+    return "%.0f ns" % ns
+
+
+def main(argv):
+    if len(argv) < 2:
+        sys.stderr.write(__doc__)
+        return 2
+    rows = engine_rows(argv[1])
+    if len(argv) > 2:
+        rows += gui_rows(argv[2])
+    header = ("Benchmark", "Median", "Fastest pass", "Ratio", "Target", "Holds")
+    table = []
+    for name, ns, baseline, target, note in rows:
+        ratio = ("%.1fx" if ns >= baseline else "%.2fx") % (ns / baseline) if ns and baseline else "-"
+        holds = note if note else ("yes" if ns < target else "NO")
+        table.append((name, fmt(ns), fmt(baseline), ratio, "< " + fmt(target), holds))
+    widths = [max(len(r[i]) for r in [header] + table) for i in range(len(header))]
+    line = lambda r: "  ".join(c.ljust(w) if i == 0 else c.rjust(w) for i, (c, w) in enumerate(zip(r, widths)))
+    print(line(header))
+    print("  ".join("-" * w for w in widths))
+    for r in table:
+        print(line(r))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
