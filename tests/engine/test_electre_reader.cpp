@@ -87,8 +87,8 @@ TEST_F(ElectreReaderTest, SequenceBecomesOneSetPerArrayTypeWithK) {
 
 TEST_F(ElectreReaderTest, RemoteElectrodesMakePoleArrays) {
   Read(ElectrodeTable(6, 1.0f) +
-       "5 1 Rem 3 4\n"      // A at 0, M at 2, N at 3
-       "6 6 Rem 2 Rem\n");  // A at 5, M at 1: pole-pole
+       "5 1 Rem 3 4\n"  // A at 0, M at 2, N at 3
+       "6 6 0 2 0\n");  // A at 5, M at 1: pole-pole, absent electrodes written as 0
 
   ASSERT_EQ(ds.DataKind, DataKindSequence);
   ASSERT_EQ(ds.PointCount, 2);
@@ -155,6 +155,8 @@ TEST_F(ElectreReaderTest, MalformedFilesAreRefusedWithTheirMessage) {
       {"bad A", ElectrodeTable(4, 1.0f) + "1 1 4 2 3\r\n2 one 4 2 3\r\n",
        "Error by reading coordinate of A elecrode\r\nQuadripole number - 2"},
       {"B beyond the electrodes", ElectrodeTable(4, 1.0f) + "1 1 5 2 3\r\n",
+       "Error by reading coordinate of B elecrode\r\nQuadripole number - 1"},
+      {"negative B", ElectrodeTable(4, 1.0f) + "1 1 -1 2 3\r\n",
        "Error by reading coordinate of B elecrode\r\nQuadripole number - 1"},
       {"M not an integer", ElectrodeTable(4, 1.0f) + "1 1 4 2.5 3\r\n",
        "Error by reading coordinate of M elecrode\r\nQuadripole number - 1"},

@@ -26,12 +26,13 @@ constexpr std::string_view RemoteElectrode = "Rem";
 
 bool IsSectionTitle(const std::string& line) { return !line.empty() && line.front() == '#'; }
 
-// An electrode of a quadripole line: "Rem" (remote) gives 0, otherwise the
-// token must be the number of an electrode of the file's list.
+// An electrode of a quadripole line: "Rem" (remote) or 0 (absent, as the
+// sequence writer writes it) gives 0, otherwise the token must be the number
+// of an electrode of the file's list.
 std::optional<int> ParseElectrodeNumber(std::string_view token, int electrodeCount) {
   if (token == RemoteElectrode) return 0;
   const auto n = ParseInteger(token);
-  if (!n || *n < 1 || *n > electrodeCount) return std::nullopt;
+  if (!n || *n < 0 || *n > electrodeCount) return std::nullopt;
   return n;
 }
 
