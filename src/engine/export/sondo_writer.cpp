@@ -118,17 +118,26 @@ void FillChargeability(const TDataset& ds, int setSelector, const GridSettings& 
   // The grid takes set b + 1 for a selector b >= 0.
   BuildGrid(ds, gridSettings, grid, raw, ds.ArrayType, setSelector < 0 ? -1 : setSelector - 1, d, true, nullptr);
 
+  // The grid level of each dataset level (0: the grid does not have it),
+  // the same for every station.
+  std::vector<int> gridLevel(static_cast<std::size_t>(Levels(ds)) + 1, 0);
+  for (int lev = 1; lev <= Levels(ds); ++lev) {
+    for (int g = 1; g <= d.LevelCount; ++g) {
+      if (ApproxEqual(d.Spacing[g], ds.LevelSpacing[lev]) && ApproxEqual(d.MN[g], ds.LevelMN[lev])) {
+        gridLevel[static_cast<std::size_t>(lev)] = g;
+        break;
+      }
+    }
+  }
+
   int c = 1;
   for (int st = 1; st <= Stations(ds); ++st) {
     const float x = ds.Stations[st];
     while (c <= d.StationCount && d.Stations[c] < x && !ApproxEqual(d.Stations[c], x)) ++c;
     if (c > d.StationCount || !ApproxEqual(d.Stations[c], x)) continue;
     for (int lev = 1; lev <= Levels(ds); ++lev) {
-      for (int g = 1; g <= d.LevelCount; ++g) {
-        if (!ApproxEqual(d.Spacing[g], ds.LevelSpacing[lev]) || !ApproxEqual(d.MN[g], ds.LevelMN[lev])) continue;
-        if (!IsEmptyCell(grid(c, g))) s.Chargeability(st, lev) = grid(c, g);
-        break;
-      }
+      const int g = gridLevel[static_cast<std::size_t>(lev)];
+      if (g != 0 && !IsEmptyCell(grid(c, g))) s.Chargeability(st, lev) = grid(c, g);
     }
   }
 }
