@@ -29,7 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path ExamplesDir = fs::path(TARVO_TEST_DATA_DIR) / ".." / ".." / "examples";
+const fs::path ExamplesDir = fs::path(TARVO_EXAMPLES_DIR);
 
 // One reader and the valid example it is tried on.
 struct Format {

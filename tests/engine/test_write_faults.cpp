@@ -33,7 +33,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path ExamplesDir = fs::path(TARVO_TEST_DATA_DIR) / ".." / ".." / "examples";
+const fs::path ExamplesDir = fs::path(TARVO_EXAMPLES_DIR);
 const std::string Previous = "previous contents\r\n";
 
 // While it lives, no file of this process can grow beyond `bytes`: a write
