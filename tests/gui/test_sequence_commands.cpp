@@ -10,6 +10,7 @@
 
 #include "core/dataset.h"
 #include "import/electre_reader.h"
+#include "import/open_command.h"
 #include "import/syscal_reader.h"
 #include "sequences/new_sequence_window.h"
 #include "sequences/optimize_form.h"
@@ -267,6 +268,33 @@ private slots:
     QCOMPARE(back.Quads[1].A, dataset_.Quads[1].M);
     QCOMPARE(back.Quads[1].M, dataset_.Quads[1].A);
     QCOMPARE(back.Quads[1].B, dataset_.Quads[1].N);
+  }
+
+  void extractWritesTheSelectedSetAndKeepsBoth() {
+    Open("mixed32_ip.dat", 4);
+    QCOMPARE(dataset_.SetCount, 2);
+    const int points = dataset_.PointCount;
+    tarvo::SelectSet(dataset_, 2);
+    OpenMenu("FileMenu");
+    QAction* extract = window_->Command(QStringLiteral("Extract"));
+    QVERIFY(extract->isEnabled());
+    target_ = dir_.filePath(QStringLiteral("dipole.dat"));
+    extract->trigger();
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+    QCOMPARE(dataset_.SetCount, 2);
+    QCOMPARE(dataset_.PointCount, points);
+
+    tarvo::TDataset back;
+    tarvo::RecordingMessenger m;
+    tarvo::OpenCommandState state;
+    tarvo::OpenRequest request;
+    request.files = {target_->toStdString()};
+    request.filterIndex = 4;
+    tarvo::ReadEnvironment env{m, "", nullptr};
+    QVERIFY(tarvo::RunOpenCommand(back, state, request, tarvo::DefaultReaders(), env).loaded);
+    QCOMPARE(back.SetCount, 1);
+    QCOMPARE(back.Sets[1].Type, dataset_.Sets[2].Type);
+    QCOMPARE(back.PointCount, dataset_.Sets[2].Last - dataset_.Sets[2].First + 1);
   }
 
   void injectionListOfTheSequence() {

@@ -33,15 +33,13 @@ public:
 
   // Writers ------------------------------------------------------------
 
+  // The writers leave the refresh to the command, which runs it once the
+  // dataset is whole again (Extract and Merge write a narrowed or rebuilt one).
   SyscalSaveResult SaveSyscal(SyscalSaveCaller caller, bool reciprocal) {
     const SyscalFileChooser chooser = [this](const SyscalSaveDialog& d) {
       return Ask(QObject::tr("Save SysCal file"), d.proposedName, d.filter, d.defaultExt);
     };
-    const SyscalSaveResult r = SaveSBClick(main_.Dataset(), caller, reciprocal, chooser, Messenger());
-    // The refresh shows the new title and clears "Modified" after a save.
-    main_.ShowSummary();
-    if (r.outcome == SyscalSaveOutcome::Written) emit main_.XShiftChanged();
-    return r;
+    return SaveSBClick(main_.Dataset(), caller, reciprocal, chooser, Messenger());
   }
 
   void SaveElectre(ElectreSender sender, bool reciprocal) {
@@ -49,8 +47,6 @@ public:
       return Ask(QObject::tr("ElectreII sequence"), d.proposedName, d.filter, d.defaultExt);
     };
     aElecreIIExecute(main_.Dataset(), sender, reciprocal, ElectreDigits, chooser, Messenger());
-    main_.ShowSummary();
-    emit main_.XShiftChanged();
   }
 
   void SaveLundProtocol() {
@@ -63,6 +59,23 @@ public:
     emit main_.SetSelectionChanged();
   }
 
+  // The writers add the x shift to the coordinates and reset it, and a save
+  // gives the sequence a new title and clears "Modified".
+  void Refresh() {
+    main_.ShowSummary();
+    emit main_.XShiftChanged();
+  }
+
+  void Save(SyscalSaveCaller caller, bool reciprocal) {
+    SaveSyscal(caller, reciprocal);
+    Refresh();
+  }
+
+  void Write(ElectreSender sender, bool reciprocal) {
+    SaveElectre(sender, reciprocal);
+    Refresh();
+  }
+
   // The Res2dInv writer in its usual format; the path written, if any.
   std::optional<std::string> SaveRes2dInv(Res2dInvSender sender) {
     std::optional<std::string> written;
@@ -73,8 +86,6 @@ public:
     const ExportOptions options = ExportOptions::From(main_.Shell().program, main_.Shell().SaveWithoutIP);
     const Res2dInvOutcome outcome = Res2d_Converter(main_.Dataset(), sender, options, main_.Shell().open.Res2dInvExt,
                                                     chooser, Messenger());
-    main_.ShowSummary();
-    emit main_.XShiftChanged();
     if (outcome != Res2dInvOutcome::Written) return std::nullopt;
     return written;
   }
@@ -110,12 +121,13 @@ public:
       case MirrorOutcome::SequenceMirrored: {
         const SyscalSaveResult r = SaveSyscal(SyscalSaveCaller::UserInterface, false);
         if (r.outcome == SyscalSaveOutcome::Written) ReadBack(r.path);
-        return;
+        break;
       }
       case MirrorOutcome::DataMirrored:
         if (const auto path = SaveRes2dInv(Res2dInvSender::aRes2dInv)) ReadBack(*path);
-        return;
+        break;
     }
+    Refresh();
   }
 
   void Shift64() {
@@ -124,17 +136,17 @@ public:
     if (ds.DataKind != DataKindSequence) return;
     if (!ShiftOnto64(ds, Messenger())) return;
     main_.MarkModified();
-    SaveSyscal(SyscalSaveCaller::UserInterface, false);
+    Save(SyscalSaveCaller::UserInterface, false);
   }
 
   void Extract() {
     TDataset& ds = main_.Dataset();
     if (ds.DataKind == DataKindSequence) {
-      SaveElectre(ElectreSender::Extract, false);
+      Write(ElectreSender::Extract, false);
       return;
     }
     WithExtractedSet(ds, ds.SelectedSetEntry, [this] { SaveRes2dInv(Res2dInvSender::Extract); });
-    main_.ShowSummary();
+    Refresh();
   }
 
   void Merge(bool syscal) {
@@ -146,7 +158,7 @@ public:
         SaveElectre(ElectreSender::None, false);
       }
     });
-    main_.ShowSummary();
+    Refresh();
   }
 
 private:
@@ -185,8 +197,8 @@ void AttachSequenceCommands(TMain& main, SaveDialog dialog, CableDialog cable) {
   QObject::connect(&main, &QObject::destroyed, [c] { delete c; });
 
   main.ProvideCommand(QStringLiteral("aNew_HS"), [c] { c->NewSequence(); });
-  main.ProvideCommand(QStringLiteral("aSave"), [c] { c->SaveSyscal(SyscalSaveCaller::UserInterface, false); });
-  main.ProvideCommand(QStringLiteral("aElecreII"), [c] { c->SaveElectre(ElectreSender::Other, false); });
+  main.ProvideCommand(QStringLiteral("aSave"), [c] { c->Save(SyscalSaveCaller::UserInterface, false); });
+  main.ProvideCommand(QStringLiteral("aElecreII"), [c] { c->Write(ElectreSender::Other, false); });
   main.ProvideCommand(QStringLiteral("aABEM_org"), [c] { c->SaveLundProtocol(); });
   main.ProvideCommand(QStringLiteral("aSyscalPro"), [c] { c->SyscalPro(); });
 
@@ -198,8 +210,8 @@ void AttachSequenceCommands(TMain& main, SaveDialog dialog, CableDialog cable) {
   main.ProvideCommand(QStringLiteral("Extract"), [c] { c->Extract(); });
   main.ProvideCommand(QStringLiteral("MergeSEQ"), [c] { c->Merge(true); });
   main.ProvideCommand(QStringLiteral("MergeTXT1"), [c] { c->Merge(false); });
-  main.ProvideCommand(QStringLiteral("Electre1"), [c] { c->SaveSyscal(SyscalSaveCaller::UserInterface, true); });
-  main.ProvideCommand(QStringLiteral("ElecreII"), [c] { c->SaveElectre(ElectreSender::Other, true); });
+  main.ProvideCommand(QStringLiteral("Electre1"), [c] { c->Save(SyscalSaveCaller::UserInterface, true); });
+  main.ProvideCommand(QStringLiteral("ElecreII"), [c] { c->Write(ElectreSender::Other, true); });
 }
 
 }  // namespace tarvo::gui
