@@ -33,7 +33,10 @@ class StationLevelTable {
 public:
   static constexpr std::size_t CellCount = static_cast<std::size_t>(MaxStations) * MaxLevels;
 
-  explicit StationLevelTable(T initial = T{}) : cells_(std::make_unique<T[]>(CellCount)) { Fill(initial); }
+  // Every cell is written once, by Fill.
+  explicit StationLevelTable(T initial = T{}) : cells_(std::make_unique_for_overwrite<T[]>(CellCount)) {
+    Fill(initial);
+  }
 
   StationLevelTable(const StationLevelTable&) = delete;
   StationLevelTable& operator=(const StationLevelTable&) = delete;

@@ -230,6 +230,9 @@ SondoSoundings BuildSondoSoundings(const TDataset& ds, int setSelector, const Gr
   SondoSoundings s;
   const int stations = Stations(ds);
   const int levels = Levels(ds);
+  s.R = SoundingTable(stations, levels, 0.0f);
+  s.E = SoundingTable(stations, levels, 100.0f);
+  s.Chargeability = SoundingTable(stations, levels, 0.0f);
 
   const int sets = std::clamp(ds.SetCount, 0, MaxSets);
   if (setSelector < 0) {
@@ -296,7 +299,10 @@ std::string SondoMainText(const TDataset& ds, const SondoSoundings& s) {
     lines.push_back(Number(ds.Stations[st]));
     lines.push_back((s.KeyIP ? count + " " + count : count) + "  n" + label);
     std::string values;
-    for (int lev = 1; lev <= last; ++lev) values += " " + Number(s.R(st, lev));
+    for (int lev = 1; lev <= last; ++lev) {
+      values += ' ';
+      values += Number(s.R(st, lev));
+    }
     for (const int p : positions) {
       // A sounding that ends above an overlap gets placeholders for it.
       if (last < p) {
@@ -306,7 +312,10 @@ std::string SondoMainText(const TDataset& ds, const SondoSoundings& s) {
     lines.push_back(values + " {app. resistivity}");
     if (s.KeyIP) {
       std::string ip;
-      for (int lev = 1; lev <= last; ++lev) ip += " " + Number(s.Chargeability(st, lev));
+      for (int lev = 1; lev <= last; ++lev) {
+        ip += ' ';
+        ip += Number(s.Chargeability(st, lev));
+      }
       lines.push_back(ip + " {app. chargeabilty}");
     }
   }
@@ -322,7 +331,8 @@ std::string SondoErrorText(const TDataset& ds, const SondoSoundings& s) {
     std::string weights;
     for (int lev = 1; lev <= last; ++lev) {
       const double e = s.E(st, lev);
-      weights += limit < e ? std::string(" 0") : " " + Number((100 - e) / 100);
+      weights += ' ';
+      weights += limit < e ? std::string("0") : Number((100 - e) / 100);
     }
     lines.push_back(weights + " {1-epsion,%}");
     if (s.KeyIP) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <functional>
 #include <optional>
 #include <string>
@@ -60,10 +61,35 @@ struct SondoOverlaps {
 SondoOverlaps FindSondoOverlaps(const TDataset& ds);
 
 // The soundings of one export, on the dataset's stations and levels.
+// A station x level table of the soundings, sized to the stations and levels
+// in use (an export builds it once; a table at full capacity would cost more
+// to clear than the whole export).
+class SoundingTable {
+public:
+  SoundingTable() = default;
+  SoundingTable(int stations, int levels, float initial)
+      : stations_(stations), levels_(levels),
+        cells_(static_cast<std::size_t>(stations) * static_cast<std::size_t>(levels), initial) {}
+
+  float& operator()(int station, int level) { return cells_[Index(station, level)]; }
+  float operator()(int station, int level) const { return cells_[Index(station, level)]; }
+
+private:
+  std::size_t Index(int station, int level) const {
+    assert(station >= 1 && station <= stations_ && level >= 1 && level <= levels_);
+    return static_cast<std::size_t>(station - 1) * static_cast<std::size_t>(levels_) +
+           static_cast<std::size_t>(level - 1);
+  }
+
+  int stations_ = 0;
+  int levels_ = 0;
+  std::vector<float> cells_;
+};
+
 struct SondoSoundings {
-  StationLevelTable<float> R{0.0f};              // apparent resistivity; 0 = no value
-  StationLevelTable<float> E{100.0f};            // error of the point that set the cell, in percent
-  StationLevelTable<float> Chargeability{0.0f};  // only with KeyIP; 0 where the grid has no value
+  SoundingTable R;              // apparent resistivity; 0 = no value
+  SoundingTable E;              // error of the point that set the cell, in percent (100 when none)
+  SoundingTable Chargeability;  // only with KeyIP; 0 where the grid has no value
   std::vector<int> LastLevel;                    // [station]: deepest level with a value, 0 = none
   SondoOverlaps Overlaps;
   bool Dtg = false;    // overlaps present: the "dtg" format
