@@ -1,5 +1,7 @@
 #include "core/dataset.h"
 
+#include <algorithm>
+
 namespace tarvo {
 
 void ClearDataset(TDataset& ds) {
@@ -37,6 +39,22 @@ void SelectSet(TDataset& ds, int k) {
   ds.ArrayType = ds.Sets[k].Type;
   ds.SelectedSetEntry = k - 1;
   ds.Notify([k](DatasetObserver& o) { o.SetSelected(k); });
+}
+
+void ShiftPoint(TDataPoint& p, double shift) {
+  for (float* x : {&p.X, &p.XA, &p.XB, &p.XM, &p.XN}) *x = static_cast<float>(*x + shift);
+}
+
+void ApplyXShift(TDataset& ds) {
+  if (ds.XShift == 0) return;
+  const double shift = ds.XShift;
+  const auto add = [shift](float& x) { x = static_cast<float>(x + shift); };
+  for (int n = 1; n <= MaxElectrodes; ++n) add(ds.Electrodes[n].X);
+  for (int s = 1; s <= std::min(ds.StationCount, MaxStations); ++s) add(ds.Stations[s]);
+  for (int e = 1; e <= std::min(ds.ElectrodePosCount, MaxElectrodePositions); ++e) add(ds.ElectrodePos[e]);
+  for (int k = 1; k <= std::min(ds.ElectrodeXZCount, MaxElectrodePositions); ++k) add(ds.ElectrodeXZ[k].X);
+  for (int i = 1; i <= ds.PointCount; ++i) ShiftPoint(ds.Points[i], shift);
+  ds.XShift = 0;
 }
 
 }  // namespace tarvo

@@ -129,4 +129,12 @@ bool AddSet(TDataset& ds, int first, int last, std::uint8_t type);
 // is already the current selection; k beyond the last set selects the last.
 void SelectSet(TDataset& ds, int k);
 
+// Adds `shift` to a point's abscissa and its four electrode abscissas.
+void ShiftPoint(TDataPoint& p, double shift);
+
+// Makes the x shift of the header edit part of the data before an export
+// writes them: XShift is added once to the layout electrodes, the stations,
+// the electrode positions and altitudes and every point, then reset to 0.
+void ApplyXShift(TDataset& ds);
+
 }  // namespace tarvo

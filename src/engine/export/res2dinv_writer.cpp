@@ -245,27 +245,6 @@ void TopographyLines(const TDataset& ds, std::vector<std::string>& out) {
   out.push_back("1");
 }
 
-// Adds the x shift entered in the main window to every x coordinate of the
-// dataset, once, and resets it.
-void ApplyXShift(TDataset& ds) {
-  if (ds.XShift == 0) return;
-  const double shift = ds.XShift;
-  const auto add = [shift](float& x) { x = static_cast<float>(x + shift); };
-  for (int e = 1; e <= ds.ElectrodePosCount; ++e) add(ds.ElectrodePos[e]);
-  for (int n = 1; n <= MaxElectrodes; ++n) add(ds.Electrodes[n].X);
-  for (int s = 1; s <= ds.StationCount; ++s) add(ds.Stations[s]);
-  for (int k = 1; k <= ds.ElectrodeXZCount; ++k) add(ds.ElectrodeXZ[k].X);
-  for (int i = 1; i <= ds.PointCount; ++i) {
-    TDataPoint& p = ds.Points[i];
-    add(p.X);
-    add(p.XA);
-    add(p.XB);
-    add(p.XM);
-    add(p.XN);
-  }
-  ds.XShift = 0;
-}
-
 std::string ProposedName(const TDataset& ds, std::string_view res2dInvExt) {
   if (ds.DataKind == DataKindResistivityOnly) {
     std::filesystem::path name(ds.FileName);

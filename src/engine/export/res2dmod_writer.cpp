@@ -34,28 +34,6 @@ double SmallestMN(const TDataset& ds) {
   return u;
 }
 
-// Adds the x shift once to every x coordinate of the dataset and resets it.
-// The topography profile moves with the electrodes, so that altitudes still
-// belong to the same electrodes afterwards.
-void ApplyXShift(TDataset& ds) {
-  const float shift = ds.XShift;
-  if (shift == 0) return;
-  const int electrodes = std::clamp<int>(ds.SeqHeader.ElectrodeTotal, 0, MaxElectrodes);
-  for (int e = 1; e <= electrodes; ++e) ds.Electrodes[e].X += shift;
-  for (int s = 1; s <= std::min(ds.StationCount, MaxStations); ++s) ds.Stations[s] += shift;
-  for (int e = 1; e <= std::min(ds.ElectrodePosCount, MaxElectrodePositions); ++e) ds.ElectrodePos[e] += shift;
-  for (int e = 1; e <= std::min(ds.ElectrodeXZCount, MaxElectrodePositions); ++e) ds.ElectrodeXZ[e].X += shift;
-  for (int i = 1; i <= ds.PointCount; ++i) {
-    TDataPoint& p = ds.Points[i];
-    p.X += shift;
-    p.XA += shift;
-    p.XB += shift;
-    p.XM += shift;
-    p.XN += shift;
-  }
-  ds.XShift = 0;
-}
-
 std::string TitleLine(const TDataset& ds) {
   if (ds.DataKind == DataKindResistivityOnly) {
     if (ds.SetCount == 1) return MemoLine(ds, 0) + " " + MemoLine(ds, 1);

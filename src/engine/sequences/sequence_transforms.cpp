@@ -183,15 +183,7 @@ bool WithExtractedSet(TDataset& ds, int k, const std::function<void()>& work) {
     ds.Sets[1] = kept.firstSet;
     ds.ArrayType = kept.arrayType;
     if (applied != 0) {
-      const auto add = [applied](float& x) { x = static_cast<float>(x + applied); };
-      for (int i = 1; i <= ds.Points.Size(); ++i) {
-        TDataPoint& p = ds.Points[i];
-        add(p.X);
-        add(p.XA);
-        add(p.XB);
-        add(p.XM);
-        add(p.XN);
-      }
+      for (int i = 1; i <= ds.Points.Size(); ++i) ShiftPoint(ds.Points[i], applied);
     }
   };
   try {
