@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text_file.h"
+#include "engine/core/text_file.h"
 #include "full_capacity_files.h"
 
 namespace tarvo::bench {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "core/bad_points.h"
-#include "core/dataset.h"
-#include "editing/data_table.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/dataset.h"
+#include "engine/editing/data_table.h"
 #include "full_capacity_files.h"
 
 namespace tarvo {

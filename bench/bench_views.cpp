@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "core/layout_analysis.h"
-#include "display/value_grid.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/display/value_grid.h"
 #include "full_capacity_files.h"
-#include "import/open_command.h"
-#include "sequences/sequence_generator.h"
+#include "engine/import/open_command.h"
+#include "engine/sequences/sequence_generator.h"
 
 namespace tarvo::bench {
 namespace {

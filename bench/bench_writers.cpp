@@ -12,16 +12,16 @@
 #include <string>
 #include <vector>
 
-#include "core/text_file.h"
-#include "display/value_grid.h"
-#include "export/res2dinv_writer.h"
-#include "export/res2dmod_writer.h"
-#include "export/sensinv_writer.h"
-#include "export/sondo_writer.h"
+#include "engine/core/text_file.h"
+#include "engine/display/value_grid.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/export/res2dmod_writer.h"
+#include "engine/export/sensinv_writer.h"
+#include "engine/export/sondo_writer.h"
 #include "full_capacity_files.h"
-#include "sequences/abem_protocol_writer.h"
-#include "sequences/electre_sequence_writer.h"
-#include "sequences/syscal_sequence_writer.h"
+#include "engine/sequences/abem_protocol_writer.h"
+#include "engine/sequences/electre_sequence_writer.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 
 namespace tarvo::bench {
 namespace {

@@ -21,19 +21,19 @@
 #include <tuple>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/byte_io.h"
-#include "core/capacities.h"
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "core/syscal_records.h"
-#include "core/text_file.h"
-#include "export/export_options.h"
-#include "export/res2dinv_writer.h"
-#include "export/sensinv_writer.h"
-#include "import/open_command.h"
-#include "import/read_environment.h"
-#include "import/syscal_template.h"
+#include "engine/core/array_types.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/capacities.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/core/syscal_records.h"
+#include "engine/core/text_file.h"
+#include "engine/export/export_options.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/export/sensinv_writer.h"
+#include "engine/import/open_command.h"
+#include "engine/import/read_environment.h"
+#include "engine/import/syscal_template.h"
 
 namespace tarvo::bench {
 

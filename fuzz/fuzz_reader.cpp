@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "core/dataset.h"
-#include "import/open_command.h"
-#include "import/syscal_template.h"
+#include "engine/core/dataset.h"
+#include "engine/import/open_command.h"
+#include "engine/import/syscal_template.h"
 
 #ifndef TARVO_FUZZ_FILTER
 #error "TARVO_FUZZ_FILTER must name the open dialog's filter index"

@@ -11,13 +11,13 @@
 #include <memory>
 #include <optional>
 
-#include "core/dataset.h"
-#include "editing/table_window.h"
-#include "export/converter_commands.h"
+#include "engine/core/dataset.h"
+#include "gui/editing/table_window.h"
+#include "gui/export/converter_commands.h"
 #include "full_capacity_files.h"
-#include "sequences/sequence_commands.h"
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "gui/sequences/sequence_commands.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 namespace tarvo::gui {
 namespace {

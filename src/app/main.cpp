@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/dataset.h"
-#include "editing/table_window.h"
-#include "export/converter_commands.h"
-#include "sequences/sequence_commands.h"
-#include "settings/program_settings.h"
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "engine/core/dataset.h"
+#include "gui/editing/table_window.h"
+#include "gui/export/converter_commands.h"
+#include "gui/sequences/sequence_commands.h"
+#include "engine/settings/program_settings.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 namespace {
 

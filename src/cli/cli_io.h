@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/messenger.h"
-#include "import/read_environment.h"
+#include "engine/core/messenger.h"
+#include "engine/import/read_environment.h"
 
 namespace tarvo::cli {
 

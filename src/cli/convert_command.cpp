@@ -1,4 +1,4 @@
-#include "convert_command.h"
+#include "cli/convert_command.h"
 
 #include <array>
 #include <filesystem>
@@ -7,19 +7,19 @@
 #include <type_traits>
 #include <string_view>
 
-#include "core/bad_points.h"
-#include "core/text_tokens.h"
-#include "core/thresholds.h"
-#include "export/export_options.h"
-#include "export/res2dinv_writer.h"
-#include "export/res2dmod_writer.h"
-#include "export/sensinv_writer.h"
-#include "export/sondo_writer.h"
-#include "read_options.h"
-#include "sequences/abem_protocol_writer.h"
-#include "sequences/electre_sequence_writer.h"
-#include "sequences/syscal_sequence_writer.h"
-#include "settings/program_settings.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/text_tokens.h"
+#include "engine/core/thresholds.h"
+#include "engine/export/export_options.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/export/res2dmod_writer.h"
+#include "engine/export/sensinv_writer.h"
+#include "engine/export/sondo_writer.h"
+#include "cli/read_options.h"
+#include "engine/sequences/abem_protocol_writer.h"
+#include "engine/sequences/electre_sequence_writer.h"
+#include "engine/sequences/syscal_sequence_writer.h"
+#include "engine/settings/program_settings.h"
 
 namespace tarvo::cli {
 

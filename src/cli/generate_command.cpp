@@ -1,4 +1,4 @@
-#include "generate_command.h"
+#include "cli/generate_command.h"
 
 #include <array>
 #include <cctype>
@@ -7,14 +7,14 @@
 #include <optional>
 #include <string_view>
 
-#include "cli_io.h"
-#include "core/dataset.h"
-#include "core/text_tokens.h"
-#include "import/open_command.h"
-#include "import/syscal_template.h"
-#include "sequences/electre_sequence_writer.h"
-#include "sequences/sequence_generator.h"
-#include "sequences/syscal_sequence_writer.h"
+#include "cli/cli_io.h"
+#include "engine/core/dataset.h"
+#include "engine/core/text_tokens.h"
+#include "engine/import/open_command.h"
+#include "engine/import/syscal_template.h"
+#include "engine/sequences/electre_sequence_writer.h"
+#include "engine/sequences/sequence_generator.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 
 namespace tarvo::cli {
 

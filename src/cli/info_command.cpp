@@ -1,18 +1,18 @@
-#include "info_command.h"
+#include "cli/info_command.h"
 
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
 
-#include "cli_io.h"
-#include "core/array_types.h"
-#include "display/positions.h"
-#include "display/summary.h"
-#include "editing/data_table.h"
-#include "json_writer.h"
-#include "read_options.h"
-#include "sequences/sequence_optimiser.h"
+#include "cli/cli_io.h"
+#include "engine/core/array_types.h"
+#include "engine/core/positions.h"
+#include "engine/shell/summary.h"
+#include "engine/editing/data_table.h"
+#include "cli/json_writer.h"
+#include "cli/read_options.h"
+#include "engine/sequences/sequence_optimiser.h"
 
 namespace tarvo::cli {
 

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "convert_command.h"
-#include "generate_command.h"
-#include "info_command.h"
-#include "transform_command.h"
-#include "version.h"
+#include "cli/convert_command.h"
+#include "cli/generate_command.h"
+#include "cli/info_command.h"
+#include "cli/transform_command.h"
+#include "engine/version.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "read_options.h"
+#include "cli/read_options.h"
 
 #include <iostream>
 
-#include "import/file_type.h"
-#include "import/syscal_template.h"
+#include "engine/import/file_type.h"
+#include "engine/import/syscal_template.h"
 
 namespace tarvo::cli {
 

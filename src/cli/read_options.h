@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli_io.h"
-#include "core/dataset.h"
-#include "import/open_command.h"
+#include "cli/cli_io.h"
+#include "engine/core/dataset.h"
+#include "engine/import/open_command.h"
 
 namespace tarvo::cli {
 

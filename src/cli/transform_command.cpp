@@ -1,4 +1,4 @@
-#include "transform_command.h"
+#include "cli/transform_command.h"
 
 #include <algorithm>
 #include <array>
@@ -10,16 +10,16 @@
 #include <system_error>
 #include <unistd.h>
 
-#include "core/array_types.h"
-#include "core/text_tokens.h"
-#include "display/shell_state.h"
-#include "export/export_options.h"
-#include "export/res2dinv_writer.h"
-#include "import/syscal_template.h"
-#include "read_options.h"
-#include "sequences/electre_sequence_writer.h"
-#include "sequences/sequence_transforms.h"
-#include "sequences/syscal_sequence_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/text_tokens.h"
+#include "engine/shell/shell_state.h"
+#include "engine/export/export_options.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/import/syscal_template.h"
+#include "cli/read_options.h"
+#include "engine/sequences/electre_sequence_writer.h"
+#include "engine/sequences/sequence_transforms.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 
 namespace tarvo::cli {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "example_model.h"
+#include "tools/example_model.h"
 
 namespace tarvo::examples {
 

@@ -1,4 +1,4 @@
-#include "example_model.h"
+#include "tools/example_model.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "core/array_types.h"
+#include "engine/core/array_types.h"
 
 namespace tarvo::examples {
 

@@ -13,9 +13,9 @@
 #include <iostream>
 #include <vector>
 
-#include "core/byte_io.h"
-#include "core/syscal_records.h"
-#include "example_model.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/syscal_records.h"
+#include "tools/example_model.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "import/syscal_template.h"
+#include "engine/import/syscal_template.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {

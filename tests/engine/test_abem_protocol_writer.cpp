@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "import/abem_protocol_reader.h"
-#include "import/read_environment.h"
-#include "import/syscal_template.h"
-#include "sequences/abem_protocol_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/import/abem_protocol_reader.h"
+#include "engine/import/read_environment.h"
+#include "engine/import/syscal_template.h"
+#include "engine/sequences/abem_protocol_writer.h"
 #include "test_files.h"
 #include "test_support.h"
 

@@ -5,15 +5,15 @@
 #include <utility>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "core/numbers.h"
-#include "core/syscal_records.h"
-#include "import/abem_amp_reader.h"
-#include "import/abem_protocol_reader.h"
-#include "import/read_environment.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/core/numbers.h"
+#include "engine/core/syscal_records.h"
+#include "engine/import/abem_amp_reader.h"
+#include "engine/import/abem_protocol_reader.h"
+#include "engine/import/read_environment.h"
 #include "test_files.h"
 
 namespace tarvo {

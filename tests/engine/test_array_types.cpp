@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "core/array_types.h"
-#include "core/numbers.h"
+#include "engine/core/array_types.h"
+#include "engine/core/numbers.h"
 #include "test_support.h"
 
 namespace tarvo {

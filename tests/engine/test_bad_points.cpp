@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/bad_points.h"
+#include "engine/core/bad_points.h"
 
 namespace tarvo {
 namespace {

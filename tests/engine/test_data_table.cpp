@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/bad_points.h"
-#include "editing/data_table.h"
-#include "editing/electrode_altitudes.h"
-#include "export/res2dinv_writer.h"
+#include "engine/core/bad_points.h"
+#include "engine/editing/data_table.h"
+#include "engine/editing/electrode_altitudes.h"
+#include "engine/export/res2dinv_writer.h"
 
 namespace tarvo {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/dataset.h"
+#include "engine/core/dataset.h"
 
 namespace tarvo {
 namespace {

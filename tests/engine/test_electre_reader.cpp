@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/numbers.h"
-#include "import/electre_reader.h"
-#include "import/syscal_template.h"
+#include "engine/core/array_types.h"
+#include "engine/core/numbers.h"
+#include "engine/import/electre_reader.h"
+#include "engine/import/syscal_template.h"
 #include "test_files.h"
 
 namespace tarvo {

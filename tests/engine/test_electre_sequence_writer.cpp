@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "core/bad_points.h"
-#include "core/numbers.h"
-#include "import/electre_reader.h"
-#include "import/syscal_template.h"
-#include "sequences/electre_sequence_writer.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/numbers.h"
+#include "engine/import/electre_reader.h"
+#include "engine/import/syscal_template.h"
+#include "engine/sequences/electre_sequence_writer.h"
 #include "test_files.h"
 #include "test_support.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/ini_file.h"
+#include "engine/settings/ini_file.h"
 #include "test_files.h"
 
 namespace tarvo {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/bad_points.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
 #include "test_support.h"
 
 namespace tarvo {

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "core/byte_io.h"
-#include "core/capacities.h"
-#include "core/data_kind.h"
-#include "core/syscal_records.h"
-#include "core/text_file.h"
-#include "import/open_command.h"
-#include "import/syscal_reader.h"
-#include "import/syscal_template.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/capacities.h"
+#include "engine/core/data_kind.h"
+#include "engine/core/syscal_records.h"
+#include "engine/core/text_file.h"
+#include "engine/import/open_command.h"
+#include "engine/import/syscal_reader.h"
+#include "engine/import/syscal_template.h"
 #include "test_files.h"
 
 // Malformed inputs for every reader, driven through the open command with the

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "core/numbers.h"
-#include "core/text_tokens.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_tokens.h"
 
 namespace tarvo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "core/bad_points.h"
-#include "import/open_command.h"
+#include "engine/core/bad_points.h"
+#include "engine/import/open_command.h"
 #include "test_support.h"
 
 namespace tarvo {

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/array_types.h"
-#include "display/positions.h"
+#include "engine/core/array_types.h"
+#include "engine/core/positions.h"
 
 namespace tarvo {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/text_file.h"
-#include "settings/program_settings.h"
+#include "engine/core/text_file.h"
+#include "engine/settings/program_settings.h"
 #include "test_files.h"
 
 namespace tarvo {

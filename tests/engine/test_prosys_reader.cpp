@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/numbers.h"
-#include "import/prosys_reader.h"
-#include "import/syscal_template.h"
+#include "engine/core/array_types.h"
+#include "engine/core/numbers.h"
+#include "engine/import/prosys_reader.h"
+#include "engine/import/syscal_template.h"
 #include "test_files.h"
 
 namespace tarvo {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "import/res2dinv_reader.h"
+#include "engine/core/array_types.h"
+#include "engine/import/res2dinv_reader.h"
 #include "test_files.h"
 
 namespace tarvo {

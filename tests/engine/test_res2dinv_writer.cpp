@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/text_file.h"
-#include "export/res2dinv_writer.h"
-#include "import/open_command.h"
-#include "import/res2dinv_reader.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/text_file.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/import/open_command.h"
+#include "engine/import/res2dinv_reader.h"
 #include "test_files.h"
 #include "test_support.h"
 

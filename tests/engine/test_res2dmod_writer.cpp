@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/dataset.h"
-#include "core/layout_analysis.h"
-#include "core/messenger.h"
-#include "core/numbers.h"
-#include "export/export_options.h"
-#include "export/res2dmod_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/dataset.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/messenger.h"
+#include "engine/core/numbers.h"
+#include "engine/export/export_options.h"
+#include "engine/export/res2dmod_writer.h"
 #include "test_files.h"
 #include "test_support.h"
 

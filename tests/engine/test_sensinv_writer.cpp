@@ -4,16 +4,16 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/dataset.h"
-#include "core/layout_analysis.h"
-#include "core/messenger.h"
-#include "core/numbers.h"
-#include "export/export_options.h"
-#include "export/sensinv_writer.h"
-#include "import/read_environment.h"
-#include "import/sensinv_reader.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/dataset.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/messenger.h"
+#include "engine/core/numbers.h"
+#include "engine/export/export_options.h"
+#include "engine/export/sensinv_writer.h"
+#include "engine/import/read_environment.h"
+#include "engine/import/sensinv_reader.h"
 #include "test_files.h"
 #include "test_support.h"
 

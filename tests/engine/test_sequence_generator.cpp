@@ -6,17 +6,17 @@
 #include <utility>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/data_kind.h"
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "core/numbers.h"
-#include "import/open_command.h"
-#include "import/read_environment.h"
-#include "import/syscal_reader.h"
-#include "import/syscal_template.h"
-#include "sequences/sequence_generator.h"
-#include "sequences/syscal_sequence_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/data_kind.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/core/numbers.h"
+#include "engine/import/open_command.h"
+#include "engine/import/read_environment.h"
+#include "engine/import/syscal_reader.h"
+#include "engine/import/syscal_template.h"
+#include "engine/sequences/sequence_generator.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 #include "test_files.h"
 
 namespace tarvo {

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/dataset.h"
-#include "sequences/sequence_optimiser.h"
+#include "engine/core/dataset.h"
+#include "engine/sequences/sequence_optimiser.h"
 #include "test_support.h"
 
 namespace tarvo {

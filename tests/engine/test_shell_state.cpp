@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "display/shell_state.h"
-#include "import/file_type.h"
-#include "import/syscal_reader.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/shell/shell_state.h"
+#include "engine/import/file_type.h"
+#include "engine/import/syscal_reader.h"
 #include "test_files.h"
 
 namespace tarvo {

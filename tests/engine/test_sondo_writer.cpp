@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/dataset.h"
-#include "core/layout_analysis.h"
-#include "core/messenger.h"
-#include "export/export_options.h"
-#include "export/sondo_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/dataset.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/messenger.h"
+#include "engine/export/export_options.h"
+#include "engine/export/sondo_writer.h"
 #include "test_files.h"
 
 namespace tarvo {

@@ -3,10 +3,10 @@
 #include <initializer_list>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/dataset.h"
-#include "core/layout_analysis.h"
-#include "core/messenger.h"
+#include "engine/core/array_types.h"
+#include "engine/core/dataset.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/messenger.h"
 
 namespace tarvo::test {
 

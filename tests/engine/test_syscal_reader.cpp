@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/byte_io.h"
-#include "core/numbers.h"
-#include "core/syscal_records.h"
-#include "import/abem_amp_reader.h"
-#include "import/abem_protocol_reader.h"
-#include "import/syscal_reader.h"
-#include "import/syscal_template.h"
+#include "engine/core/array_types.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/numbers.h"
+#include "engine/core/syscal_records.h"
+#include "engine/import/abem_amp_reader.h"
+#include "engine/import/abem_protocol_reader.h"
+#include "engine/import/syscal_reader.h"
+#include "engine/import/syscal_template.h"
 #include "test_files.h"
 
 namespace tarvo {

@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "core/syscal_records.h"
+#include "engine/core/syscal_records.h"
 
 namespace tarvo {
 namespace {

@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/byte_io.h"
-#include "core/numbers.h"
-#include "core/syscal_records.h"
-#include "import/electre_reader.h"
-#include "import/syscal_reader.h"
-#include "import/syscal_template.h"
-#include "sequences/syscal_sequence_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/numbers.h"
+#include "engine/core/syscal_records.h"
+#include "engine/import/electre_reader.h"
+#include "engine/import/syscal_reader.h"
+#include "engine/import/syscal_template.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 #include "test_files.h"
 
 namespace tarvo {

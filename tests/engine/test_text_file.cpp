@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "core/text_file.h"
+#include "engine/core/text_file.h"
 #include "test_files.h"
 
 namespace tarvo {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "display/positions.h"
-#include "display/value_grid.h"
+#include "engine/core/array_types.h"
+#include "engine/core/positions.h"
+#include "engine/display/value_grid.h"
 
 namespace tarvo {
 namespace {

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "core/text_file.h"
-#include "export/res2dinv_writer.h"
-#include "export/res2dmod_writer.h"
-#include "export/sensinv_writer.h"
-#include "export/sondo_writer.h"
-#include "import/open_command.h"
-#include "sequences/electre_sequence_writer.h"
-#include "sequences/syscal_sequence_writer.h"
-#include "settings/program_settings.h"
+#include "engine/core/text_file.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/export/res2dmod_writer.h"
+#include "engine/export/sensinv_writer.h"
+#include "engine/export/sondo_writer.h"
+#include "engine/import/open_command.h"
+#include "engine/sequences/electre_sequence_writer.h"
+#include "engine/sequences/syscal_sequence_writer.h"
+#include "engine/settings/program_settings.h"
 #include "test_files.h"
 
 // File-system faults for every command that writes a file: a folder that

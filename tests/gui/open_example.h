@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 namespace tarvo::gui::test {
 

@@ -4,14 +4,14 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include "core/array_types.h"
-#include "core/dataset.h"
-#include "core/text_file.h"
-#include "export/converter_commands.h"
-#include "import/res2dinv_reader.h"
+#include "engine/core/array_types.h"
+#include "engine/core/dataset.h"
+#include "engine/core/text_file.h"
+#include "gui/export/converter_commands.h"
+#include "engine/import/res2dinv_reader.h"
 #include "open_example.h"
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 using tarvo::gui::SaveDialogSetup;
 

@@ -12,11 +12,11 @@
 
 #include <memory>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "shell/array_picture.h"
-#include "shell/main_window.h"
-#include "version.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "gui/shell/array_picture.h"
+#include "gui/shell/main_window.h"
+#include "engine/version.h"
 
 using tarvo::OpenCaller;
 using tarvo::gui::OpenDialogChoice;

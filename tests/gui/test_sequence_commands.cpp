@@ -8,16 +8,16 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 
-#include "core/dataset.h"
-#include "import/electre_reader.h"
-#include "import/open_command.h"
-#include "import/syscal_reader.h"
-#include "sequences/new_sequence_window.h"
-#include "sequences/optimize_form.h"
-#include "sequences/sequence_commands.h"
+#include "engine/core/dataset.h"
+#include "engine/import/electre_reader.h"
+#include "engine/import/open_command.h"
+#include "engine/import/syscal_reader.h"
+#include "gui/sequences/new_sequence_window.h"
+#include "gui/sequences/optimize_form.h"
+#include "gui/sequences/sequence_commands.h"
 #include "open_example.h"
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 using tarvo::gui::SaveDialogSetup;
 

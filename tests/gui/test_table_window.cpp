@@ -10,11 +10,11 @@
 #include <memory>
 #include <qcustomplot.h>
 
-#include "core/bad_points.h"
-#include "core/messenger.h"
-#include "editing/table_window.h"
-#include "export/res2dinv_writer.h"
-#include "shell/main_window.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/messenger.h"
+#include "gui/editing/table_window.h"
+#include "engine/export/res2dinv_writer.h"
+#include "gui/shell/main_window.h"
 
 using tarvo::TDataset;
 using tarvo::gui::BadRole;

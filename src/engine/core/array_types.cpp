@@ -1,11 +1,11 @@
-#include "core/array_types.h"
+#include "engine/core/array_types.h"
 
 #include <cmath>
 #include <string>
 #include <utility>
 
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
 
 namespace tarvo {
 

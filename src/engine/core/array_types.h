@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // The eight electrode arrays: their names, the classification of quadripoles
 // into them, their pseudosection position and sounding parameter, and the

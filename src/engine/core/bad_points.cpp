@@ -1,4 +1,4 @@
-#include "core/bad_points.h"
+#include "engine/core/bad_points.h"
 
 #include <cmath>
 

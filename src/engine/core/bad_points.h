@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/dataset.h"
+#include "engine/core/dataset.h"
 
 // The one test that decides whether a data point takes part in grids, maps,
 // soundings and exported files, and the convention for marking points

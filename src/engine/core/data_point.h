@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "core/capacities.h"
-#include "core/tables.h"
+#include "engine/core/capacities.h"
+#include "engine/core/tables.h"
 
 namespace tarvo {
 

@@ -1,4 +1,4 @@
-#include "core/dataset.h"
+#include "engine/core/dataset.h"
 
 #include <algorithm>
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "core/capacities.h"
-#include "core/data_kind.h"
-#include "core/data_point.h"
-#include "core/syscal_records.h"
-#include "core/tables.h"
-#include "core/thresholds.h"
+#include "engine/core/capacities.h"
+#include "engine/core/data_kind.h"
+#include "engine/core/data_point.h"
+#include "engine/core/syscal_records.h"
+#include "engine/core/tables.h"
+#include "engine/core/thresholds.h"
 
 namespace tarvo {
 

@@ -1,13 +1,13 @@
-#include "core/layout_analysis.h"
+#include "engine/core/layout_analysis.h"
 
 #include <cmath>
 #include <string>
 #include <utility>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/numbers.h"
-#include "display/positions.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/numbers.h"
+#include "engine/core/positions.h"
 
 namespace tarvo {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // What the data tell about the electrode layout: the electrode positions the
 // survey used, the instrument electrode at each position, one set per array

@@ -1,4 +1,4 @@
-#include "core/numbers.h"
+#include "engine/core/numbers.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "core/syscal_records.h"
+#include "engine/core/syscal_records.h"
 
 namespace tarvo {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/byte_io.h"
+#include "engine/core/byte_io.h"
 
 // The records of the Syscal binary formats: document header, sequence header,
 // electrode, quadripole and measurement record. Each one keeps the bytes the

@@ -1,4 +1,4 @@
-#include "core/text_file.h"
+#include "engine/core/text_file.h"
 
 #include <cerrno>
 #include <cstring>

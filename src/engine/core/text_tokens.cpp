@@ -1,4 +1,4 @@
-#include "core/text_tokens.h"
+#include "engine/core/text_tokens.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "display/value_grid.h"
+#include "engine/display/value_grid.h"
 
 #include <cmath>
 #include <cstddef>
 
-#include "core/bad_points.h"
-#include "core/numbers.h"
-#include "display/positions.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/numbers.h"
+#include "engine/core/positions.h"
 
 namespace tarvo {
 

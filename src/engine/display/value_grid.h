@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/capacities.h"
-#include "core/dataset.h"
-#include "core/tables.h"
+#include "engine/core/capacities.h"
+#include "engine/core/dataset.h"
+#include "engine/core/tables.h"
 
 // Value grids of the pseudosection: the apparent resistivity or chargeability
 // of selected sets on a station x level grid, with empty rows and columns

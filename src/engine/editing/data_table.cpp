@@ -1,15 +1,14 @@
-#include "editing/data_table.h"
+#include "engine/editing/data_table.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
 
-#include "core/bad_points.h"
-#include "core/numbers.h"
-#include "core/text_tokens.h"
-#include "editing/electrode_altitudes.h"
-#include "export/res2dinv_writer.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_tokens.h"
+#include "engine/editing/electrode_altitudes.h"
 
 namespace tarvo {
 

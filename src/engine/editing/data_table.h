@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dataset.h"
+#include "engine/core/dataset.h"
 
 // The data table of the table window: its columns and cell texts (one row per
 // data point), the edits typed into its cells, the acceptance thresholds it
@@ -71,7 +71,7 @@ inline constexpr int DefaultSegmentLength = 16;
 // Text of electrode position e. "  N": " m - c" (multinode m of cable number
 // c) when the electrode numbers are known and the data are not apparent
 // resistivities only, else e; "  X": the position plus the X shift; " Alt":
-// the working altitude (see ElectrodeAltitudeText).
+// the working altitude (see engine/core/electrode_altitude.h).
 std::string ElectrodeCellText(const TDataset& ds, int e, ElectrodeColumn column,
                               int segmentLength = DefaultSegmentLength);
 

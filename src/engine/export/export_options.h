@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "settings/program_settings.h"
-
 // The options of the Converter menu that the writers of inversion and
 // modelling files read. The topography key, the x shift and the comment memo
 // are dataset state (TDataset::TopoDistanceType, XShift, Memo).
@@ -13,14 +11,6 @@ struct ExportOptions {
   bool WithoutIP = false;        // "Save without IP"
   bool ModelRefinement = true;   // "Model refinement"
   std::string IPUnit = "msec";   // caption of the checked "IP caption" item
-
-  static ExportOptions From(const ProgramSettings& settings, bool withoutIP) {
-    ExportOptions o;
-    o.WithoutIP = withoutIP;
-    o.ModelRefinement = settings.ModelRefinement;
-    o.IPUnit = settings.IPUnitCaption();
-    return o;
-  }
 };
 
 }  // namespace tarvo

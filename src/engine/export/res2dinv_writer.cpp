@@ -1,4 +1,4 @@
-#include "export/res2dinv_writer.h"
+#include "engine/export/res2dinv_writer.h"
 
 #include <algorithm>
 #include <array>
@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "display/positions.h"
-#include "editing/electrode_altitudes.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/core/positions.h"
+#include "engine/core/electrode_altitude.h"
 
 namespace tarvo {
 
@@ -48,34 +48,10 @@ std::string Fixed(double x, int decimals) {
   return std::string(buffer, r.ptr);
 }
 
-// Three decimals with trailing zeros and a trailing point removed.
-std::string AltitudeNumber(double z) {
-  std::string s = Fixed(z, 3);
-  while (s.back() == '0') s.pop_back();
-  if (s.back() == '.') s.pop_back();
-  if (s == "-0") s = "0";
-  return s;
-}
-
 std::string Trimmed(const std::string& s) {
   const auto first = s.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-// Linear interpolation in the topography profile: between the first point
-// from the second on that is not left of x (or the last point) and the one
-// before it; beyond the ends the end segment goes on. A profile of one
-// point is flat.
-double ProfileAltitude(const TDataset& ds, double x) {
-  const int n = ds.ElectrodeXZCount;
-  if (n == 1) return ds.ElectrodeXZ[1].Z;
-  int e = 2;
-  while (e < n && ds.ElectrodeXZ[e].X < x) ++e;
-  const double x1 = ds.ElectrodeXZ[e - 1].X, z1 = ds.ElectrodeXZ[e - 1].Z;
-  const double x2 = ds.ElectrodeXZ[e].X, z2 = ds.ElectrodeXZ[e].Z;
-  if (x2 == x1) return z1;
-  return z1 + (x - x1) * (z2 - z1) / (x2 - x1);
 }
 
 // Elevation text of the electrode at x: the first electrode position within
@@ -85,7 +61,7 @@ std::string ElevationAt(const TDataset& ds, double x) {
   for (int e = 1; e <= ds.ElectrodePosCount; ++e) {
     if (ApproxEqual(ds.ElectrodePos[e], x)) return ElectrodeAltitudeText(ds, e);
   }
-  return ds.ElectrodeXZCount > 0 ? AltitudeNumber(ProfileAltitude(ds, x)) : "0";
+  return ds.ElectrodeXZCount > 0 ? AltitudeWithThreeDecimals(ProfileAltitude(ds, x)) : "0";
 }
 
 std::string MemoLine(const TDataset& ds, std::size_t n) { return n < ds.Memo.size() ? ds.Memo[n] : std::string(); }
@@ -260,12 +236,6 @@ std::string ProposedName(const TDataset& ds, std::string_view res2dInvExt) {
 }
 
 }  // namespace
-
-std::string ElectrodeAltitudeText(const TDataset& ds, int e) {
-  if (auto typed = TypedAltitudeText(ds, e)) return *typed;
-  if (ds.ElectrodeXZCount > 0) return AltitudeNumber(ProfileAltitude(ds, ds.ElectrodePos[e]));
-  return Num(ds.ElectrodePosZ[e]);
-}
 
 Res2dInvSaveDialog Res2dInvDialogFiles(std::string_view res2dInvExt) {
   Res2dInvSaveDialog d;

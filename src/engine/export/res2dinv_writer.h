@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "export/export_options.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/export/export_options.h"
 
 // Writer of Res2dInv data files, the text input of the Res2dInv 2D inversion
 // program, in three variants: the usual format of one standard array (x, a
@@ -68,12 +68,6 @@ Res2dInvPlan PrepareRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOp
 // lines written.
 std::string Res2dInvFileText(TDataset& ds, const Res2dInvPlan& plan, const ExportOptions& options,
                              Messenger& messenger);
-
-// The altitude text of electrode position e as the electrode table shows it:
-// the altitude typed into the table when there is one, otherwise
-// interpolated in the topography profile ElectrodeXZ when there is one
-// (three decimals, trailing zeros dropped), otherwise ElectrodePosZ.
-std::string ElectrodeAltitudeText(const TDataset& ds, int e);
 
 enum class Res2dInvOutcome {
   Written,    // the file was written

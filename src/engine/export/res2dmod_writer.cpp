@@ -1,16 +1,16 @@
-#include "export/res2dmod_writer.h"
+#include "engine/export/res2dmod_writer.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "export/sensinv_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/export/export_common.h"
 
 namespace tarvo {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "export/export_options.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/export/export_options.h"
 
 // Writer of the Res2dMod text input: every measurement listed by the
 // coordinates of its four electrodes (a remote pole at -10000), followed by

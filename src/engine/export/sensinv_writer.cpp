@@ -1,4 +1,4 @@
-#include "export/sensinv_writer.h"
+#include "engine/export/sensinv_writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,12 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "export/res2dinv_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/core/electrode_altitude.h"
+#include "engine/export/export_common.h"
 
 namespace tarvo {
 
@@ -84,15 +85,6 @@ std::string CompanionName(const std::string& path, const char* extension) {
 }
 
 }  // namespace
-
-std::string UnderscoredSequenceTitle(const TDataset& ds) {
-  std::string title = ds.SeqHeader.TitleText();
-  if (title.size() >= 8) {
-    title[0] = '_';
-    return title;
-  }
-  return "_" + title;
-}
 
 SensInvSaveDialog SensInvDialog(const TDataset& ds) {
   SensInvSaveDialog dialog;

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "export/export_options.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/export/export_options.h"
 
 // Writer of the SensInv2D input: the electrode geometry (".gem": number, x,
 // elevation), the electrode configuration of every measurement (".sen") and
@@ -21,11 +21,6 @@ struct SensInvSaveDialog {
   std::string Title = "Output for SensInv2D";
   std::string ProposedName;
 };
-
-// The sequence title (up to its first NUL) with its first character replaced
-// by "_" when it has 8 or more characters, else with "_" put in front: the
-// proposed file name of the SensInv2D and Res2dMod exports.
-std::string UnderscoredSequenceTitle(const TDataset& ds);
 
 SensInvSaveDialog SensInvDialog(const TDataset& ds);
 

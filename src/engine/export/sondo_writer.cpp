@@ -1,4 +1,4 @@
-#include "export/sondo_writer.h"
+#include "engine/export/sondo_writer.h"
 
 #include <algorithm>
 #include <bitset>
@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "core/text_tokens.h"
-#include "export/res2dinv_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
+#include "engine/core/electrode_altitude.h"
 
 namespace tarvo {
 
@@ -349,7 +349,7 @@ float ElevationAt(const TDataset& ds, double x) {
   if (n < 2) return -1e15f;
   int e = 2;
   while (e < n && !(x <= ds.ElectrodePos[e])) ++e;
-  const auto altitude = [&ds](int k) { return ParseNumber(ElectrodeAltitudeText(ds, k)).value_or(0.0); };
+  const auto altitude = [&ds](int k) { return ShownAltitude(ds, k); };
   const double z1 = altitude(e - 1);
   const double z2 = altitude(e);
   const double x1 = ds.ElectrodePos[e - 1];

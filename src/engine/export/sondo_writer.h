@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "core/capacities.h"
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "core/tables.h"
-#include "display/value_grid.h"
-#include "export/export_options.h"
+#include "engine/core/capacities.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/core/tables.h"
+#include "engine/core/inversion_model.h"
+#include "engine/display/value_grid.h"
+#include "engine/export/export_options.h"
 
 // Writer of the Sondo 1D-inversion files: the dataset as one vertical
 // sounding per station (apparent resistivity against the array's spacing),
@@ -23,29 +24,6 @@
 // the error weights (".bar" / ".bag"), the profile (".dpr") and the model
 // (".res").
 namespace tarvo {
-
-// Layers of an inversion model: depths are kept for 0..MaxModelLayers - 1.
-inline constexpr int MaxModelLayers = 32;
-
-// A layered inversion model under every station of the dataset, as the
-// reader of inversion results fills it.
-struct TInversionModel {
-  int LayerCount = 0;                              // 1..MaxModelLayers
-  std::array<float, MaxModelLayers> LayerDepth{};  // [k]: depth of the bottom of layer k; [0] is the surface
-  Table<FixedTable<float, MaxModelLayers>> Resistivity;  // entry st: layers 1..LayerCount under station st
-
-  // True when the model gives every layer under stations 1..stationCount.
-  bool Covers(int stationCount) const {
-    return LayerCount >= 1 && LayerCount <= MaxModelLayers && Resistivity.Size() >= stationCount;
-  }
-};
-
-// The current model and the stored models of the time steps of a time-lapse
-// inversion.
-struct TInversionModels {
-  TInversionModel Current;
-  FixedTable<TInversionModel, MaxTimeSteps> TimeSets;
-};
 
 // Most overlaps the "dtg" format describes.
 inline constexpr int MaxSondoOverlaps = 9;

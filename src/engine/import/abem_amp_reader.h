@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/import/read_environment.h"
 
 // Reader of ABEM (Lund) measured data in the AMP text format. The data
 // become an instrument dataset like a Syscal data file: an electrode table

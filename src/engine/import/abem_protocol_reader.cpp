@@ -1,4 +1,4 @@
-#include "import/abem_protocol_reader.h"
+#include "engine/import/abem_protocol_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/text_file.h"
-#include "core/text_tokens.h"
-#include "import/syscal_template.h"
+#include "engine/core/array_types.h"
+#include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
+#include "engine/import/syscal_template.h"
 
 namespace tarvo {
 

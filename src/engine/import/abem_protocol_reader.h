@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/import/read_environment.h"
 
 // Reader of ABEM (Lund) measuring protocols: lists of quadripoles by
 // electrode number, read as an instrument sequence without measurements.

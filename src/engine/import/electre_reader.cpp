@@ -1,4 +1,4 @@
-#include "import/electre_reader.h"
+#include "engine/import/electre_reader.h"
 
 #include <charconv>
 #include <cmath>
@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "core/text_tokens.h"
-#include "import/syscal_template.h"
+#include "engine/core/array_types.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
+#include "engine/import/syscal_template.h"
 
 namespace tarvo {
 

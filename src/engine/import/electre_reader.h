@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/import/read_environment.h"
 
 // Reader of the ElectreII sequence text files: a table of electrodes with
 // their coordinates ("# X Y Z") followed by a table of quadripoles given by

@@ -1,4 +1,4 @@
-#include "import/file_type.h"
+#include "engine/import/file_type.h"
 
 #include <fstream>
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "import/open_command.h"
+#include "engine/import/open_command.h"
 
 // The file type of a file named without a dialog (on the command line, or
 // dropped on the main window): by its extension, and for the column text

@@ -1,4 +1,4 @@
-#include "import/open_command.h"
+#include "engine/import/open_command.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <string>
 #include <utility>
 
-#include "core/bad_points.h"
-#include "core/layout_analysis.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/layout_analysis.h"
 
 namespace tarvo {
 

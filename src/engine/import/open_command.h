@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dataset.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/import/read_environment.h"
 
 // The open and append command: chooses the reader by the open dialog's file
 // type, reads one or several files, merges them into one table with one set

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/import/read_environment.h"
 
 // Reader of the column text exported by the Prosys software for the Syscal
 // meters: a title line naming the columns ("Spa.1" .. "Spa.4", "Rho", "Dev.",

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/messenger.h"
+#include "engine/core/messenger.h"
 
 // What a reader needs besides the dataset: the operator to talk to, the
 // sequence template of the program directory, and a way to ask for a second

@@ -1,9 +1,9 @@
-#include "import/electre_reader.h"
-#include "import/open_command.h"
-#include "import/prosys_reader.h"
-#include "import/res2dinv_reader.h"
-#include "import/sensinv_reader.h"
-#include "import/syscal_reader.h"
+#include "engine/import/electre_reader.h"
+#include "engine/import/open_command.h"
+#include "engine/import/prosys_reader.h"
+#include "engine/import/res2dinv_reader.h"
+#include "engine/import/sensinv_reader.h"
+#include "engine/import/syscal_reader.h"
 
 namespace tarvo {
 

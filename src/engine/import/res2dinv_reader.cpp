@@ -1,4 +1,4 @@
-#include "import/res2dinv_reader.h"
+#include "engine/import/res2dinv_reader.h"
 
 #include <array>
 #include <cmath>
@@ -8,11 +8,11 @@
 #include <string_view>
 #include <utility>
 
-#include "core/array_types.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "core/text_tokens.h"
+#include "engine/core/array_types.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
 
 namespace tarvo {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/import/read_environment.h"
 
 // Reader of the Res2dInv data format: the standard arrays given by a spacing
 // and a factor n, the general array with explicit electrode coordinates,

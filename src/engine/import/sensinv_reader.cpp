@@ -1,4 +1,4 @@
-#include "import/sensinv_reader.h"
+#include "engine/import/sensinv_reader.h"
 
 #include <cctype>
 #include <charconv>
@@ -11,12 +11,12 @@
 #include <string_view>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "core/text_tokens.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
 
 namespace tarvo {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/import/read_environment.h"
 
 // Reader of the SensInv2D input: the data file chosen by the operator (".ui"
 // voltage and current, ".ars" apparent resistivity, anything else such as

@@ -1,7 +1,7 @@
-#include "import/syscal_reader.h"
+#include "engine/import/syscal_reader.h"
 
-#include "import/abem_amp_reader.h"
-#include "import/abem_protocol_reader.h"
+#include "engine/import/abem_amp_reader.h"
+#include "engine/import/abem_protocol_reader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/byte_io.h"
-#include "core/capacities.h"
-#include "core/text_file.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/capacities.h"
+#include "engine/core/text_file.h"
 
 namespace tarvo {
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <span>
 
-#include "core/dataset.h"
-#include "core/syscal_records.h"
-#include "import/read_environment.h"
+#include "engine/core/dataset.h"
+#include "engine/core/syscal_records.h"
+#include "engine/import/read_environment.h"
 
 // Reader of the Syscal binary sequence (.seq) and data files. ABEM files
 // reach it too and are handed over by the last letter of their name.

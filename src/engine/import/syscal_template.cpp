@@ -1,11 +1,11 @@
-#include "import/syscal_template.h"
+#include "engine/import/syscal_template.h"
 
 #include <algorithm>
 
-#include "core/byte_io.h"
-#include "core/syscal_records.h"
-#include "core/text_file.h"
-#include "import/syscal_reader.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/syscal_records.h"
+#include "engine/core/text_file.h"
+#include "engine/import/syscal_reader.h"
 
 namespace tarvo {
 

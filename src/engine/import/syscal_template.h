@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // The sequence template tarvo.bin of the program directory: a Syscal document
 // header and sequence header that give valid Syscal headers to data that do

@@ -1,13 +1,13 @@
-#include "sequences/abem_protocol_writer.h"
+#include "engine/sequences/abem_protocol_writer.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <utility>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/capacities.h"
-#include "core/text_file.h"
+#include "engine/core/array_types.h"
+#include "engine/core/capacities.h"
+#include "engine/core/text_file.h"
 
 namespace tarvo {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // Writer of measuring protocols for the ABEM Lund imaging system: the
 // quadripoles of the last set as one protocol for the whole spread (".org")

@@ -1,14 +1,14 @@
-#include "sequences/electre_sequence_writer.h"
+#include "engine/sequences/electre_sequence_writer.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 
-#include "core/bad_points.h"
-#include "core/capacities.h"
-#include "core/numbers.h"
-#include "core/text_file.h"
-#include "sequences/syscal_sequence_writer.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/capacities.h"
+#include "engine/core/numbers.h"
+#include "engine/core/text_file.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 
 namespace tarvo {
 

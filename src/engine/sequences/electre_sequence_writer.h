@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // Writer of ElectreII sequence text: the electrode layout ("# X Y Z") and the
 // quadripoles by electrode number ("# A B M N"), CR LF line ends.

@@ -1,15 +1,15 @@
-#include "sequences/sequence_generator.h"
+#include "engine/sequences/sequence_generator.h"
 
 #include <cmath>
 #include <filesystem>
 #include <string>
 #include <utility>
 
-#include "core/array_types.h"
-#include "core/data_kind.h"
-#include "core/numbers.h"
-#include "import/syscal_reader.h"
-#include "import/syscal_template.h"
+#include "engine/core/array_types.h"
+#include "engine/core/data_kind.h"
+#include "engine/core/numbers.h"
+#include "engine/import/syscal_reader.h"
+#include "engine/import/syscal_template.h"
 
 namespace tarvo {
 

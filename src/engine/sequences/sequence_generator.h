@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/capacities.h"
-#include "core/dataset.h"
-#include "core/syscal_records.h"
-#include "import/open_command.h"
-#include "import/read_environment.h"
+#include "engine/core/capacities.h"
+#include "engine/core/dataset.h"
+#include "engine/core/syscal_records.h"
+#include "engine/import/open_command.h"
+#include "engine/import/read_environment.h"
 
 // The new-sequence generator: designs a measurement sequence for a line of
 // equally spaced electrodes from the chosen array, electrode count, step

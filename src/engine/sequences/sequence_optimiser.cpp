@@ -1,9 +1,9 @@
-#include "sequences/sequence_optimiser.h"
+#include "engine/sequences/sequence_optimiser.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "core/capacities.h"
+#include "engine/core/capacities.h"
 
 namespace tarvo {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/dataset.h"
+#include "engine/core/dataset.h"
 
 // Analysis of a sequence for the multichannel Syscal-Pro: the quadripoles
 // grouped by current injection (pair of current electrodes), each injection

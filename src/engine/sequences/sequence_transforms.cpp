@@ -1,4 +1,4 @@
-#include "sequences/sequence_transforms.h"
+#include "engine/sequences/sequence_transforms.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,13 +6,13 @@
 #include <utility>
 #include <vector>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/byte_io.h"
-#include "core/capacities.h"
-#include "core/layout_analysis.h"
-#include "core/numbers.h"
-#include "sequences/syscal_sequence_writer.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/capacities.h"
+#include "engine/core/layout_analysis.h"
+#include "engine/core/numbers.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 
 namespace tarvo {
 

@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // Commands that rewrite the instrument sequence held in memory, or narrow the
 // dataset for one write: exchanging electrodes within every quadripole,

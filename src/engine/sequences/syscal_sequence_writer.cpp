@@ -1,4 +1,4 @@
-#include "sequences/syscal_sequence_writer.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -7,10 +7,10 @@
 #include <system_error>
 #include <utility>
 
-#include "core/bad_points.h"
-#include "core/byte_io.h"
-#include "core/capacities.h"
-#include "core/text_file.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/byte_io.h"
+#include "engine/core/capacities.h"
+#include "engine/core/text_file.h"
 
 namespace tarvo {
 

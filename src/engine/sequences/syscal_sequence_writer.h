@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // Writer of the Syscal binary formats: the current sequence as a ".seq" file
 // for the instrument, or the Syscal data file that was read, rewritten in

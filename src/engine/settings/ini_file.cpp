@@ -1,4 +1,4 @@
-#include "settings/ini_file.h"
+#include "engine/settings/ini_file.h"
 
 #include <cerrno>
 #include <charconv>
@@ -10,7 +10,7 @@
 #include <optional>
 #include <system_error>
 
-#include "core/text_file.h"
+#include "engine/core/text_file.h"
 
 namespace tarvo {
 

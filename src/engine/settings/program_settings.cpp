@@ -1,4 +1,4 @@
-#include "settings/program_settings.h"
+#include "engine/settings/program_settings.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/text_file.h"
+#include "engine/core/text_file.h"
 
 namespace tarvo {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/dataset.h"
-#include "core/messenger.h"
-#include "import/open_command.h"
-#include "settings/ini_file.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "engine/import/open_command.h"
+#include "engine/settings/ini_file.h"
 
 // The settings file tarvo.ini: read once at start-up, written once when the
 // main window closes. The main window and the open command keep their

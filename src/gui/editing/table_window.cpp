@@ -1,4 +1,4 @@
-#include "editing/table_window.h"
+#include "gui/editing/table_window.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,8 +21,8 @@
 
 #include <qcustomplot.h>
 
-#include "core/bad_points.h"
-#include "shell/main_window.h"
+#include "engine/core/bad_points.h"
+#include "gui/shell/main_window.h"
 
 namespace tarvo::gui {
 

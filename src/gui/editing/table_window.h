@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "core/dataset.h"
-#include "editing/data_table.h"
-#include "editing/electrode_altitudes.h"
+#include "engine/core/dataset.h"
+#include "engine/editing/data_table.h"
+#include "engine/editing/electrode_altitudes.h"
 
 class QCheckBox;
 class QCustomPlot;

@@ -1,4 +1,4 @@
-#include "export/converter_commands.h"
+#include "gui/export/converter_commands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,13 +10,13 @@
 
 #include <string>
 
-#include "export/export_options.h"
-#include "export/res2dinv_writer.h"
-#include "export/res2dmod_writer.h"
-#include "export/sensinv_writer.h"
-#include "export/sondo_writer.h"
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "engine/export/export_options.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/export/res2dmod_writer.h"
+#include "engine/export/sensinv_writer.h"
+#include "engine/export/sondo_writer.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 namespace tarvo::gui {
 
@@ -112,7 +112,7 @@ public:
   }
 
 private:
-  ExportOptions Options() { return ExportOptions::From(main_.Shell().program, main_.Shell().SaveWithoutIP); }
+  ExportOptions Options() { return ExportOptionsFrom(main_.Shell().program, main_.Shell().SaveWithoutIP); }
 
   // The proposed file goes into the open dialog's directory, where the data came from.
   QString Proposed(const std::string& name) const {

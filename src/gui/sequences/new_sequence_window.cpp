@@ -1,4 +1,4 @@
-#include "sequences/new_sequence_window.h"
+#include "gui/sequences/new_sequence_window.h"
 
 #include <QButtonGroup>
 #include <QFontDatabase>
@@ -15,9 +15,9 @@
 
 #include <string>
 
-#include "sequences/syscal_sequence_writer.h"
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "engine/sequences/syscal_sequence_writer.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 namespace tarvo::gui {
 

@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "export/converter_commands.h"
-#include "sequences/sequence_generator.h"
+#include "gui/export/converter_commands.h"
+#include "engine/sequences/sequence_generator.h"
 
 class QButtonGroup;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "sequences/optimize_form.h"
+#include "gui/sequences/optimize_form.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "sequences/sequence_optimiser.h"
+#include "engine/sequences/sequence_optimiser.h"
 
 namespace tarvo::gui {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "core/dataset.h"
+#include "engine/core/dataset.h"
 
 class QLabel;
 class QPlainTextEdit;

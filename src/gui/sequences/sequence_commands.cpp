@@ -1,20 +1,20 @@
-#include "sequences/sequence_commands.h"
+#include "gui/sequences/sequence_commands.h"
 
 #include <QFileInfo>
 
 #include <string>
 
-#include "export/export_options.h"
-#include "export/res2dinv_writer.h"
-#include "import/file_type.h"
-#include "sequences/electre_sequence_writer.h"
-#include "sequences/new_sequence_window.h"
-#include "sequences/optimize_form.h"
-#include "sequences/sequence_transforms.h"
-#include "sequences/short_long_dialog.h"
-#include "sequences/syscal_sequence_writer.h"
-#include "shell/main_window.h"
-#include "shell/open_dialog.h"
+#include "engine/export/export_options.h"
+#include "engine/export/res2dinv_writer.h"
+#include "engine/import/file_type.h"
+#include "engine/sequences/electre_sequence_writer.h"
+#include "gui/sequences/new_sequence_window.h"
+#include "gui/sequences/optimize_form.h"
+#include "engine/sequences/sequence_transforms.h"
+#include "gui/sequences/short_long_dialog.h"
+#include "engine/sequences/syscal_sequence_writer.h"
+#include "gui/shell/main_window.h"
+#include "gui/shell/open_dialog.h"
 
 namespace tarvo::gui {
 
@@ -83,7 +83,7 @@ public:
       written = Ask(QString::fromStdString(d.title), d.proposedName, d.filter, d.defaultExt);
       return written;
     };
-    const ExportOptions options = ExportOptions::From(main_.Shell().program, main_.Shell().SaveWithoutIP);
+    const ExportOptions options = ExportOptionsFrom(main_.Shell().program, main_.Shell().SaveWithoutIP);
     const Res2dInvOutcome outcome = Res2d_Converter(main_.Dataset(), sender, options, main_.Shell().open.Res2dInvExt,
                                                     chooser, Messenger());
     if (outcome != Res2dInvOutcome::Written) return std::nullopt;

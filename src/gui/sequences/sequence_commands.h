@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "export/converter_commands.h"
-#include "sequences/abem_protocol_writer.h"
+#include "gui/export/converter_commands.h"
+#include "engine/sequences/abem_protocol_writer.h"
 
 namespace tarvo::gui {
 

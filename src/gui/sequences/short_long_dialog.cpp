@@ -1,4 +1,4 @@
-#include "sequences/short_long_dialog.h"
+#include "gui/sequences/short_long_dialog.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "sequences/abem_protocol_writer.h"
+#include "engine/sequences/abem_protocol_writer.h"
 
 class QButtonGroup;
 

@@ -1,4 +1,4 @@
-#include "shell/array_picture.h"
+#include "gui/shell/array_picture.h"
 
 #include <QPainter>
 #include <QPainterPath>

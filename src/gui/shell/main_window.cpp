@@ -1,4 +1,4 @@
-#include "shell/main_window.h"
+#include "gui/shell/main_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -32,13 +32,13 @@
 
 #include <span>
 
-#include "core/capacities.h"
-#include "display/summary.h"
-#include "import/file_type.h"
-#include "import/syscal_template.h"
-#include "shell/array_picture.h"
-#include "shell/message_box_messenger.h"
-#include "version.h"
+#include "engine/core/capacities.h"
+#include "engine/shell/summary.h"
+#include "engine/import/file_type.h"
+#include "engine/import/syscal_template.h"
+#include "gui/shell/array_picture.h"
+#include "gui/shell/message_box_messenger.h"
+#include "engine/version.h"
 
 namespace tarvo::gui {
 

@@ -10,11 +10,11 @@
 #include <optional>
 #include <vector>
 
-#include "core/dataset.h"
-#include "display/shell_state.h"
-#include "import/open_command.h"
-#include "settings/program_settings.h"
-#include "shell/open_dialog.h"
+#include "engine/core/dataset.h"
+#include "engine/shell/shell_state.h"
+#include "engine/import/open_command.h"
+#include "engine/settings/program_settings.h"
+#include "gui/shell/open_dialog.h"
 
 class QAction;
 class QActionGroup;

@@ -1,8 +1,8 @@
-#include "shell/message_box_messenger.h"
+#include "gui/shell/message_box_messenger.h"
 
 #include <QMessageBox>
 
-#include "shell/open_dialog.h"
+#include "gui/shell/open_dialog.h"
 
 namespace tarvo::gui {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/messenger.h"
+#include "engine/core/messenger.h"
 
 class QWidget;
 

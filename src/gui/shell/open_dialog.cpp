@@ -1,4 +1,4 @@
-#include "shell/open_dialog.h"
+#include "gui/shell/open_dialog.h"
 
 #include <QApplication>
 #include <QCheckBox>

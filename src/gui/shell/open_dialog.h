@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "import/open_command.h"
-#include "import/read_environment.h"
+#include "engine/import/open_command.h"
+#include "engine/import/read_environment.h"
 
 class QWidget;
 

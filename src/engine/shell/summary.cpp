@@ -1,10 +1,10 @@
-#include "display/summary.h"
+#include "engine/shell/summary.h"
 
 #include <cmath>
 
-#include "core/array_types.h"
-#include "core/numbers.h"
-#include "display/positions.h"
+#include "engine/core/array_types.h"
+#include "engine/core/numbers.h"
+#include "engine/core/positions.h"
 
 namespace tarvo {
 

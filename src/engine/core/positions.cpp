@@ -1,11 +1,11 @@
-#include "display/positions.h"
+#include "engine/core/positions.h"
 
 #include <cmath>
 #include <string>
 #include <utility>
 
-#include "core/array_types.h"
-#include "core/numbers.h"
+#include "engine/core/array_types.h"
+#include "engine/core/numbers.h"
 
 namespace tarvo {
 

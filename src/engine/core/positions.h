@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/dataset.h"
-#include "core/messenger.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // Stations and levels of the pseudosection: the distinct point abscissas and
 // the distinct (spacing, MN) pairs of the whole dataset, and each point's

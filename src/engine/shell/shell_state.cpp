@@ -1,15 +1,23 @@
-#include "display/shell_state.h"
+#include "engine/shell/shell_state.h"
 
 #include <cmath>
 #include <cstdint>
 
-#include "core/array_types.h"
-#include "core/bad_points.h"
-#include "core/text_file.h"
-#include "core/text_tokens.h"
-#include "import/syscal_reader.h"
+#include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
+#include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
+#include "engine/import/syscal_reader.h"
 
 namespace tarvo {
+
+ExportOptions ExportOptionsFrom(const ProgramSettings& settings, bool withoutIP) {
+  ExportOptions o;
+  o.WithoutIP = withoutIP;
+  o.ModelRefinement = settings.ModelRefinement;
+  o.IPUnit = settings.IPUnitCaption();
+  return o;
+}
 
 namespace {
 

@@ -4,10 +4,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/dataset.h"
-#include "display/value_grid.h"
-#include "import/open_command.h"
-#include "settings/program_settings.h"
+#include "engine/core/dataset.h"
+#include "engine/display/value_grid.h"
+#include "engine/export/export_options.h"
+#include "engine/import/open_command.h"
+#include "engine/settings/program_settings.h"
 
 // What the main window keeps besides the dataset, and the edits it makes to
 // the dataset: the options of its menus, the Res/IP display mode, the
@@ -26,6 +27,10 @@ struct ShellState {
   int HiddenLastLines = 0;     // "Delete ... last lines": levels hidden at the bottom
   int HiddenFirstLines = 0;    // "... first lines": levels hidden at the top
 };
+
+// The Converter menu's options for a writer: "Save without IP" and the
+// Options menu's "Model refinement" and IP caption.
+ExportOptions ExportOptionsFrom(const ProgramSettings& settings, bool withoutIP);
 
 // Text of the modified/read-only panel: "Modified" after an edit, otherwise
 // "Read Only" for a read-only sequence, otherwise empty.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/dataset.h"
+#include "engine/core/dataset.h"
 
 // What the main window's information panel shows about the dataset, as
 // texts. The window and tarvo-cli show the same summary.

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+#include "engine/core/dataset.h"
+
+// What several writers share. Writers include this, never each other.
+namespace tarvo {
+
+// The sequence title (up to its first NUL) with its first character replaced
+// by "_" when it has 8 or more characters, else with "_" put in front: the
+// proposed file name of the SensInv2D and Res2dMod exports.
+std::string UnderscoredSequenceTitle(const TDataset& ds);
+
+}  // namespace tarvo
