@@ -196,4 +196,26 @@ std::vector<float> ModelledErrors(const TDataset& ds, const TErrorModel& model) 
   return errors;
 }
 
+TReciprocalChart ReciprocalChartData(const TDataset& ds, double binWidth, int maxBins) {
+  TReciprocalChart chart;
+  chart.BinWidth = binWidth > 0 ? binWidth : 1;
+  const TReciprocalPairs& pairs = ds.Reciprocals;
+  int top = 0;
+  std::vector<int> bins(static_cast<std::size_t>(std::max(maxBins, 1)), 0);
+  for (int i = 1; i < static_cast<int>(pairs.Partner.size()); ++i) {
+    const int j = pairs.Partner[static_cast<std::size_t>(i)];
+    if (j <= i) continue;
+    const double a = ReciprocalValue(ds, i), b = ReciprocalValue(ds, j);
+    chart.MeanValue.push_back((std::fabs(a) + std::fabs(b)) / 2);
+    chart.Difference.push_back(std::fabs(a - b));
+    const double e = pairs.Error[static_cast<std::size_t>(i)];
+    const auto k = static_cast<int>(std::min<double>(e / chart.BinWidth, static_cast<double>(bins.size() - 1)));
+    ++bins[static_cast<std::size_t>(k)];
+    top = std::max(top, k + 1);
+  }
+  bins.resize(static_cast<std::size_t>(top));
+  chart.Bins = std::move(bins);
+  return chart;
+}
+
 }  // namespace tarvo

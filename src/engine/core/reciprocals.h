@@ -64,4 +64,15 @@ TReciprocalStatistics ReciprocalStatistics(const TDataset& ds);
 // reading's own value: 100 * model(|R|) / |R| (0 where R is 0). Entry 0 unused.
 std::vector<float> ModelledErrors(const TDataset& ds, const TErrorModel& model);
 
+// What the reciprocal-error chart shows: per pair its mean magnitude R and
+// |dR|, and the pairs' errors in bins of `binWidth` percent from 0 (the last
+// bin takes every larger error).
+struct TReciprocalChart {
+  std::vector<double> MeanValue, Difference;  // one entry per pair
+  double BinWidth = 1;
+  std::vector<int> Bins;  // Bins[k]: pairs with k*BinWidth <= e < (k+1)*BinWidth
+};
+
+TReciprocalChart ReciprocalChartData(const TDataset& ds, double binWidth = 1, int maxBins = 50);
+
 }  // namespace tarvo
