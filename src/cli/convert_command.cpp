@@ -259,6 +259,12 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
       ok = number(o.thresholds.MinIP);
     } else if (a == "--max-ip") {
       ok = number(o.thresholds.MaxIP);
+    } else if (a == "--reciprocal-max") {
+      ok = number(o.thresholds.MaxReciprocalError);
+      if (ok && !(o.thresholds.MaxReciprocalError >= 0)) {
+        std::cerr << "tarvo-cli convert: --reciprocal-max takes a percentage of 0 or more\n";
+        ok = false;
+      }
     } else if (a == "--no-model-refinement") {
       o.exportOptions.ModelRefinement = false;
     } else if (a == "--topo-key") {

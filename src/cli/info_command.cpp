@@ -11,6 +11,8 @@
 #include "engine/shell/summary.h"
 #include "engine/editing/data_table.h"
 #include "cli/json_writer.h"
+#include "engine/core/numbers.h"
+#include "engine/core/reciprocals.h"
 #include "cli/read_options.h"
 #include "engine/sequences/sequence_optimiser.h"
 
@@ -27,6 +29,7 @@ struct InfoOptions {
   bool points = false;
   bool json = false;
   bool injections = false;  // the Syscal-Pro analysis of the sequence by injection
+  bool reciprocal = false;  // normal and reciprocal pairs, their errors and the error model
 };
 
 bool ParseInfoOptions(const std::vector<std::string>& args, InfoOptions& o) {
@@ -38,6 +41,8 @@ bool ParseInfoOptions(const std::vector<std::string>& args, InfoOptions& o) {
       o.json = true;
     } else if (a == "--injections") {
       o.injections = true;
+    } else if (a == "--reciprocal") {
+      o.reciprocal = true;
     } else {
       const ArgUse use = TakeReadOption(args, i, o.read, "info");
       if (use == ArgUse::Failed) return false;
@@ -96,7 +101,49 @@ void PrintInjections(const InjectionReport& r) {
   std::cout << r.countsText << '\n';
 }
 
-void PrintJson(const TDataset& ds, bool points, const std::optional<InjectionReport>& injections) {
+// What --reciprocal reports: the pairs, their errors and both error models.
+struct ReciprocalReport {
+  TReciprocalStatistics statistics;
+  std::optional<TErrorModel> powerLaw;
+  std::optional<TErrorModel> linear;
+};
+
+ReciprocalReport AnalyseReciprocals(const TDataset& ds) {
+  return {ReciprocalStatistics(ds), FitErrorModel(ds, TErrorModel::Kind::PowerLaw),
+          FitErrorModel(ds, TErrorModel::Kind::Linear)};
+}
+
+void PrintReciprocals(const ReciprocalReport& r) {
+  const TReciprocalStatistics& s = r.statistics;
+  std::cout << "Reciprocal pairs: " << s.Pairs << '\n';
+  if (s.Pairs == 0) return;
+  std::cout << "Reciprocal error, %: mean " << FormatValue(s.Mean, 2) << ", median " << FormatValue(s.Median, 2)
+            << ", max " << FormatValue(s.Maximum, 2) << '\n';
+  if (s.AboveThreshold > 0) std::cout << "Pairs above the threshold: " << s.AboveThreshold << '\n';
+  if (r.powerLaw) {
+    std::cout << "Error model: |dR| = " << FormatValue(r.powerLaw->A, 3) << " * R^" << FormatValue(r.powerLaw->B, 3)
+              << " (" << r.powerLaw->PairsUsed << " pairs)\n";
+  }
+  if (r.linear) {
+    std::cout << "Linear error model: |dR| = " << FormatValue(r.linear->A, 3) << " + "
+              << FormatValue(r.linear->B, 3) << " * R (" << r.linear->PairsUsed << " pairs)\n";
+  }
+}
+
+void WriteModel(JsonWriter& j, const std::optional<TErrorModel>& m) {
+  if (!m) {
+    j.Write(std::string_view("none"));
+    return;
+  }
+  j.BeginObject();
+  j.Key("a"); j.Write(m->A);
+  j.Key("b"); j.Write(m->B);
+  j.Key("Pairs"); j.Write(m->PairsUsed);
+  j.EndObject();
+}
+
+void PrintJson(const TDataset& ds, bool points, const std::optional<InjectionReport>& injections,
+               const std::optional<ReciprocalReport>& reciprocals) {
   JsonWriter j(std::cout);
   j.BeginObject();
   j.Key("DataKind"); j.Write(ds.DataKind);
@@ -182,6 +229,22 @@ void PrintJson(const TDataset& ds, bool points, const std::optional<InjectionRep
     j.EndArray();
     j.EndObject();
   }
+  if (reciprocals) {
+    const TReciprocalStatistics& s = reciprocals->statistics;
+    j.Key("ReciprocalPairs"); j.Write(s.Pairs);
+    j.Key("ReciprocalErrors");
+    j.BeginObject();
+    j.Key("Mean"); j.Write(s.Mean);
+    j.Key("Median"); j.Write(s.Median);
+    j.Key("Max"); j.Write(s.Maximum);
+    j.Key("AboveThreshold"); j.Write(s.AboveThreshold);
+    j.EndObject();
+    j.Key("ErrorModel");
+    j.BeginObject();
+    j.Key("PowerLaw"); WriteModel(j, reciprocals->powerLaw);
+    j.Key("Linear"); WriteModel(j, reciprocals->linear);
+    j.EndObject();
+  }
   j.EndObject();
   std::cout << '\n';
 }
@@ -209,11 +272,14 @@ int RunInfo(const std::vector<std::string>& args, const std::string& programDir)
       std::cerr << "tarvo-cli info: --injections needs a sequence; none analysed\n";
     }
   }
+  std::optional<ReciprocalReport> reciprocals;
+  if (o.reciprocal) reciprocals = AnalyseReciprocals(ds);
   if (o.json) {
-    PrintJson(ds, o.points, injections);
+    PrintJson(ds, o.points, injections, reciprocals);
   } else {
     PrintText(ds, BuildSummary(ds), o.points);
     if (injections) PrintInjections(*injections);
+    if (reciprocals) PrintReciprocals(*reciprocals);
   }
   return ExitOk;
 }

@@ -12,6 +12,8 @@
 
 #include "engine/core/bad_points.h"
 #include "engine/core/messenger.h"
+#include "engine/core/reciprocals.h"
+#include "gui/views/reciprocal_chart.h"
 #include "gui/editing/table_window.h"
 #include "engine/export/res2dinv_writer.h"
 #include "gui/shell/main_window.h"
@@ -80,6 +82,57 @@ class TestTableWindow : public QObject {
   }
 
 private slots:
+  void reciprocalPairsShowTheirErrorAndTheThresholdRejectsBoth() {
+    NewTable(tarvo::DataKindResistivityOnly, 0);
+    // Electrodes 0..7 m; points 1 and 3 are each other's reciprocal (5 % apart), point 2 has none.
+    for (int e = 1; e <= 8; ++e) ds_->ElectrodePos[e] = static_cast<float>(e - 1);
+    ds_->ElectrodePosCount = 8;
+    MakePoints(*ds_, tarvo::DataKindResistivityOnly, 3);
+    const float quads[3][4] = {{0, 1, 2, 3}, {4, 5, 6, 7}, {2, 3, 0, 1}};
+    for (int i = 1; i <= 3; ++i) {
+      auto& p = ds_->Points[i];
+      p.XA = quads[i - 1][0];
+      p.XB = quads[i - 1][1];
+      p.XM = quads[i - 1][2];
+      p.XN = quads[i - 1][3];
+    }
+    ds_->Points[3].Rho = 105.12820f;  // |100 - 105.128| / 102.564 = 5 %
+    tarvo::PairReciprocals(*ds_);
+    table_->AfterRead(false);
+    table_->ShowThresholds();
+    QVERIFY(!table_->ReciprocalBar()->isHidden());
+    QCOMPARE(Headers(table_->DataModel()), (QStringList{"N", "Ps.Z", "X", "MN", "App.Res.", "q", "Rec.err %", "Partner"}));
+    QCOMPARE(Cell(0, 6).toString(), QStringLiteral("5"));
+    QCOMPARE(Cell(0, 7).toString(), QStringLiteral("3"));
+    QCOMPARE(Cell(1, 7).toString(), QString());
+    QCOMPARE(table_->MaxReciprocalEdit()->text(), QStringLiteral("0"));
+
+    ds_->Thresholds.ErrorLimit = 99;
+    table_->MaxReciprocalEdit()->setText(QStringLiteral("4"));
+    emit table_->MaxReciprocalEdit()->textEdited(QStringLiteral("4"));
+    QCOMPARE(ds_->BadCount, 2);
+    QVERIFY(Cell(0, 4, BadRole).toBool());
+    QVERIFY(Cell(2, 4, BadRole).toBool());
+    QVERIFY(!Cell(1, 4, BadRole).toBool());
+    table_->MaxReciprocalEdit()->setText(QStringLiteral("-1"));  // not a limit: kept as it was
+    emit table_->MaxReciprocalEdit()->textEdited(QStringLiteral("-1"));
+    QCOMPARE(ds_->Thresholds.MaxReciprocalError, 4.0f);
+
+    auto* form = table_->ReciprocalForm();
+    form->resize(600, 300);
+    form->Refill();
+    QVERIFY(form->ModelText().startsWith(QStringLiteral("1 pairs")));
+    QCOMPARE(form->PairChart()->graph(0)->dataCount(), 1);
+    QTemporaryDir dir;
+    const QString svg = dir.filePath(QStringLiteral("pairs.svg"));
+    QVERIFY(tarvo::gui::TReciprocalForm::SaveChart(*form->PairChart(), svg));
+    QFile file(svg);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<svg"));
+    QVERIFY(tarvo::gui::TReciprocalForm::SaveChart(*form->HistogramChart(), dir.filePath(QStringLiteral("e.png"))));
+    QVERIFY(!QImage(dir.filePath(QStringLiteral("e.png"))).isNull());
+  }
+
   void sequenceShowsKAndIsBadOnlyWhenMarked() {
     NewTable(tarvo::DataKindSequence, 2);
     tarvo::ToggleDeletedMark(ds_->Points[2]);

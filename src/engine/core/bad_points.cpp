@@ -17,6 +17,8 @@ bool IsBad(const TDataset& ds, int i) {
     if (std::fabs(p.I) < t.MinCurrent) return true;
   }
   if (ds.HasIP && (p.IP < t.MinIP || p.IP > t.MaxIP)) return true;
+  if (t.MaxReciprocalError > 0 && ds.Reciprocals.Paired(i) && ds.Reciprocals.Error[i] > t.MaxReciprocalError)
+    return true;
   return false;
 }
 

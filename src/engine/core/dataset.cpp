@@ -8,6 +8,7 @@ void ClearDataset(TDataset& ds) {
   if (!IsLoaded(ds.DataKind)) return;
 
   for (int e = 1; e <= MaxElectrodePositions; ++e) ds.TypedAltitude[e].reset();
+  ds.Reciprocals = {};
 
   if (ds.SetCount >= 1) ds.SeqHeader = ds.SetSeqHeaders[ds.SetCount];
   ds.Quads.Release();

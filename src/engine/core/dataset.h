@@ -9,6 +9,7 @@
 #include "engine/core/capacities.h"
 #include "engine/core/data_kind.h"
 #include "engine/core/data_point.h"
+#include "engine/core/reciprocal_pairs.h"
 #include "engine/core/syscal_records.h"
 #include "engine/core/tables.h"
 #include "engine/core/thresholds.h"
@@ -92,6 +93,8 @@ struct TDataset {
   // Altitudes the operator typed into the electrode table; each stands for
   // its position's working altitude until the table is filled again.
   FixedTable<std::optional<double>, MaxElectrodePositions> TypedAltitude;
+  // Normal and reciprocal readings paired after every read (reciprocals.h).
+  TReciprocalPairs Reciprocals;
 
   AcceptanceThresholds Thresholds;
 

@@ -12,6 +12,7 @@ struct AcceptanceThresholds {
   float MinCurrent = 0;     // "Min. I ": smallest acceptable |I| (mA)
   float MinIP = -100;       // "Min. IP "
   float MaxIP = 100;        // "Max. IP "
+  float MaxReciprocalError = 0;  // "Max reciprocal error, %": a pair that disagrees more is bad; 0 = off
 };
 
 }  // namespace tarvo

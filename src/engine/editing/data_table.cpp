@@ -31,6 +31,7 @@ float* ThresholdValue(AcceptanceThresholds& t, ThresholdEdit field) {
     case ThresholdEdit::MinCurrent: return &t.MinCurrent;
     case ThresholdEdit::MinIP: return &t.MinIP;
     case ThresholdEdit::MaxIP: return &t.MaxIP;
+    case ThresholdEdit::MaxReciprocalError: return &t.MaxReciprocalError;
   }
   return nullptr;
 }
@@ -51,6 +52,10 @@ std::vector<DataColumn> DataColumns(const TDataset& ds) {
   if (ds.HasIP) columns.push_back(DataColumn::IP);
   if (ds.DataKind == DataKindTextWithVI) columns.push_back(DataColumn::Ndata);
   if (ds.HasSP) columns.push_back(DataColumn::SP);
+  if (ds.Reciprocals.PairCount > 0) {
+    columns.push_back(DataColumn::RecErr);
+    columns.push_back(DataColumn::Partner);
+  }
   return columns;
 }
 
@@ -68,6 +73,8 @@ std::string_view DataColumnHeader(DataColumn column) {
     case DataColumn::IP: return "IP";
     case DataColumn::Ndata: return "Ndata";
     case DataColumn::SP: return "SP";
+    case DataColumn::RecErr: return "Rec.err %";
+    case DataColumn::Partner: return "Partner";
   }
   return "";
 }
@@ -90,6 +97,17 @@ std::string DataCellText(const TDataset& ds, int point, DataColumn column, int r
     case DataColumn::IP: return FormatValue(p.IP, TableDigits);
     case DataColumn::Ndata: return std::to_string(p.LineNo);
     case DataColumn::SP: return FormatValue(p.SP, TableDigits);
+    case DataColumn::RecErr:
+      return ds.Reciprocals.Paired(point) ? FormatValue(ds.Reciprocals.Error[static_cast<std::size_t>(point)], TableDigits)
+                                          : std::string();
+    case DataColumn::Partner: {
+      // The partner's row among the rows shown; its point number when it lies outside them.
+      if (!ds.Reciprocals.Paired(point)) return {};
+      const int partner = ds.Reciprocals.Partner[static_cast<std::size_t>(point)];
+      const RowRange rows = ShownRows(ds);
+      if (partner >= rows.first && partner <= rows.last) return std::to_string(partner - rows.first + 1);
+      return "#" + std::to_string(partner);
+    }
   }
   return "";
 }
@@ -147,6 +165,8 @@ bool EditThreshold(TDataset& ds, ThresholdEdit field, std::string_view text) {
   if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return false;
   float* held = ThresholdValue(ds.Thresholds, field);
   const float typed = static_cast<float>(*value);
+  // A reciprocal error limit is a percentage: 0 switches it off, below 0 means nothing.
+  if (field == ThresholdEdit::MaxReciprocalError && typed < 0) return false;
   if (typed == *held) return false;
   *held = typed;
   CountBadPoints(ds);

@@ -11,7 +11,9 @@
 // sets, the electrode table beside it and the list of spacings.
 namespace tarvo {
 
-enum class DataColumn { N, PsZ, X, MN, AppRes, KArr, Q, V, I, IP, Ndata, SP };
+// RecErr and Partner: the reciprocal error of the reading's pair and the row
+// number of its partner, shown when the data hold normal/reciprocal pairs.
+enum class DataColumn { N, PsZ, X, MN, AppRes, KArr, Q, V, I, IP, Ndata, SP, RecErr, Partner };
 
 // The columns the dataset has, in order.
 std::vector<DataColumn> DataColumns(const TDataset& ds);
@@ -50,7 +52,8 @@ int ErrorLimitStep(int value);
 // when the limit was taken.
 bool EditErrorLimit(TDataset& ds, std::string_view text);
 
-enum class ThresholdEdit { MinVoltage, MinCurrent, MinIP, MaxIP };  // "Min. dU ", "Min. I ", "Min. IP ", "Max. IP "
+// "Min. dU ", "Min. I ", "Min. IP ", "Max. IP ", "Max reciprocal error, %"
+enum class ThresholdEdit { MinVoltage, MinCurrent, MinIP, MaxIP, MaxReciprocalError };
 
 // One of the real thresholds typed as text: a number that differs from the
 // value held is stored and the bad points are recounted. Unparsable or

@@ -8,6 +8,7 @@
 
 #include "engine/core/bad_points.h"
 #include "engine/core/layout_analysis.h"
+#include "engine/core/reciprocals.h"
 
 namespace tarvo {
 
@@ -282,6 +283,7 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
 
   // After reading.
   AnalyseLayout(ds, env.messenger);
+  PairReciprocals(ds);
   ds.MergedCount = 0;
   if (ds.IsSequence() && ds.SetCount > 1) {
     MarkRepeatedQuadripoles(ds);

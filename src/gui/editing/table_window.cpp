@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -23,6 +24,7 @@
 
 #include "engine/core/bad_points.h"
 #include "gui/shell/main_window.h"
+#include "gui/views/reciprocal_chart.h"
 
 namespace tarvo::gui {
 
@@ -267,6 +269,24 @@ void TTableForm::BuildDataPage() {
   bar2->addWidget(decayBox_);
   bar2->addStretch();
 
+  reciprocalBar_ = new QWidget(page);
+  auto* bar3 = new QHBoxLayout(reciprocalBar_);
+  bar3->setContentsMargins(0, 0, 0, 0);
+  maxReciprocalEdit_ = addEdit(bar3, reciprocalBar_, tr("Max reciprocal error, %"), "MaxReciprocalEdit",
+                               tr("A normal and reciprocal pair that disagrees more is bad; 0 = off"));
+  auto* reciprocalChart = new QPushButton(tr("Reciprocal errors..."), reciprocalBar_);
+  reciprocalChart->setObjectName(QStringLiteral("ReciprocalChartButton"));
+  reciprocalChart->setToolTip(tr("The pairs, their errors and the fitted error models"));
+  bar3->addWidget(reciprocalChart);
+  bar3->addStretch();
+  reciprocalBar_->setVisible(false);
+  reciprocalForm_ = new TReciprocalForm(ds_, this);
+  connect(reciprocalChart, &QPushButton::clicked, this, [this] {
+    reciprocalForm_->Refill();
+    reciprocalForm_->show();
+    reciprocalForm_->raise();
+  });
+
   dataGrid_ = new QTableView(page);
   dataGrid_->setObjectName(QStringLiteral("StringGrid"));
   dataGrid_->setModel(dataModel_);
@@ -280,6 +300,7 @@ void TTableForm::BuildDataPage() {
 
   column->addWidget(firstBar_);
   column->addWidget(secondBar);
+  column->addWidget(reciprocalBar_);
   column->addWidget(dataGrid_, 1);
   pages_->addTab(page, tr("Data"));
 
@@ -288,6 +309,8 @@ void TTableForm::BuildDataPage() {
   connect(minIEdit_, &QLineEdit::textEdited, this, [this] { ThresholdEditChange(minIEdit_, ThresholdEdit::MinCurrent); });
   connect(minIPEdit_, &QLineEdit::textEdited, this, [this] { ThresholdEditChange(minIPEdit_, ThresholdEdit::MinIP); });
   connect(maxIPEdit_, &QLineEdit::textEdited, this, [this] { ThresholdEditChange(maxIPEdit_, ThresholdEdit::MaxIP); });
+  connect(maxReciprocalEdit_, &QLineEdit::textEdited, this,
+          [this] { ThresholdEditChange(maxReciprocalEdit_, ThresholdEdit::MaxReciprocalError); });
   connect(decayBox_, &QCheckBox::toggled, this, &TTableForm::DecayChartToggled);
   connect(dataGrid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
@@ -399,6 +422,8 @@ void TTableForm::SelectElectrodeRow(int n) {
 void TTableForm::AfterRead(bool thresholdControls) {
   firstBar_->setVisible(thresholdControls);
   secondBar_->setVisible(ds_.HasIP);
+  reciprocalBar_->setVisible(ds_.Reciprocals.PairCount > 0);
+  if (reciprocalForm_->isVisible()) reciprocalForm_->Refill();
   decayBox_->setEnabled(ds_.IPWindowCount > 0);
   if (ds_.IPWindowCount == 0) decayBox_->setChecked(false);
   selectedIndex_ = 0;
@@ -423,6 +448,7 @@ void TTableForm::ShowThresholds() {
   minIEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MinCurrent)));
   minIPEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MinIP)));
   maxIPEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MaxIP)));
+  maxReciprocalEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MaxReciprocalError)));
 }
 
 void TTableForm::SetPastedPoints(const std::vector<ReliefPoint>& points) {

@@ -24,6 +24,7 @@ class QTableView;
 namespace tarvo::gui {
 
 class TMain;
+class TReciprocalForm;
 
 // Role of a cell that is framed in red: a bad data point, a deleted electrode.
 inline constexpr int BadRole = Qt::UserRole + 1;
@@ -134,6 +135,9 @@ public:
   QLineEdit* Max_IPEdit() const { return maxIPEdit_; }
   QCheckBox* DecayBox() const { return decayBox_; }
   QWidget* FirstThresholdBar() const { return firstBar_; }
+  QWidget* ReciprocalBar() const { return reciprocalBar_; }
+  QLineEdit* MaxReciprocalEdit() const { return maxReciprocalEdit_; }
+  TReciprocalForm* ReciprocalForm() const { return reciprocalForm_; }
 
 signals:
   void Closed();                        // the operator closed the window
@@ -176,6 +180,9 @@ private:
   QLineEdit* minIPEdit_ = nullptr;
   QLineEdit* maxIPEdit_ = nullptr;
   QCheckBox* decayBox_ = nullptr;
+  QWidget* reciprocalBar_ = nullptr;  // "Max reciprocal error, %" and the chart: data with reciprocal pairs
+  QLineEdit* maxReciprocalEdit_ = nullptr;
+  TReciprocalForm* reciprocalForm_ = nullptr;
   int selectedIndex_ = 0;
   bool filling_ = false;
 };

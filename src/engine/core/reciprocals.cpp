@@ -1,0 +1,221 @@
+#include "engine/core/reciprocals.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+#include "engine/core/numbers.h"
+
+namespace tarvo {
+
+namespace {
+
+// Electrode positions as integers: the index of the electrode position list
+// entry the coordinate matches (the first within ApproxEqual; the list is
+// ascending), 0 for an absent electrode. A coordinate the list does not hold
+// (the list was full) gets a key of its own from its centimetre, below 0.
+std::int64_t ElectrodeKey(const TDataset& ds, float x) {
+  if (IsAbsentCoordinate(x)) return 0;
+  const int n = ds.ElectrodePosCount;
+  // First entry not below x - tolerance; the match, if any, is there or
+  // just after.
+  int lo = 1, hi = n + 1;
+  while (lo < hi) {
+    const int mid = lo + (hi - lo) / 2;
+    if (ds.ElectrodePos[mid] < x - 0.0105f) lo = mid + 1; else hi = mid;
+  }
+  for (int e = lo; e <= n && ds.ElectrodePos[e] <= x + 0.0105f; ++e) {
+    if (ApproxEqual(ds.ElectrodePos[e], x)) return e;
+  }
+  return -1 - static_cast<std::int64_t>(std::llround(static_cast<double>(x) * 100.0));
+}
+
+// An unordered pair of electrode keys as one number (smaller key first).
+struct DipoleKey {
+  std::int64_t lo, hi;
+  bool operator==(const DipoleKey&) const = default;
+};
+
+DipoleKey Dipole(std::int64_t a, std::int64_t b) { return a <= b ? DipoleKey{a, b} : DipoleKey{b, a}; }
+
+struct QuadKey {
+  DipoleKey current, potential;
+  bool operator==(const QuadKey&) const = default;
+};
+
+struct QuadHash {
+  std::size_t operator()(const QuadKey& k) const {
+    std::uint64_t h = 1469598103934665603ull;
+    for (std::int64_t v : {k.current.lo, k.current.hi, k.potential.lo, k.potential.hi}) {
+      h ^= static_cast<std::uint64_t>(v) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+    }
+    return static_cast<std::size_t>(h);
+  }
+};
+
+}  // namespace
+
+double ReciprocalValue(const TDataset& ds, int i) {
+  const TDataPoint& p = ds.Points[i];
+  if (ds.HasVoltageAndCurrent() && p.I != 0) return static_cast<double>(p.V) / p.I;
+  return p.Rho;
+}
+
+double ReciprocalErrorPercent(double normal, double reciprocal) {
+  const double mean = (std::fabs(normal) + std::fabs(reciprocal)) / 2;
+  if (mean == 0) return 0;
+  return std::fabs(normal - reciprocal) / mean * 100;
+}
+
+void PairReciprocals(TDataset& ds) {
+  TReciprocalPairs pairs;
+  const int n = ds.PointCount;
+  if (!ds.HasMeasurements() || n < 2) {
+    ds.Reciprocals = pairs;
+    return;
+  }
+  pairs.Partner.assign(static_cast<std::size_t>(n) + 1, 0);
+  pairs.Error.assign(static_cast<std::size_t>(n) + 1, 0.0f);
+  pairs.IPDifference.assign(static_cast<std::size_t>(n) + 1, 0.0f);
+
+  // Points not yet paired, by their quadripole; each list in index order.
+  std::unordered_map<QuadKey, std::vector<int>, QuadHash> waiting;
+  waiting.reserve(static_cast<std::size_t>(n));
+  std::unordered_map<QuadKey, std::size_t, QuadHash> taken;  // how many of each list are paired
+  for (int i = 1; i <= n; ++i) {
+    const TDataPoint& p = ds.Points[i];
+    const DipoleKey current = Dipole(ElectrodeKey(ds, p.XA), ElectrodeKey(ds, p.XB));
+    const DipoleKey potential = Dipole(ElectrodeKey(ds, p.XM), ElectrodeKey(ds, p.XN));
+    // A point whose exchange is itself (the same pair twice) has no reciprocal.
+    if (current == potential) continue;
+    const QuadKey reciprocal{potential, current};
+    auto found = waiting.find(reciprocal);
+    if (found != waiting.end()) {
+      std::size_t& used = taken[reciprocal];
+      if (used < found->second.size()) {
+        const int j = found->second[used++];
+        pairs.Partner[static_cast<std::size_t>(i)] = j;
+        pairs.Partner[static_cast<std::size_t>(j)] = i;
+        const auto e = static_cast<float>(ReciprocalErrorPercent(ReciprocalValue(ds, j), ReciprocalValue(ds, i)));
+        pairs.Error[static_cast<std::size_t>(i)] = pairs.Error[static_cast<std::size_t>(j)] = e;
+        if (ds.HasIP) {
+          const float d = std::fabs(ds.Points[j].IP - p.IP);
+          pairs.IPDifference[static_cast<std::size_t>(i)] = pairs.IPDifference[static_cast<std::size_t>(j)] = d;
+        }
+        ++pairs.PairCount;
+        continue;
+      }
+    }
+    waiting[QuadKey{current, potential}].push_back(i);
+  }
+  ds.Reciprocals = std::move(pairs);
+}
+
+double TErrorModel::At(double r) const {
+  const double m = std::fabs(r);
+  if (Form == Kind::PowerLaw) return m > 0 ? A * std::pow(m, B) : 0.0;
+  return A + B * m;
+}
+
+std::optional<TErrorModel> FitErrorModel(const TDataset& ds, TErrorModel::Kind form) {
+  const TReciprocalPairs& pairs = ds.Reciprocals;
+  double sx = 0, sy = 0, sxx = 0, sxy = 0;
+  int count = 0;
+  for (int i = 1; i < static_cast<int>(pairs.Partner.size()); ++i) {
+    const int j = pairs.Partner[static_cast<std::size_t>(i)];
+    if (j <= i) continue;  // each pair once
+    const double a = ReciprocalValue(ds, i), b = ReciprocalValue(ds, j);
+    const double r = (std::fabs(a) + std::fabs(b)) / 2;
+    const double d = std::fabs(a - b);
+    if (!std::isfinite(r) || !std::isfinite(d)) continue;
+    double x = r, y = d;
+    if (form == TErrorModel::Kind::PowerLaw) {
+      if (r <= 0 || d <= 0) continue;
+      x = std::log(r);
+      y = std::log(d);
+    }
+    sx += x;
+    sy += y;
+    sxx += x * x;
+    sxy += x * y;
+    ++count;
+  }
+  if (count < 2) return std::nullopt;
+  const double denominator = count * sxx - sx * sx;
+  if (!(std::fabs(denominator) > 1e-12 * std::max(1.0, sxx * count))) return std::nullopt;
+  const double slope = (count * sxy - sx * sy) / denominator;
+  const double intercept = (sy - slope * sx) / count;
+  TErrorModel model;
+  model.Form = form;
+  model.PairsUsed = count;
+  if (form == TErrorModel::Kind::PowerLaw) {
+    model.A = std::exp(intercept);
+    model.B = slope;
+  } else {
+    model.A = intercept;
+    model.B = slope;
+  }
+  return model;
+}
+
+TReciprocalStatistics ReciprocalStatistics(const TDataset& ds) {
+  TReciprocalStatistics s;
+  const TReciprocalPairs& pairs = ds.Reciprocals;
+  std::vector<double> errors;
+  errors.reserve(static_cast<std::size_t>(pairs.PairCount));
+  const float limit = ds.Thresholds.MaxReciprocalError;
+  for (int i = 1; i < static_cast<int>(pairs.Partner.size()); ++i) {
+    if (pairs.Partner[static_cast<std::size_t>(i)] <= i) continue;
+    const double e = pairs.Error[static_cast<std::size_t>(i)];
+    errors.push_back(e);
+    if (limit > 0 && e > limit) ++s.AboveThreshold;
+  }
+  s.Pairs = static_cast<int>(errors.size());
+  if (errors.empty()) return s;
+  double sum = 0;
+  for (double e : errors) sum += e;
+  s.Mean = sum / static_cast<double>(errors.size());
+  s.Maximum = *std::max_element(errors.begin(), errors.end());
+  const std::size_t mid = errors.size() / 2;
+  std::nth_element(errors.begin(), errors.begin() + static_cast<std::ptrdiff_t>(mid), errors.end());
+  s.Median = errors[mid];
+  if (errors.size() % 2 == 0) {
+    const double below = *std::max_element(errors.begin(), errors.begin() + static_cast<std::ptrdiff_t>(mid));
+    s.Median = (s.Median + below) / 2;
+  }
+  return s;
+}
+
+std::vector<float> ModelledErrors(const TDataset& ds, const TErrorModel& model) {
+  std::vector<float> errors(static_cast<std::size_t>(std::max(ds.PointCount, 0)) + 1, 0.0f);
+  for (int i = 1; i <= ds.PointCount; ++i) {
+    const double r = std::fabs(ReciprocalValue(ds, i));
+    if (r > 0) errors[static_cast<std::size_t>(i)] = static_cast<float>(100.0 * model.At(r) / r);
+  }
+  return errors;
+}
+
+TReciprocalChart ReciprocalChartData(const TDataset& ds, double binWidth, int maxBins) {
+  TReciprocalChart chart;
+  chart.BinWidth = binWidth > 0 ? binWidth : 1;
+  const TReciprocalPairs& pairs = ds.Reciprocals;
+  int top = 0;
+  std::vector<int> bins(static_cast<std::size_t>(std::max(maxBins, 1)), 0);
+  for (int i = 1; i < static_cast<int>(pairs.Partner.size()); ++i) {
+    const int j = pairs.Partner[static_cast<std::size_t>(i)];
+    if (j <= i) continue;
+    const double a = ReciprocalValue(ds, i), b = ReciprocalValue(ds, j);
+    chart.MeanValue.push_back((std::fabs(a) + std::fabs(b)) / 2);
+    chart.Difference.push_back(std::fabs(a - b));
+    const double e = pairs.Error[static_cast<std::size_t>(i)];
+    const auto k = static_cast<int>(std::min<double>(e / chart.BinWidth, static_cast<double>(bins.size() - 1)));
+    ++bins[static_cast<std::size_t>(k)];
+    top = std::max(top, k + 1);
+  }
+  bins.resize(static_cast<std::size_t>(top));
+  chart.Bins = std::move(bins);
+  return chart;
+}
+
+}  // namespace tarvo

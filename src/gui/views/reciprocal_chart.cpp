@@ -1,0 +1,190 @@
+#include "gui/views/reciprocal_chart.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include <qcustomplot.h>
+
+#include "engine/core/numbers.h"
+#include "engine/core/reciprocals.h"
+
+namespace tarvo::gui {
+
+namespace {
+
+QString Num(double x) { return QString::fromStdString(FormatValue(x, 3)); }
+
+QByteArray SvgBytes(QCustomPlot& chart) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator svg;
+  svg.setOutputDevice(&buffer);
+  svg.setSize(chart.size());
+  svg.setViewBox(QRect(QPoint(0, 0), chart.size()));
+  svg.setTitle(chart.objectName());
+  QCPPainter painter(&svg);
+  chart.toPainter(&painter, chart.width(), chart.height());
+  painter.end();
+  return bytes;
+}
+
+}  // namespace
+
+TReciprocalForm::TReciprocalForm(TDataset& ds, QWidget* parent) : QWidget(parent, Qt::Window), ds_(ds) {
+  setWindowTitle(tr("Reciprocal errors"));
+  setObjectName(QStringLiteral("ReciprocalForm"));
+  resize(900, 460);
+
+  pairs_ = new QCustomPlot(this);
+  pairs_->setObjectName(QStringLiteral("ReciprocalPairs"));
+  for (QCPAxis* axis : {pairs_->xAxis, pairs_->yAxis}) {
+    axis->setScaleType(QCPAxis::stLogarithmic);
+    axis->setTicker(QSharedPointer<QCPAxisTickerLog>(new QCPAxisTickerLog));
+    axis->setNumberFormat(QStringLiteral("eb"));
+    axis->setNumberPrecision(0);
+  }
+  pairs_->xAxis->setLabel(tr("Mean of the pair, R"));
+  pairs_->yAxis->setLabel(tr("|dR|"));
+  pairs_->addGraph();  // the pairs
+  pairs_->graph(0)->setName(tr("Pairs"));
+  pairs_->graph(0)->setLineStyle(QCPGraph::lsNone);
+  pairs_->graph(0)->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, QColor(31, 119, 180), 4));
+  pairs_->addGraph();  // power law
+  pairs_->graph(1)->setName(tr("Power law"));
+  pairs_->graph(1)->setPen(QPen(QColor(214, 39, 40), 2));
+  pairs_->addGraph();  // linear
+  pairs_->graph(2)->setName(tr("Linear"));
+  pairs_->graph(2)->setPen(QPen(QColor(44, 160, 44), 2, Qt::DashLine));
+  pairs_->legend->setVisible(true);
+
+  histogram_ = new QCustomPlot(this);
+  histogram_->setObjectName(QStringLiteral("ReciprocalHistogram"));
+  histogram_->xAxis->setLabel(tr("Reciprocal error, %"));
+  histogram_->yAxis->setLabel(tr("Pairs"));
+  auto* bars = new QCPBars(histogram_->xAxis, histogram_->yAxis);
+  bars->setBrush(QColor(31, 119, 180, 160));
+  bars->setPen(QPen(QColor(31, 119, 180)));
+
+  model_ = new QLabel(this);
+  model_->setObjectName(QStringLiteral("ModelLabel"));
+  model_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  auto* charts = new QHBoxLayout;
+  const auto column = [this](QCustomPlot* chart) {
+    auto* box = new QVBoxLayout;
+    box->addWidget(chart, 1);
+    auto* buttons = new QHBoxLayout;
+    auto* save = new QPushButton(tr("Save picture..."), this);
+    auto* copy = new QPushButton(tr("Copy"), this);
+    connect(save, &QPushButton::clicked, this, [this, chart] { SaveClick(*chart); });
+    connect(copy, &QPushButton::clicked, this, [this, chart] { CopyClick(*chart); });
+    buttons->addWidget(save);
+    buttons->addWidget(copy);
+    buttons->addStretch();
+    box->addLayout(buttons);
+    return box;
+  };
+  charts->addLayout(column(pairs_), 3);
+  charts->addLayout(column(histogram_), 2);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(charts, 1);
+  layout->addWidget(model_);
+}
+
+QString TReciprocalForm::ModelText() const { return model_->text(); }
+
+void TReciprocalForm::Refill() {
+  const TReciprocalChart chart = ReciprocalChartData(ds_);
+  QVector<double> x, y;
+  double lo = 0, hi = 0;
+  for (std::size_t k = 0; k < chart.MeanValue.size(); ++k) {
+    // Log axes: pairs that agree exactly or have no value cannot be shown.
+    if (chart.MeanValue[k] <= 0 || chart.Difference[k] <= 0) continue;
+    x.push_back(chart.MeanValue[k]);
+    y.push_back(chart.Difference[k]);
+    lo = x.size() == 1 ? chart.MeanValue[k] : std::min(lo, chart.MeanValue[k]);
+    hi = std::max(hi, chart.MeanValue[k]);
+  }
+  pairs_->graph(0)->setData(x, y);
+
+  const auto power = FitErrorModel(ds_, TErrorModel::Kind::PowerLaw);
+  const auto linear = FitErrorModel(ds_, TErrorModel::Kind::Linear);
+  const auto curve = [&](QCPGraph* graph, const std::optional<TErrorModel>& model) {
+    QVector<double> cx, cy;
+    if (model && hi > lo && lo > 0) {
+      for (int k = 0; k <= 40; ++k) {
+        const double r = lo * std::pow(hi / lo, k / 40.0);
+        const double d = model->At(r);
+        if (d > 0) {
+          cx.push_back(r);
+          cy.push_back(d);
+        }
+      }
+    }
+    graph->setData(cx, cy, true);
+  };
+  curve(pairs_->graph(1), power);
+  curve(pairs_->graph(2), linear);
+  pairs_->rescaleAxes();
+  pairs_->replot();
+
+  auto* bars = qobject_cast<QCPBars*>(histogram_->plottable(0));
+  QVector<double> bx, by;
+  for (std::size_t k = 0; k < chart.Bins.size(); ++k) {
+    bx.push_back((static_cast<double>(k) + 0.5) * chart.BinWidth);
+    by.push_back(chart.Bins[k]);
+  }
+  bars->setWidth(chart.BinWidth * 0.9);
+  bars->setData(bx, by, true);
+  histogram_->rescaleAxes();
+  histogram_->yAxis->setRangeLower(0);
+  histogram_->xAxis->setRangeLower(0);
+  histogram_->replot();
+
+  const TReciprocalStatistics s = ReciprocalStatistics(ds_);
+  QString text = tr("%1 pairs").arg(s.Pairs);
+  if (s.Pairs > 0) {
+    text += tr("; error %: mean %1, median %2, max %3").arg(Num(s.Mean), Num(s.Median), Num(s.Maximum));
+  }
+  if (power) text += tr("; |dR| = %1 * R^%2").arg(Num(power->A), Num(power->B));
+  if (linear) text += tr("; |dR| = %1 + %2 * R").arg(Num(linear->A), Num(linear->B));
+  model_->setText(text);
+}
+
+bool TReciprocalForm::SaveChart(QCustomPlot& chart, const QString& path) {
+  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    return file.write(SvgBytes(chart)) >= 0;
+  }
+  return chart.savePng(path, chart.width(), chart.height());
+}
+
+void TReciprocalForm::SaveClick(QCustomPlot& chart) {
+  const QString path = QFileDialog::getSaveFileName(this, tr("Save picture"), QString(),
+                                                    tr("PNG picture (*.png);;SVG picture (*.svg)"));
+  if (path.isEmpty()) return;
+  if (!SaveChart(chart, path)) QMessageBox::critical(this, windowTitle(), tr("Cannot write %1").arg(path));
+}
+
+void TReciprocalForm::CopyClick(QCustomPlot& chart) {
+  auto* mime = new QMimeData;
+  mime->setImageData(chart.toPixmap().toImage());
+  mime->setData(QStringLiteral("image/svg+xml"), SvgBytes(chart));
+  QApplication::clipboard()->setMimeData(mime);
+}
+
+}  // namespace tarvo::gui

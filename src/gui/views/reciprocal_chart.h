@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+#include "engine/core/dataset.h"
+
+class QCustomPlot;
+class QLabel;
+
+namespace tarvo::gui {
+
+// "Reciprocal errors": the pairs of normal and reciprocal readings as |dR|
+// against their mean value on log-log axes with the fitted error models,
+// and a histogram of the reciprocal errors. Both charts save as PNG or SVG
+// and copy to the clipboard.
+class TReciprocalForm : public QWidget {
+  Q_OBJECT
+public:
+  explicit TReciprocalForm(TDataset& ds, QWidget* parent = nullptr);
+
+  // Fills both charts from the dataset's pairs.
+  void Refill();
+
+  QCustomPlot* PairChart() const { return pairs_; }
+  QCustomPlot* HistogramChart() const { return histogram_; }
+  QString ModelText() const;
+
+  // Writes the chart as PNG or SVG by the file name's extension; false when
+  // the file could not be written.
+  static bool SaveChart(QCustomPlot& chart, const QString& path);
+
+private:
+  void SaveClick(QCustomPlot& chart);
+  void CopyClick(QCustomPlot& chart);
+
+  TDataset& ds_;
+  QCustomPlot* pairs_ = nullptr;
+  QCustomPlot* histogram_ = nullptr;
+  QLabel* model_ = nullptr;
+};
+
+}  // namespace tarvo::gui
