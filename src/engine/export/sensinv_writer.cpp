@@ -129,7 +129,10 @@ SensInvTexts SensInv2DText(const TDataset& ds) {
   return texts;
 }
 
-void PrepareSensInv2D(TDataset& ds) { MergeRepeatedMeasurements(ds); }
+void PrepareSensInv2D(TDataset& ds) {
+  MergeRepeatedMeasurements(ds);
+  ApplyXShift(ds);
+}
 
 bool WriteSensInv2DFiles(const TDataset& ds, const std::string& path, Messenger& messenger) {
   const SensInvTexts texts = SensInv2DText(ds);

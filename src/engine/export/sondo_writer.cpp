@@ -413,6 +413,8 @@ SondoFileNames SondoNames(const std::string& mainPath, bool dtg) {
 SondoRun Sondoconverter(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
                         const SondoTargetChooser& chooser, Messenger& messenger) {
   SondoRun run;
+  // Stations and electrode positions of every file take the x shift once.
+  ApplyXShift(ds);
   const int sets = std::clamp(ds.SetCount, 0, MaxSets);
   const auto exportSets = [&](int selector, const std::string& suffix) {
     const TInversionModel* model = models != nullptr ? &models->Current : nullptr;
