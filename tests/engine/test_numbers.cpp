@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "engine/core/numbers.h"
 #include "engine/core/text_tokens.h"
@@ -88,6 +89,21 @@ TEST(FormatValue, RoundsTheExactValueNextToATie) {
   EXPECT_EQ(FormatValue(1.5e12, 0), "1.5E+0012");
   EXPECT_EQ(FormatValue(1.25e12, 0), "1.3E+0012");
   EXPECT_EQ(FormatValue(std::nextafter(1.25e12, 0.0), 0), "1.2E+0012");
+}
+
+// Every value has a text: a value that is not a number, an infinity or a
+// magnitude beyond the float range never reaches an integer conversion.
+TEST(FormatValue, IsTotal) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  EXPECT_EQ(FormatValue(nan, 2), "NAN");
+  EXPECT_EQ(FormatValue(-nan, 0), "NAN");
+  EXPECT_EQ(FormatValue(inf, 2), "INF");
+  EXPECT_EQ(FormatValue(-inf, 3), "-INF");
+  EXPECT_EQ(FormatValue(1e308, 2), "1.00E+038");  // the zero before the last digit goes
+  EXPECT_EQ(FormatValue(-4e38, 0), "-4.0E+0038");
+  EXPECT_EQ(FormatValue(3.4e38, 1), "3.40E+0038");
+  EXPECT_EQ(FormatValue(std::numeric_limits<double>::denorm_min(), 2), "0");
 }
 
 TEST(ApproxEqual, ToleranceIsOneHundredth) {
