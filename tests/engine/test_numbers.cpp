@@ -143,7 +143,10 @@ TEST(ParseNumber, AcceptsOnlyCompleteDecimalNumbers) {
   EXPECT_EQ(ParseNumber("+7"), 7.0);
   EXPECT_EQ(ParseNumber("-1E+03"), -1000.0);
   EXPECT_EQ(ParseNumber(".5"), 0.5);
-  for (const char* bad : {"", "12,5", "1.2.3", "12a", "abc", "nan", "inf", "+", "++1", "1e999"}) {
+  // Beyond the 32-bit float range is no value either: every number is kept in one.
+  EXPECT_EQ(ParseNumber("3.4e38"), 3.4e38);
+  for (const char* bad : {"", "12,5", "1.2.3", "12a", "abc", "nan", "NaN", "inf", "-inf", "infinity", "+", "++1",
+                          "1e999", "1e308", "-1e308", "3.5e38", "1e39"}) {
     EXPECT_FALSE(ParseNumber(bad).has_value()) << bad;
   }
   std::string_view line = "3.5 x";

@@ -194,7 +194,7 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
       return fail(MessageKind::Error, "Bad electrodes configuration.\r\nQuadripole number - " + number);
     }
     const auto sum = ReciprocalDistanceSum(ds, q);
-    if (!sum) {
+    if (!sum || !FitsFloat(TwoPi / *sum)) {
       q.Flag = 0;
       return fail(MessageKind::Error, "Bad K array.\r\nQuadripole number - " + number);
     }
