@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -406,6 +408,20 @@ TEST_F(SyscalReaderTest, MeasurementsThatAreNoNumbersAreBadPoints) {
     const TDataPoint& p = ds.Points[i];
     EXPECT_TRUE(std::isfinite(p.Rho) && std::isfinite(p.V) && std::isfinite(p.I));
     EXPECT_EQ(IsBad(ds, i), i >= 2 && i <= 4);
+  }
+}
+
+// Only regular files are read: a pipe without a writer would never give an
+// end of file, a device might give no end at all.
+TEST_F(SyscalReaderTest, OnlyRegularFilesAreRead) {
+  const std::string fifo = (dir / "pipe.001").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    SCOPED_TRACE(path);
+    StartFromLoadedData();
+    Read(path);
+    EXPECT_EQ(messenger.Texts(), std::vector<std::string>{"Cannot read " + path + "\r\nNot a regular file"});
+    ExpectEmpty();
   }
 }
 
