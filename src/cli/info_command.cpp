@@ -215,7 +215,7 @@ int RunInfo(const std::vector<std::string>& args, const std::string& programDir)
     PrintText(ds, BuildSummary(ds), o.points);
     if (injections) PrintInjections(*injections);
   }
-  return ExitOk;
+  return SucceededStatus(messenger);
 }
 
 }  // namespace tarvo::cli
