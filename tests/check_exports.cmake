@@ -3,6 +3,13 @@
 # tests/golden/exports.txt. With -DUPDATE=ON the table is written anew
 # (after a deliberate change of a writer's output).
 #   cmake -DCLI=... -DEXAMPLES=... -DTABLE=... -DOUT=... [-DUPDATE=ON] -P check_exports.cmake
+# The policies of the project's CMake version (IN_LIST in the report below).
+cmake_minimum_required(VERSION 3.25)
+# Paths may be given relative to the folder the script is run from; the runs
+# below work in folders of their own.
+foreach(path IN ITEMS CLI EXAMPLES TABLE OUT)
+  get_filename_component(${path} "${${path}}" ABSOLUTE)
+endforeach()
 set(targets res2dinv:dat res2dinv-general:dat res2dinv-timelapse:dat sondo:dtg sensinv2d:gem
             res2dmod:txt syscal-seq:seq electre2-seq:txt abem-org:org)
 file(REMOVE_RECURSE "${OUT}")

@@ -281,7 +281,7 @@ int RunInfo(const std::vector<std::string>& args, const std::string& programDir)
     if (injections) PrintInjections(*injections);
     if (reciprocals) PrintReciprocals(*reciprocals);
   }
-  return ExitOk;
+  return SucceededStatus(messenger);
 }
 
 }  // namespace tarvo::cli

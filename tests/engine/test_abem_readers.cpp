@@ -198,6 +198,11 @@ TEST(ReadAmp, MalformedInputIsRefused) {
       message.replace(at, fileMarker.size(), folder.PathOf("line.amp"));
     }
     EXPECT_EQ(r.messenger.Texts(), std::vector<std::string>{message});
+    // The unsupported file is a plain message, without an icon; the others are errors.
+    if (!r.messenger.entries.empty()) {
+      EXPECT_EQ(r.messenger.entries[0].kind,
+                message == "Unsupported type of file !!!" ? MessageKind::Plain : MessageKind::Error);
+    }
     ExpectNothingLoaded(r);
   }
 }

@@ -59,6 +59,9 @@ TEST(IsBad, RulesInOrder) {
       {"rejected stays bad at limit 99", DataKindResistivityOnly, false, [](TDataPoint& p, AcceptanceThresholds& t) { p.Q = 100; t.ErrorLimit = 99; }, true},
       {"marked measured point at limit 99", DataKindResistivityOnly, false, [](TDataPoint& p, AcceptanceThresholds& t) { p.Q = 153; t.ErrorLimit = 99; }, true},
       {"zero resistivity", DataKindResistivityOnly, false, [](TDataPoint& p, AcceptanceThresholds&) { p.Rho = 0; }, true},
+      // The stored value of a typed 1e-8 (9.99999994e-9) is below 1e-8.
+      {"resistivity of 1e-8", DataKindResistivityOnly, false, [](TDataPoint& p, AcceptanceThresholds&) { p.Rho = 1e-8f; }, true},
+      {"resistivity just above 1e-8", DataKindResistivityOnly, false, [](TDataPoint& p, AcceptanceThresholds&) { p.Rho = 1.00001e-8f; }, false},
       {"negative resistivity", DataKindTextWithVI, false, [](TDataPoint& p, AcceptanceThresholds&) { p.Rho = -5; }, true},
       {"low voltage, instrument", DataKindInstrument, false, [](TDataPoint& p, AcceptanceThresholds& t) { p.V = -0.5f; t.MinVoltage = 1; }, true},
       {"low current, text with V and I", DataKindTextWithVI, false, [](TDataPoint& p, AcceptanceThresholds& t) { p.I = 0.5f; t.MinCurrent = 1; }, true},

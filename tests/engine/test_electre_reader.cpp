@@ -179,6 +179,9 @@ TEST_F(ElectreReaderTest, MalformedFilesAreRefusedWithTheirMessage) {
     ExpectNothingLoaded();
     ASSERT_EQ(messenger.entries.size(), 1u);
     EXPECT_EQ(messenger.entries[0].text, c.message);
+    // A file that is no sequence is told in a plain message; faults in a sequence are errors.
+    EXPECT_EQ(messenger.entries[0].kind, c.message.starts_with("Bad ElectreII TXT format")
+                                             ? MessageKind::Plain : MessageKind::Error);
   }
 }
 

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <limits>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -9,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/bad_points.h"
 #include "engine/core/byte_io.h"
 #include "engine/core/capacities.h"
 #include "engine/core/data_kind.h"
 #include "engine/core/syscal_records.h"
 #include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
 #include "engine/import/open_command.h"
 #include "engine/import/syscal_reader.h"
 #include "engine/import/syscal_template.h"
@@ -290,6 +296,142 @@ TEST_P(MalformedInput, BadNumberInEveryColumn) {
   // Damaged data lines are refused, or (ABEM protocol, where any line that
   // is no quadripole is a comment) left out.
   EXPECT_GT(refusedOrShorter, 0) << "no damaged number was ever noticed";
+}
+
+// Every number a read loaded is a number: no NaN, no infinity.
+void ExpectFinite(const TDataset& ds) {
+  const auto finite = [](std::initializer_list<float> values) {
+    for (const float v : values) {
+      if (!std::isfinite(v)) return false;
+    }
+    return true;
+  };
+  for (int i = 1; i <= ds.PointCount; ++i) {
+    const TDataPoint& p = ds.Points[i];
+    bool windows = true;
+    for (int w = 1; w <= MaxIPWindows; ++w) windows = windows && std::isfinite(p.M[w]);
+    EXPECT_TRUE(windows && finite({p.Rho, p.X, p.Spacing, p.MN, p.Dev, p.XA, p.XB, p.XM, p.XN, p.ZA, p.ZB, p.ZM,
+                                   p.ZN, p.I, p.V, p.IP, p.SP}))
+        << "point " << i;
+  }
+  for (int n = 1; n <= MaxElectrodes; ++n) {
+    EXPECT_TRUE(finite({ds.Electrodes[n].X, ds.Electrodes[n].Y, ds.Electrodes[n].Z})) << "electrode " << n;
+  }
+  for (int q = 1; q <= ds.Quads.Size(); ++q) EXPECT_TRUE(std::isfinite(ds.Quads[q].K)) << "quadripole " << q;
+  for (int st = 1; st <= ds.StationCount; ++st) EXPECT_TRUE(std::isfinite(ds.Stations[st])) << "station " << st;
+  for (int e = 1; e <= ds.ElectrodePosCount; ++e) EXPECT_TRUE(std::isfinite(ds.ElectrodePos[e])) << "position " << e;
+  for (int k = 1; k <= ds.ElectrodeXZCount; ++k) {
+    EXPECT_TRUE(finite({ds.ElectrodeXZ[k].X, ds.ElectrodeXZ[k].Z})) << "topography " << k;
+  }
+}
+
+// Every number of the first and last lines replaced by one that is no value:
+// not a number, an infinity, beyond the float range, or at its edge (each
+// fits, what two of them give may not). Each file is refused or read with
+// finite numbers only.
+TEST_P(MalformedInput, NumbersThatAreNoNumbers) {
+  const Format& f = GetParam();
+  if (f.binary) GTEST_SKIP() << "binary records: see BinaryNumbersThatAreNoNumbers";
+  const std::vector<std::string> hostile = {"1e308", "nan", "-inf", "3.4e38", "-3.4e38", "inf", "-1e39"};
+  std::vector<std::size_t> chosen;
+  for (std::size_t n = 0; n < lines.size() && n < 14; ++n) chosen.push_back(n);
+  for (std::size_t n = lines.size() >= 3 ? lines.size() - 3 : 0; n < lines.size(); ++n) {
+    if (n >= 14) chosen.push_back(n);
+  }
+  std::size_t next = 0;
+  int refused = 0;
+  for (std::size_t n : chosen) {
+    const std::string& line = lines[n];
+    std::size_t pos = 0;
+    while (true) {
+      pos = line.find_first_not_of(" \t,;", pos);
+      if (pos == std::string::npos) break;
+      const std::size_t end = std::min(line.find_first_of(" \t,;", pos), line.size());
+      const std::string token = line.substr(pos, end - pos);
+      if (!ParseNumber(token)) {  // words and titles stay
+        pos = end;
+        continue;
+      }
+      std::vector<std::string> damaged = lines;
+      damaged[n] = line.substr(0, pos) + hostile[next++ % hostile.size()] + line.substr(end);
+      std::string text;
+      for (const std::string& l : damaged) text += l + "\r\n";
+      SCOPED_TRACE("line " + std::to_string(n + 1) + ": " + damaged[n]);
+      const Outcome o = Open(text);
+      ExpectSound(o, false);
+      if (o.loaded) {
+        ExpectFinite(o.ds);
+      } else {
+        ++refused;
+      }
+      pos = end;
+    }
+  }
+  // The ABEM protocol takes a line without four electrode numbers for a comment.
+  if (std::string(f.name) != "abem_protocol") {
+    EXPECT_GT(refused, 0) << "no hostile number was ever refused";
+  }
+}
+
+// The binary records with coordinates and factors that are no numbers are
+// refused with the record's number; measured values that are none make
+// their point bad, with finite values in their place.
+TEST_P(MalformedInput, BinaryNumbersThatAreNoNumbers) {
+  const Format& f = GetParam();
+  if (!f.binary) GTEST_SKIP() << "text: see NumbersThatAreNoNumbers";
+  std::vector<std::uint8_t> bytes(original.begin(), original.end());
+  ByteReader in(bytes);
+  TFileHeader::Decode(in);
+  const TSeqHeader seq = TSeqHeader::Decode(in);
+  const std::size_t electrodes = SyscalHeadersSize;
+  const std::size_t quads = electrodes + static_cast<std::size_t>(seq.ElectrodeTotal) * TElectrode::Size;
+  const std::size_t records = quads + static_cast<std::size_t>(seq.QuadCount) * TQuadripole::Size;
+  const auto withFloat = [&](std::size_t at, float value) {
+    std::string copy = original;
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int b = 0; b < 4; ++b) copy[at + static_cast<std::size_t>(b)] = static_cast<char>((bits >> (8 * b)) & 0xFF);
+    return copy;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  struct Case {
+    std::string what;
+    std::string bytes;
+    std::string message;  // empty: read, with the point bad
+    int badPoint = 0;
+  };
+  std::vector<Case> cases = {
+      {"electrode 3 x", withFloat(electrodes + 2 * TElectrode::Size + 2, nan),
+       "Bad electrode coordinate in Syscal data.\r\nElectrode number - 3"},
+      {"electrode 1 y", withFloat(electrodes + 6, inf),
+       "Bad electrode coordinate in Syscal data.\r\nElectrode number - 1"},
+      {"last electrode z", withFloat(electrodes + (static_cast<std::size_t>(seq.ElectrodeTotal) - 1) * TElectrode::Size + 10, -inf),
+       "Bad electrode coordinate in Syscal data.\r\nElectrode number - " + std::to_string(seq.ElectrodeTotal)},
+      {"quadripole 2 factor", withFloat(quads + TQuadripole::Size + 10, nan),
+       "Bad geometric factor in Syscal data.\r\nQuadripole number - 2"},
+  };
+  if (f.filter == 1) {
+    cases.push_back({"voltage of measurement 5", withFloat(records + 4 * TSyscalRecord::Size, nan), "", 5});
+    cases.push_back({"current of measurement 9", withFloat(records + 8 * TSyscalRecord::Size + 4, -inf), "", 9});
+  }
+  const Outcome whole = Open(original);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.badPoint != 0) {
+      ASSERT_FALSE(IsBad(whole.ds, c.badPoint)) << "the example's point is bad already";
+    }
+    const Outcome o = Open(c.bytes);
+    if (!c.message.empty()) {
+      ExpectSound(o, true);
+      EXPECT_EQ(o.messages, std::vector<std::string>{c.message});
+      continue;
+    }
+    ASSERT_TRUE(o.loaded);
+    ExpectConsistent(o.ds);
+    ExpectFinite(o.ds);
+    EXPECT_TRUE(IsBad(o.ds, c.badPoint));
+  }
 }
 
 // Counts beyond the capacities: announced in a header, or simply more lines

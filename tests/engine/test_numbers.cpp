@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "engine/core/numbers.h"
 #include "engine/core/text_tokens.h"
@@ -90,6 +91,21 @@ TEST(FormatValue, RoundsTheExactValueNextToATie) {
   EXPECT_EQ(FormatValue(std::nextafter(1.25e12, 0.0), 0), "1.2E+0012");
 }
 
+// Every value has a text: a value that is not a number, an infinity or a
+// magnitude beyond the float range never reaches an integer conversion.
+TEST(FormatValue, IsTotal) {
+  const double nan = std::nan("");
+  const double inf = HUGE_VAL;
+  EXPECT_EQ(FormatValue(nan, 2), "NAN");
+  EXPECT_EQ(FormatValue(-nan, 0), "NAN");
+  EXPECT_EQ(FormatValue(inf, 2), "INF");
+  EXPECT_EQ(FormatValue(-inf, 3), "-INF");
+  EXPECT_EQ(FormatValue(1e308, 2), "1.00E+038");  // the zero before the last digit goes
+  EXPECT_EQ(FormatValue(-4e38, 0), "-4.0E+0038");
+  EXPECT_EQ(FormatValue(3.4e38, 1), "3.40E+0038");
+  EXPECT_EQ(FormatValue(std::numeric_limits<double>::denorm_min(), 2), "0");
+}
+
 TEST(ApproxEqual, ToleranceIsOneHundredth) {
   EXPECT_TRUE(ApproxEqual(10.0, 10.008));
   EXPECT_TRUE(ApproxEqual(10.0, 10.005));
@@ -127,7 +143,10 @@ TEST(ParseNumber, AcceptsOnlyCompleteDecimalNumbers) {
   EXPECT_EQ(ParseNumber("+7"), 7.0);
   EXPECT_EQ(ParseNumber("-1E+03"), -1000.0);
   EXPECT_EQ(ParseNumber(".5"), 0.5);
-  for (const char* bad : {"", "12,5", "1.2.3", "12a", "abc", "nan", "inf", "+", "++1", "1e999"}) {
+  // Beyond the 32-bit float range is no value either: every number is kept in one.
+  EXPECT_EQ(ParseNumber("3.4e38"), 3.4e38);
+  for (const char* bad : {"", "12,5", "1.2.3", "12a", "abc", "nan", "NaN", "inf", "-inf", "infinity", "+", "++1",
+                          "1e999", "1e308", "-1e308", "3.5e38", "1e39"}) {
     EXPECT_FALSE(ParseNumber(bad).has_value()) << bad;
   }
   std::string_view line = "3.5 x";

@@ -15,6 +15,7 @@ struct FakeFile {
   float offset = 0;    // abscissa of the first electrode
   bool fails = false;
   bool measured = false;
+  std::string comments = {};  // the file header's comments the reader leaves
 };
 
 class OpenCommandTest : public ::testing::Test {
@@ -45,6 +46,7 @@ protected:
                                  static_cast<std::int16_t>(a + 2), 1, 1.0f};
       }
       d.SeqHeader.QuadCount = static_cast<std::int16_t>(f.points);
+      d.FileHeader.SetCommentsText(f.comments);
       ClassifySequence(d, e.messenger);
       d.DataKind = f.measured ? DataKindInstrument : DataKindSequence;
       if (f.measured) {
@@ -64,6 +66,8 @@ protected:
         return;
       }
       d.DataKind = DataKindResistivityOnly;
+      d.Memo = {"title of " + d.FileName};
+      d.FileHeader.SetCommentsText(f.comments);
       d.Points.Release();
       d.PointCount = 0;
       for (int i = 1; i <= f.points; ++i) {
@@ -197,6 +201,23 @@ TEST_F(OpenCommandTest, EnablingFollowsTheData) {
   EXPECT_FALSE(r.enabling.Res2dInvGeneral);
   EXPECT_TRUE(r.enabling.BrokenElectrodeVisible);
   EXPECT_EQ(r.caption, "");
+}
+
+// The memo the writers take their titles from is filled by the read itself,
+// so that tarvo-cli, which has no information panel, writes what the window
+// writes: the comments of instrument data, the title of apparent resistivities.
+TEST_F(OpenCommandTest, TheMemoShowsTheCommentsOfInstrumentData) {
+  files["/d/a.001"] = {40, 0, false, true, "Quarry line 3\r\nafter rain"};
+  ASSERT_TRUE(Run(OpenCaller::Open, {"/d/a.001"}, 1).loaded);
+  EXPECT_EQ(ds.Memo, (std::vector<std::string>{"Quarry line 3", "after rain"}));
+
+  files["/d/a.seq"] = {40, 0, false, false, "planned"};
+  ASSERT_TRUE(Run(OpenCaller::Open, {"/d/a.seq"}, 2).loaded);
+  EXPECT_EQ(ds.Memo, std::vector<std::string>{"planned"});
+
+  files["/d/r.dat"] = {40, 0, false, false, "not the title"};
+  ASSERT_TRUE(Run(OpenCaller::Open, {"/d/r.dat"}, 4).loaded);
+  EXPECT_EQ(ds.Memo, std::vector<std::string>{"title of /d/r.dat"});
 }
 
 TEST(RecentDirs, MostRecentFirstWithoutRepeatsAndAtMostEight) {

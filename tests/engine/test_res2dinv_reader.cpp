@@ -356,6 +356,17 @@ TEST_F(Res2dInvReaderTest, RefusesBadDataLinesWithTheirNumber) {
        "Error by reading Y location for M electrode. Data N 14", 0},
       {GeneralFile({"3 0 0 1 0 n1 0 10 1"}), "Error by reading X location for N electrode. Data N 13", 0},
       {GeneralFile({"2 0 0 1 0 10"}), "Error by reading app. chargeability. Line 13", 0},
+      // Numbers that are no values: not a number, infinities, beyond the float range.
+      {StandardFile(1, 0, {"1e308 2 100"}), "Error by reading X location. Line 7", 0},
+      {StandardFile(1, 0, {"10 1e308 100"}), "Error by reading MN length. Line 7", 0},
+      {StandardFile(3, 0, {"0 1 1e308 50"}), "Error by reading spacing. Line 7", 0},
+      {StandardFile(1, 0, {"10 2 nan"}), "Error by reading app. resistivity. Line 7", 0},
+      {StandardFile(1, 0, {"10 2 100", "inf 2 100"}), "Error by reading X location. Line 8", 0},
+      // Each fits a float, the electrodes they place do not.
+      {StandardFile(1, 0, {"3e38 3e38 100"}), "Error by reading X location. Line 7", 0},
+      {GeneralFile({"3 0 0 1 nan 2 0 10 1"}), "Error by reading Y location for M electrode. Data N 13", 0},
+      {GeneralFile({"4 -3e38 0 3e38 0 -3e38 0 3e38 0 10 1"}),
+       "Error by reading electrode coordinates.\r\nLine number - 13", 0},
       {StandardFile(1, 0, {"10 2 100"}), "Too many sets.\r\nMaximal number - " + std::to_string(MaxSets), MaxSets},
       {GeneralFile({"2 0 0 1 0 10 1"}), "Too many sets.\r\nMaximal number - " + std::to_string(MaxSets), MaxSets},
   };

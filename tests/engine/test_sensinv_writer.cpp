@@ -80,6 +80,26 @@ TEST(SensInvWriter, ThreeFilesNumberElectrodesByPosition) {
                               test::Crlf({"-1.3263", "-0.66315", "2.3873", "3.1831"})));
 }
 
+// The x shift of the main window moves the electrode positions once; the
+// configurations and resistances do not change.
+TEST(SensInvWriter, TheXShiftMovesTheGeometry) {
+  test::ScratchFolder folder;
+  TDataset ds = Survey();
+  ds.XShift = -1.5f;
+  RecordingMessenger messenger;
+  const std::string gem = folder.PathOf("line.gem");
+  ASSERT_TRUE(WriteSensInv2D(ds, ExportOptions{}, gem, messenger));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(gem), test::Crlf({"1 5.5 100", "2 6.5 99.5", "3 7.5 99", "4 8.5 98.5",
+                                                                "5 9.5 98", "6 10.5 97.5", "7 11.5 97"})));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(folder.PathOf("line.sen")),
+                              test::Crlf({"4 3 -4 6 7", "4 1 -2 4 5", "3 1 2 3", "4 1 0 3 0"})));
+  EXPECT_TRUE(test::SameBytes(test::ReadWhole(folder.PathOf("line.imp")),
+                              test::Crlf({"-1.3263", "-0.66315", "2.3873", "3.1831"})));
+  EXPECT_EQ(ds.XShift, 0.0f);  // applied once: a second export writes the same positions
+  ASSERT_TRUE(WriteSensInv2D(ds, ExportOptions{}, gem, messenger));
+  EXPECT_EQ(test::SplitCrlf(test::ReadWhole(gem)).front(), "1 5.5 100");
+}
+
 TEST(SensInvWriter, ReadsBackAsTheGoodPoints) {
   test::ScratchFolder folder;
   TDataset ds = Survey();

@@ -176,6 +176,34 @@ TEST(SondoWriter, OverlapsGapsAndPaddingInTheDtgGroup) {
   EXPECT_FALSE(fs::exists(folder.PathOf("line.bar")));
 }
 
+// The x shift moves every station of the main file, the error weights, the
+// profile and the model once; the elevations follow the shifted electrodes.
+TEST(SondoWriter, TheXShiftMovesTheStationsOfEveryFile) {
+  test::ScratchFolder folder;
+  TDataset ds = OverlapSurvey();
+  ds.XShift = 100;
+  TInversionModels models;
+  models.Current = ThreeLayerModel(100);
+  const std::string main = folder.PathOf("line.dtg");
+  RecordingMessenger messenger;
+  ASSERT_TRUE(WriteSondo(ds, ExportOptions{}, main, messenger, &models));
+  EXPECT_EQ(ds.XShift, 0.0f);
+
+  const auto stationLines = [](const std::string& text, std::size_t first, std::size_t step) {
+    const auto lines = test::SplitCrlf(text);
+    std::vector<std::string> stations;
+    for (std::size_t i = first; i < lines.size(); i += step) stations.push_back(lines[i]);
+    return stations;
+  };
+  const std::vector<std::string> shifted{"110", "120", "130"};
+  EXPECT_EQ(stationLines(test::ReadWhole(main), 6, 3), shifted);
+  EXPECT_EQ(stationLines(test::ReadWhole(folder.PathOf("line.bag")), 2, 2), shifted);
+  EXPECT_EQ(stationLines(test::ReadWhole(folder.PathOf("line.res")), 3, 4), shifted);
+  EXPECT_TRUE(test::SameBytes(
+      test::ReadWhole(folder.PathOf("line.dpr")),
+      test::Crlf({"-1 1", "110", "120", "130", "+", "1 1", "101.000", "101.950", "101.000", "+"})));
+}
+
 TEST(SondoWriter, DatGroupsWithChargeabilityOnePerArrayType) {
   test::ScratchFolder folder;
   TDataset ds = Survey({{Schlumberger, "AMNB",

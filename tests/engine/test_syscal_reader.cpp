@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/array_types.h"
+#include "engine/core/bad_points.h"
 #include "engine/core/byte_io.h"
 #include "engine/core/numbers.h"
 #include "engine/core/syscal_records.h"
@@ -358,6 +361,23 @@ TEST_F(SyscalReaderTest, BrokenFilesLeaveTheDatasetEmpty) {
       {"undefined quadripole", [](SyscalFile& f) { f.quads[2].Flag = 0; }, {}, "Undefined array in Syscal data"},
       {"electrode beyond the layout", [](SyscalFile& f) { f.quads[0].M = LineElectrodes + 1; }, {},
        "Bad electrode number in Syscal data.\r\nQuadripole number - 1"},
+      // Coordinates and factors that are no numbers.
+      {"coordinate not a number", [](SyscalFile& f) { f.electrodes[4].X = std::nanf(""); }, {},
+       "Bad electrode coordinate in Syscal data.\r\nElectrode number - 5"},
+      {"infinite elevation", [](SyscalFile& f) { f.electrodes[23].Z = -HUGE_VALF; }, {},
+       "Bad electrode coordinate in Syscal data.\r\nElectrode number - 24"},
+      {"factor not a number", [](SyscalFile& f) { f.quads[6].K = std::nanf(""); }, {},
+       "Bad geometric factor in Syscal data.\r\nQuadripole number - 7"},
+      {"infinite factor", [](SyscalFile& f) { f.quads[0].K = HUGE_VALF; }, {},
+       "Bad geometric factor in Syscal data.\r\nQuadripole number - 1"},
+      // Each abscissa fits a float, the spacing between them does not.
+      {"spacing beyond the float range",
+       [](SyscalFile& f) {
+         f.quads[0] = TQuadripole{1, 0, 2, 0, 1, 10};  // pole-pole: the spacing is AM
+         f.electrodes[0].X = -3e38f;
+         f.electrodes[1].X = 3e38f;
+       },
+       {}, "Bad electrode coordinates in Syscal data.\r\nQuadripole number - 1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -369,6 +389,38 @@ TEST_F(SyscalReaderTest, BrokenFilesLeaveTheDatasetEmpty) {
     StartFromLoadedData();
     Read(Write("broken.001", bytes));
     EXPECT_EQ(messenger.Texts(), std::vector<std::string>{c.message});
+    ExpectEmpty();
+  }
+}
+
+// A measured value that is no number makes its point bad, with finite
+// values in place of it; the other points keep theirs.
+TEST_F(SyscalReaderTest, MeasurementsThatAreNoNumbersAreBadPoints) {
+  SyscalFile file = WennerFile(6);
+  file.records[1].V = std::nanf("");
+  file.records[2].I = HUGE_VALF;
+  file.records[3].V = -HUGE_VALF;
+  Read(Write("values.001", file.Bytes()));
+  ASSERT_EQ(ds.DataKind, DataKindInstrument);
+  ASSERT_EQ(ds.PointCount, 6);
+  for (int i = 1; i <= 6; ++i) {
+    SCOPED_TRACE(i);
+    const TDataPoint& p = ds.Points[i];
+    EXPECT_TRUE(std::isfinite(p.Rho) && std::isfinite(p.V) && std::isfinite(p.I));
+    EXPECT_EQ(IsBad(ds, i), i >= 2 && i <= 4);
+  }
+}
+
+// Only regular files are read: a pipe without a writer would never give an
+// end of file, a device might give no end at all.
+TEST_F(SyscalReaderTest, OnlyRegularFilesAreRead) {
+  const std::string fifo = (dir / "pipe.001").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    SCOPED_TRACE(path);
+    StartFromLoadedData();
+    Read(path);
+    EXPECT_EQ(messenger.Texts(), std::vector<std::string>{"Cannot read " + path + "\r\nNot a regular file"});
     ExpectEmpty();
   }
 }

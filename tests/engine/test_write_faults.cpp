@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -18,6 +19,7 @@
 #include "engine/export/sensinv_writer.h"
 #include "engine/export/sondo_writer.h"
 #include "engine/import/open_command.h"
+#include "engine/sequences/abem_protocol_writer.h"
 #include "engine/sequences/electre_sequence_writer.h"
 #include "engine/sequences/syscal_sequence_writer.h"
 #include "engine/settings/program_settings.h"
@@ -93,6 +95,10 @@ struct Writer {
   bool inPlace = false;
   // Keeps the previous file under its backup name before writing.
   bool backup = false;
+  // The other files of the set it writes, by extension.
+  std::vector<const char*> companions = {};
+  // Its messages name the file after the platform's reason.
+  bool namesTheFile = false;
 };
 
 // A save dialog that answers with `target`.
@@ -116,11 +122,13 @@ const Writer Writers[] = {
        return aTimeLapseExecute(ds, ExportOptions{}, ".dat", Answer(target), m) == Res2dInvOutcome::Written;
      }},
     {"sondo", "wenner32.001", 1,
-     [](TDataset& ds, const std::string& target, Messenger& m) { return WriteSondo(ds, ExportOptions{}, target, m); }},
+     [](TDataset& ds, const std::string& target, Messenger& m) { return WriteSondo(ds, ExportOptions{}, target, m); },
+     false, false, {".bar", ".dpr"}},
     {"sensinv2d", "wenner32.001", 1,
      [](TDataset& ds, const std::string& target, Messenger& m) {
        return WriteSensInv2D(ds, ExportOptions{}, target, m);
-     }},
+     },
+     false, false, {".sen", ".imp"}},
     {"res2dmod", "wenner32.001", 1,
      [](TDataset& ds, const std::string& target, Messenger& m) {
        return WriteRes2dMod(ds, ExportOptions{}, target, m);
@@ -143,6 +151,11 @@ const Writer Writers[] = {
        return aElecreIIExecute(ds, ElectreSender::Other, false, 2, Answer(target), m) ==
               ElectreSaveOutcome::Written;
      }},
+    {"abem_protocol", "wenner32.seq", 2,
+     [](TDataset& ds, const std::string& target, Messenger& m) {
+       return Abem_orgExecute(ds, Answer(target), nullptr, m).outcome == AbemSaveOutcome::Written;
+     },
+     false, false, {".up", ".dwn"}, true},
 };
 
 void PrintTo(const Writer& w, std::ostream* os) { *os << w.name; }
@@ -170,6 +183,7 @@ protected:
       std::string ext = fs::path(w.example).extension() == ".seq" ? ".seq" : ".dat";
       if (std::string(w.name) == "electre2_sequence") ext = ".txt";
       if (std::string(w.name) == "sensinv2d") ext = ".gem";
+      if (std::string(w.name) == "abem_protocol") ext = ".org";
       target = (folder / ("target" + ext)).string();
       scratch.Write("out/target" + ext, Previous);
       OpenExample(ds, ExamplesDir / w.example, w.filter);
@@ -178,7 +192,8 @@ protected:
 
   // The failed write: reported with `expected` as the platform's reason,
   // everything on disk as it was (a backup of the previous file aside).
-  void ExpectRefused(bool written, const std::map<std::string, std::string>& before, const std::string& reason) {
+  void ExpectRefused(bool written, const std::map<std::string, std::string>& before, const std::string& reason,
+                     const std::string& failing = {}) {
     const Writer& w = GetParam();
     EXPECT_FALSE(written);
     ASSERT_FALSE(messenger.entries.empty()) << "the failure was not reported";
@@ -186,6 +201,8 @@ protected:
     if (w.backup && reason == std::strerror(EFBIG)) {
       // The backup copy is what meets the full disk; the copy names its own reason.
       EXPECT_FALSE(messenger.entries.back().text.empty());
+    } else if (w.namesTheFile) {
+      EXPECT_EQ(messenger.entries.back().text, reason + "\r\n" + (failing.empty() ? target : failing));
     } else {
       EXPECT_EQ(messenger.entries.back().text, reason);
     }
@@ -240,6 +257,74 @@ TEST_P(WriteFault, FolderInPlaceOfTheFile) {
   const auto before = Snapshot(folder);
   const bool written = GetParam().write(ds, target, messenger);
   ExpectRefused(written, before, std::strerror(EISDIR));
+}
+
+// A target whose mode lets no one write it is refused with the platform's
+// reason and stays as it is, whoever runs the program: the decision is the
+// mode's. The Syscal writer's backup rule replaces the file instead (the old
+// one kept as the backup), which clears the read-only attribute.
+TEST_P(WriteFault, ReadOnlyTarget) {
+  const Writer& w = GetParam();
+  const fs::perms readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  const std::string old = test::ReadWhole(target);
+  fs::permissions(target, readOnly);
+  const auto before = Snapshot(folder);
+  const bool written = w.write(ds, target, messenger);
+  if (w.backup) {
+    EXPECT_TRUE(written) << ::testing::PrintToString(messenger.Texts());
+    EXPECT_NE(test::ReadWhole(target), old);
+    EXPECT_EQ(test::ReadWhole(SyscalBackupName(target)), old);
+    EXPECT_TRUE((fs::status(target).permissions() & fs::perms::owner_write) != fs::perms::none);
+    return;
+  }
+  EXPECT_EQ(fs::status(target).permissions(), readOnly);
+  ExpectRefused(written, before, std::strerror(EACCES));
+}
+
+// A set of files fails as a whole: a folder where its last file goes leaves
+// every file of the set as it was, the first one included.
+TEST_P(WriteFault, LastFileOfTheSetFails) {
+  const Writer& w = GetParam();
+  if (w.companions.empty()) GTEST_SKIP() << "writes one file";
+  const std::string last = fs::path(target).replace_extension(w.companions.back()).string();
+  fs::create_directory(last);
+  const auto before = Snapshot(folder);
+  const bool written = w.write(ds, target, messenger);
+  ExpectRefused(written, before, std::strerror(EISDIR), last);
+}
+
+// A write killed part way (here by the file-size signal at its default)
+// leaves the target old and whole; what else it leaves is recognisable as a
+// leftover.
+TEST_P(WriteFault, KilledWriteLeavesTheTargetWhole) {
+  const Writer& w = GetParam();
+  const std::string old = test::ReadWhole(target);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_DFL);
+    RecordingMessenger quiet;
+    w.write(ds, target, quiet);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the write was not killed";
+  EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+  EXPECT_EQ(test::ReadWhole(target), old);
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    const bool known = name == fs::path(target).filename().string() || IsWriteLeftover(name) ||
+                       (w.backup && entry.path().string() == SyscalBackupName(target));
+    EXPECT_TRUE(known) << name;
+    if (w.backup && entry.path().string() == SyscalBackupName(target)) {
+      EXPECT_EQ(test::ReadWhole(entry.path()), old) << "a backup is whole or absent";
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWriter, WriteFault, ::testing::ValuesIn(Writers), WriterName);

@@ -80,6 +80,19 @@ void ClassifyFourElectrodes(TDataPoint& p) {
 
 }  // namespace
 
+namespace {
+
+// The point's position, spacing, dipole length and electrode abscissas are
+// all numbers a float holds.
+bool PlacedWithinRange(const TDataPoint& p) {
+  for (const float v : {p.X, p.Spacing, p.MN, p.XA, p.XB, p.XM, p.XN}) {
+    if (!FitsFloat(v)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool IsEqualSpacing(const TDataset& ds, int i) {
   const TDataPoint& p = ds.Points[i];
   return EqualSpacing(p.XA, p.XB, p.XM, p.XN);
@@ -139,6 +152,12 @@ bool ClassifyPoint(TDataset& ds, int i, Messenger& messenger) {
     default:
       messenger.Error("No nElectrodes in data!");
       return false;
+  }
+  // Coordinates that each fit a float can still give a position or spacing
+  // that does not (two of 3e38 apart): no point can hold it.
+  if (!PlacedWithinRange(p)) {
+    messenger.Error("Error by reading electrode coordinates.\r\nLine number - " + std::to_string(p.LineNo));
+    return false;
   }
   ds.TypesPresent.set(p.PointType);
   return true;
@@ -255,6 +274,12 @@ bool ClassifySequence(TDataset& ds, Messenger& messenger) {
     p.X = static_cast<float>(x);
     p.Spacing = static_cast<float>(spacing);
     p.MN = code == PolePole ? 0.0f : static_cast<float>(std::fabs(xM - xN));
+    if (!PlacedWithinRange(p)) {
+      messenger.Error("Bad electrode coordinates in Syscal data.\r\nQuadripole number - " + std::to_string(i));
+      ds.Points.Release();
+      ds.PointCount = 0;
+      return false;
+    }
   }
 
   // The open command analyses the layout again after every read and reports

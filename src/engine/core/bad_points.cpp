@@ -11,7 +11,9 @@ bool IsBad(const TDataset& ds, int i) {
   if (ds.IsSequence()) return p.Q < DeletedMark;
 
   if (p.Q > t.ErrorLimit) return true;
-  if (p.Rho < 1e-8f) return true;
+  // In double: a typed 1e-8 is stored as 9.99999994e-9, which a float
+  // comparison with 1e-8f would find equal.
+  if (double{p.Rho} < 1e-8) return true;
   if (ds.HasVoltageAndCurrent()) {
     if (std::fabs(p.V) < t.MinVoltage) return true;
     if (std::fabs(p.I) < t.MinCurrent) return true;

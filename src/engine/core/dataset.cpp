@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/core/text_file.h"
+
 namespace tarvo {
 
 void ClearDataset(TDataset& ds) {
@@ -40,6 +42,12 @@ void SelectSet(TDataset& ds, int k) {
   ds.ArrayType = ds.Sets[k].Type;
   ds.SelectedSetEntry = k - 1;
   ds.Notify([k](DatasetObserver& o) { o.SetSelected(k); });
+}
+
+void ShowCommentsInMemo(TDataset& ds) {
+  if (IsLoaded(ds.DataKind) && ds.DataKind != DataKindResistivityOnly) {
+    ds.Memo = SplitLines(ds.FileHeader.CommentsText());
+  }
 }
 
 void ShiftPoint(TDataPoint& p, double shift) {

@@ -132,6 +132,13 @@ bool AddSet(TDataset& ds, int first, int last, std::uint8_t type);
 // is already the current selection; k beyond the last set selects the last.
 void SelectSet(TDataset& ds, int k);
 
+// The comment memo shows the current file header's comments (a Syscal or
+// ABEM file's comment line), except for apparent resistivities, whose memo
+// keeps the title their reader put there. Run after every read, by the open
+// command, and after every refresh of the main window's information panel,
+// so that the window and tarvo-cli write the same titles and memo lines.
+void ShowCommentsInMemo(TDataset& ds);
+
 // Adds `shift` to a point's abscissa and its four electrode abscissas.
 void ShiftPoint(TDataPoint& p, double shift);
 

@@ -10,7 +10,9 @@
 // tests record what was said.
 namespace tarvo {
 
-enum class MessageKind { Error, Warning, Information };
+// Plain: a message box without an icon, for the messages the program only
+// tells (a file of the wrong kind), neither errors nor warnings.
+enum class MessageKind { Error, Warning, Information, Plain };
 enum class Buttons { Ok, YesNo, AbortIgnore };
 enum class Reply { Ok, Yes, No, Abort, Ignore };
 
@@ -23,6 +25,7 @@ public:
   void Error(std::string_view text) { Show(MessageKind::Error, text, Buttons::Ok); }
   void Warning(std::string_view text) { Show(MessageKind::Warning, text, Buttons::Ok); }
   void Information(std::string_view text) { Show(MessageKind::Information, text, Buttons::Ok); }
+  void Plain(std::string_view text) { Show(MessageKind::Plain, text, Buttons::Ok); }
   bool AskYesNo(MessageKind kind, std::string_view text) {
     return Show(kind, text, Buttons::YesNo) == Reply::Yes;
   }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <string_view>
 
 namespace tarvo {
@@ -128,13 +129,21 @@ std::string FormatValue(double x, int extraDigits) {
   const int p = extraDigits > MaxExtraDigits ? MaxExtraDigits : (extraDigits < 0 ? 0 : extraDigits);
   const double magnitude = std::fabs(x);
 
+  // Not a number and the infinities have words of their own; no order of
+  // magnitude is taken of them.
+  if (std::isnan(x)) return "NAN";
+  if (std::isinf(x)) return x < 0 ? "-INF" : "INF";
+
   std::string s;
   if (magnitude <= 1e-8) {
     s = "0";
   } else {
     // The order of magnitude comes from a single-precision logarithm; the
-    // small bias puts exact powers of ten into the decade below.
-    const double l = static_cast<double>(std::log10(static_cast<float>(magnitude)));
+    // small bias puts exact powers of ten into the decade below. A magnitude
+    // beyond the float range takes its logarithm in double precision.
+    const double l = magnitude <= std::numeric_limits<float>::max()
+                         ? static_cast<double>(std::log10(static_cast<float>(magnitude)))
+                         : std::log10(magnitude);
     int e = static_cast<int>(std::trunc(l - 1e-10));
     if (l < 0) e -= 1;
 

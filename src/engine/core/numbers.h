@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 // Numeric helpers shared by the whole program: the coordinate tolerance, the
@@ -20,6 +22,13 @@ inline bool IsAbsentCoordinate(double x) { return x < AbsentCoordinateLimit; }
 inline bool ApproxEqual(double a, double b) {
   const double d = b - a;
   return (d < 0 ? -d : d) <= 0.01;
+}
+
+// True when a value is finite and fits a 32-bit float, as every number of the
+// dataset must: the check of what a file gives and of what is computed from
+// it (a position, spacing or factor).
+inline bool FitsFloat(double value) {
+  return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max();
 }
 
 // Largest number of extra digits FormatValue accepts; larger requests use it.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/core/numbers.h"
+
 namespace tarvo {
 
 namespace {
@@ -26,9 +28,7 @@ std::optional<double> ParseNumber(std::string_view token) {
   if (token.empty() || token.front() == '+') return std::nullopt;
   double value = 0;
   const auto res = std::from_chars(token.data(), token.data() + token.size(), value);
-  if (res.ec != std::errc() || res.ptr != token.data() + token.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
+  if (res.ec != std::errc() || res.ptr != token.data() + token.size() || !FitsFloat(value)) return std::nullopt;
   return value;
 }
 
@@ -45,7 +45,7 @@ std::optional<double> NextNumber(std::string_view& line) { return ParseNumber(Ne
 
 std::optional<float> NextFloat(std::string_view& line) {
   const auto value = NextNumber(line);
-  if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return std::nullopt;
+  if (!value) return std::nullopt;
   return static_cast<float>(*value);
 }
 

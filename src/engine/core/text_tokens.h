@@ -16,7 +16,11 @@ namespace tarvo {
 std::string_view NextToken(std::string_view& line);
 
 // Parses a whole token as a decimal number ("." separator, optional sign and
-// exponent). Returns nothing when the token is not a complete finite number.
+// exponent). Returns nothing when the token is not a complete finite number,
+// or when its magnitude is beyond the 32-bit float range: every number of the
+// files ends up in one, and an infinity there is no value. This is the one
+// check of the text readers: a coordinate, spacing, factor or value written
+// as "nan", "inf" or 1e308 is refused as any token that is not a number.
 std::optional<double> ParseNumber(std::string_view token);
 
 // Parses a whole token as a decimal integer (optional sign). Nothing when the
@@ -27,8 +31,7 @@ std::optional<int> ParseInteger(std::string_view token);
 // a number.
 std::optional<double> NextNumber(std::string_view& line);
 
-// NextNumber for values kept in 32-bit floats: nothing as well when the number
-// does not fit one.
+// NextNumber as the 32-bit float it is kept in.
 std::optional<float> NextFloat(std::string_view& line);
 
 }  // namespace tarvo

@@ -129,23 +129,24 @@ SensInvTexts SensInv2DText(const TDataset& ds) {
   return texts;
 }
 
-void PrepareSensInv2D(TDataset& ds) { MergeRepeatedMeasurements(ds); }
+void PrepareSensInv2D(TDataset& ds) {
+  MergeRepeatedMeasurements(ds);
+  ApplyXShift(ds);
+}
 
 bool WriteSensInv2DFiles(const TDataset& ds, const std::string& path, Messenger& messenger) {
   const SensInvTexts texts = SensInv2DText(ds);
   for (std::size_t i = 0; i < texts.UnsupportedSets.size(); ++i) messenger.Error("Error 1.");
 
-  const std::pair<std::string, const std::string*> files[] = {
-      {path, &texts.Geometry},
-      {CompanionName(path, ".sen"), &texts.Configurations},
-      {CompanionName(path, ".imp"), &texts.Resistances},
-  };
-  for (const auto& [name, text] : files) {
-    const FileReadResult r = WriteFileWhole(name, *text);
-    if (!r.ok) {
-      messenger.Error(r.error);
-      return false;
-    }
+  // The three files are one set: all new, or all as they were.
+  const FileReadResult r = WriteFilesWhole({
+      {path, texts.Geometry},
+      {CompanionName(path, ".sen"), texts.Configurations},
+      {CompanionName(path, ".imp"), texts.Resistances},
+  });
+  if (!r.ok) {
+    messenger.Error(r.error);
+    return false;
   }
 
   if (texts.PointsLeftOut > 0) {

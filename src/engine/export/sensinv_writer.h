@@ -36,7 +36,8 @@ struct SensInvTexts {
 // The texts of the good points of every set, set by set.
 SensInvTexts SensInv2DText(const TDataset& ds);
 
-// Preparation before the dialog: merges measurements repeated between sets.
+// Preparation before the dialog: merges measurements repeated between sets
+// and adds the x shift to the data (the electrode positions of ".gem").
 void PrepareSensInv2D(TDataset& ds);
 
 // Writes the three files for the chosen geometry file name (".sen" and ".imp"

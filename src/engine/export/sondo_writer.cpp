@@ -144,12 +144,6 @@ void FillChargeability(const TDataset& ds, int setSelector, const GridSettings& 
 
 enum class GroupResult { Written, Cancelled, Failed };
 
-bool Write(const std::string& path, const std::string& text, Messenger& messenger) {
-  const FileReadResult r = WriteFileWhole(path, text);
-  if (!r.ok) messenger.Error(r.error);
-  return r.ok;
-}
-
 // One group of files for the selected sets (the sounding export).
 GroupResult ExportGroup(TDataset& ds, int setSelector, const std::string& timeSuffix,
                         const GridSettings& gridSettings, const TInversionModel* model,
@@ -165,16 +159,25 @@ GroupResult ExportGroup(TDataset& ds, int setSelector, const std::string& timeSu
   if (!target) return GroupResult::Cancelled;
 
   const SondoFileNames names = SondoNames(*target, soundings.Dtg);
-  if (!Write(names.Main, SondoMainText(ds, soundings), messenger)) return GroupResult::Failed;
+  // The files of a group are one set: all new, or all as they were.
+  std::vector<FileToWrite> files{
+      {names.Main, SondoMainText(ds, soundings)},
+      {names.Errors, SondoErrorText(ds, soundings)},
+      {names.Profile, SondoProfileText(ds)},
+  };
+  if (ds.HasModel && model != nullptr && model->Covers(Stations(ds))) {
+    files.push_back({names.Model, SondoModelText(ds, *model)});
+  }
+  const FileReadResult written = WriteFilesWhole(files);
+  if (!written.ok) {
+    messenger.Error(written.error);
+    return GroupResult::Failed;
+  }
   run.MainFiles.push_back(names.Main);
+  // A "dtg" group has no ".dtn" file; one left from earlier goes.
   if (soundings.Dtg) {
     std::error_code ignored;
     std::filesystem::remove(names.Obsolete, ignored);
-  }
-  if (!Write(names.Errors, SondoErrorText(ds, soundings), messenger)) return GroupResult::Failed;
-  if (!Write(names.Profile, SondoProfileText(ds), messenger)) return GroupResult::Failed;
-  if (ds.HasModel && model != nullptr && model->Covers(Stations(ds))) {
-    if (!Write(names.Model, SondoModelText(ds, *model), messenger)) return GroupResult::Failed;
   }
   return GroupResult::Written;
 }
@@ -413,6 +416,8 @@ SondoFileNames SondoNames(const std::string& mainPath, bool dtg) {
 SondoRun Sondoconverter(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
                         const SondoTargetChooser& chooser, Messenger& messenger) {
   SondoRun run;
+  // Stations and electrode positions of every file take the x shift once.
+  ApplyXShift(ds);
   const int sets = std::clamp(ds.SetCount, 0, MaxSets);
   const auto exportSets = [&](int selector, const std::string& suffix) {
     const TInversionModel* model = models != nullptr ? &models->Current : nullptr;

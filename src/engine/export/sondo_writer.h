@@ -125,8 +125,9 @@ struct SondoRun {
 
 // The command: one group of files per array type, or per set of every time
 // step of a time-lapse dataset (each time step's stored model becoming the
-// current model). Afterwards SeqHeader and ArrayType are those of the last
-// set exported. models may be null (no model file is written then).
+// current model). The x shift is added to the data first (station
+// positions of every file). Afterwards SeqHeader and ArrayType are those of
+// the last set exported. models may be null (no model file is written then).
 SondoRun Sondoconverter(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
                         const SondoTargetChooser& chooser, Messenger& messenger);
 

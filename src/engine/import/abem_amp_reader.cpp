@@ -190,7 +190,7 @@ bool ReadAmpFile(TDataset& ds, Messenger& messenger) {
   const auto mode = lines.size() >= HeaderLineCount ? HeaderInteger(lines[ModeLine]) : std::nullopt;
   const auto arrayCode = lines.size() >= HeaderLineCount ? HeaderInteger(lines[ArrayLine]) : std::nullopt;
   if (!mode || !arrayCode || !IsSupportedArrayCode(*arrayCode)) {
-    messenger.Error(UnsupportedFile);
+    messenger.Plain(UnsupportedFile);
     return false;
   }
   const bool hasIP = *mode >= FirstModeWithIP;

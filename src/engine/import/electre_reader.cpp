@@ -129,7 +129,7 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
   while (title < lines.size() && !IsSectionTitle(lines[title])) ++title;
   if (title == lines.size() || lines[title].find("Sp") != std::string::npos ||
       lines[title].find('X') == std::string::npos) {
-    return fail(MessageKind::Information, FormatError);  // a data file, not a sequence
+    return fail(MessageKind::Plain, FormatError);  // a data file, not a sequence
   }
 
   // Electrodes, up to the quadripole table's title.
@@ -156,12 +156,12 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
     e.Y = *y;
     e.Z = *z;
   }
-  if (line == lines.size()) return fail(MessageKind::Information, FormatError);  // no quadripole table
+  if (line == lines.size()) return fail(MessageKind::Plain, FormatError);  // no quadripole table
 
   const std::size_t quadTitle = line;
   if (lines.size() > quadTitle + 1 && lines.back().empty()) lines.pop_back();
   const std::size_t quadLines = lines.size() - quadTitle - 1;
-  if (quadLines == 0) return fail(MessageKind::Information, FormatError);
+  if (quadLines == 0) return fail(MessageKind::Plain, FormatError);
   if (quadLines > static_cast<std::size_t>(MaxPoints)) {
     return fail(MessageKind::Error,
                 "Too many quadripoles in sequence.\r\nMaximal number - " + std::to_string(MaxPoints));
@@ -194,7 +194,7 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
       return fail(MessageKind::Error, "Bad electrodes configuration.\r\nQuadripole number - " + number);
     }
     const auto sum = ReciprocalDistanceSum(ds, q);
-    if (!sum) {
+    if (!sum || !FitsFloat(TwoPi / *sum)) {
       q.Flag = 0;
       return fail(MessageKind::Error, "Bad K array.\r\nQuadripole number - " + number);
     }

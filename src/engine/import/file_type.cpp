@@ -1,5 +1,6 @@
 #include "engine/import/file_type.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace tarvo {
@@ -10,6 +11,9 @@ namespace {
 // start of the file is looked at, whatever its size.
 std::string FirstLine(const std::string& path) {
   constexpr std::streamsize MaxLine = 4096;
+  // A pipe or a device is never opened: it could keep the read waiting.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return {};
   std::ifstream in(path, std::ios::binary);
   std::string line(static_cast<std::size_t>(MaxLine), '\0');
   in.getline(line.data(), MaxLine);

@@ -304,6 +304,7 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
     }
   }
 
+  ShowCommentsInMemo(ds);
   result.enabling = WorkOutEnabling(ds);
   ds.SelectedSetEntry = ds.SetCount - 1;
   result.loaded = IsLoaded(ds.DataKind);

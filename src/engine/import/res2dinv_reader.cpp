@@ -110,8 +110,9 @@ bool ReadTailValues(const TDataset& ds, TDataPoint& p, std::string_view& line, i
 
 // Electrode positions of a standard-array point from its location x, spacing
 // a and factor n; `first` means x is the first electrode, otherwise the
-// middle of the array.
-void PlaceStandardPoint(TDataPoint& p, int arrayNumber, bool first, double x, double a, double n) {
+// middle of the array. False when a position does not fit a float (x and a
+// each do, but not what they give together).
+bool PlaceStandardPoint(TDataPoint& p, int arrayNumber, bool first, double x, double a, double n) {
   double X = x;
   double s = 0;
   double xa = 0, xb = 0, xm = 0, xn = 0;
@@ -179,6 +180,9 @@ void PlaceStandardPoint(TDataPoint& p, int arrayNumber, bool first, double x, do
     default:
       break;
   }
+  for (const double v : {X, s, a, xa, xb, xm, xn}) {
+    if (!FitsFloat(v)) return false;
+  }
   p.X = static_cast<float>(X);
   p.Spacing = static_cast<float>(s);
   p.MN = static_cast<float>(a);
@@ -187,6 +191,7 @@ void PlaceStandardPoint(TDataPoint& p, int arrayNumber, bool first, double x, do
   p.XM = static_cast<float>(xm);
   p.XN = static_cast<float>(xn);
   p.ElectrodeCount = electrodes;
+  return true;
 }
 
 bool ReadStandardArray(TDataset& ds, int arrayNumber, bool first, Res2dInvText& text, Messenger& messenger) {
@@ -222,7 +227,7 @@ bool ReadStandardArray(TDataset& ds, int arrayNumber, bool first, Res2dInvText& 
     p.Q = 0;
     p.Number = i;
     p.LineNo = lineNo;
-    PlaceStandardPoint(p, arrayNumber, first, *x, *a, n);
+    if (!PlaceStandardPoint(p, arrayNumber, first, *x, *a, n)) return fail("Error by reading X location. Line ");
   }
   return true;
 }

@@ -15,6 +15,7 @@
 #include "engine/core/bad_points.h"
 #include "engine/core/byte_io.h"
 #include "engine/core/capacities.h"
+#include "engine/core/numbers.h"
 #include "engine/core/text_file.h"
 
 namespace tarvo {
@@ -94,7 +95,15 @@ bool DecodeLayout(std::span<const std::uint8_t> bytes, SyscalLayout& layout, Mes
     messenger.Error("Short file: incomplete electrode records (" + std::to_string(electrodeTotal) + ")");
     return false;
   }
-  for (int n = 1; n <= electrodeTotal; ++n) layout.electrodes.push_back(TElectrode::Decode(in));
+  for (int n = 1; n <= electrodeTotal; ++n) {
+    const TElectrode e = TElectrode::Decode(in);
+    // A coordinate that is no number (or an infinity) places nothing.
+    if (!FitsFloat(e.X) || !FitsFloat(e.Y) || !FitsFloat(e.Z)) {
+      messenger.Error("Bad electrode coordinate in Syscal data.\r\nElectrode number - " + std::to_string(n));
+      return false;
+    }
+    layout.electrodes.push_back(e);
+  }
 
   const int quadCount = layout.seqHeader.QuadCount;
   if (quadCount < 0) {
@@ -110,7 +119,14 @@ bool DecodeLayout(std::span<const std::uint8_t> bytes, SyscalLayout& layout, Mes
     messenger.Error("Short file: incomplete quadripole records (" + std::to_string(quadCount) + ")");
     return false;
   }
-  for (int i = 1; i <= quadCount; ++i) layout.quads.push_back(TQuadripole::Decode(in));
+  for (int i = 1; i <= quadCount; ++i) {
+    const TQuadripole q = TQuadripole::Decode(in);
+    if (!FitsFloat(q.K)) {
+      messenger.Error("Bad geometric factor in Syscal data.\r\nQuadripole number - " + std::to_string(i));
+      return false;
+    }
+    layout.quads.push_back(q);
+  }
   if (std::any_of(layout.quads.begin(), layout.quads.end(), [](const TQuadripole& q) { return q.Flag == 0; })) {
     messenger.Error("Undefined array in Syscal data");
     return false;

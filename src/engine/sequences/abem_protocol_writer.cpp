@@ -117,18 +117,16 @@ AbemSaveResult Abem_orgExecute(TDataset& ds, const AbemFileChooser& chooser, con
   const CableLayout chosenCable = cable ? cable(PresetCableLayout(ds)) : PresetCableLayout(ds);
 
   const AbemProtocolTexts texts = AbemProtocolFiles(ds, chosenCable);
-  const std::array<std::pair<std::string, const std::string*>, 3> files = {{
-      {*chosen, &texts.org},
-      {WithExtension(*chosen, ".up"), &texts.up},
-      {WithExtension(*chosen, ".dwn"), &texts.dwn},
-  }};
-  for (const auto& [path, text] : files) {
-    const FileReadResult written = WriteFileWhole(path, *text);
-    if (!written.ok) {
-      messenger.Error(written.error + "\r\n" + path);
-      result.outcome = AbemSaveOutcome::Failed;
-      return result;
-    }
+  // The three protocols are one set: all new, or all as they were.
+  const FileReadResult written = WriteFilesWhole({
+      {*chosen, texts.org},
+      {WithExtension(*chosen, ".up"), texts.up},
+      {WithExtension(*chosen, ".dwn"), texts.dwn},
+  });
+  if (!written.ok) {
+    messenger.Error(written.error + "\r\n" + written.path);
+    result.outcome = AbemSaveOutcome::Failed;
+    return result;
   }
   result.outcome = AbemSaveOutcome::Written;
   result.orgPath = *chosen;

@@ -173,25 +173,32 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
   // Only a file is kept as a backup; a folder in the way is reported by the write.
   if (fs::is_regular_file(target, ec)) {
     const std::string backup = SyscalBackupName(target);
-    fs::remove(backup, ec);
-    if (ec) {
+    const fs::file_status old = fs::symlink_status(backup, ec);
+    if (fs::exists(old) && !fs::is_regular_file(old)) {
+      // A folder (or anything but a file) under the backup name cannot be
+      // replaced: the file is written without a backup.
       messenger.Error(BackupFailedMessage);
     } else {
       // A copy rather than a rename keeps the file in place until the new
-      // one has been written whole.
-      fs::copy_file(target, backup, ec);
-      if (ec) {
-        // A copy cut short (full disk) is no backup: it must not stay.
-        std::error_code ignored;
-        fs::remove(backup, ignored);
-        messenger.Error(ec.message());
+      // one has been written whole; the copy itself is written whole and
+      // replaces the previous backup only when complete.
+      std::vector<std::uint8_t> previous;
+      FileReadResult copied = ReadFileBytes(target, previous);
+      if (copied.ok) {
+        copied = WriteFileWhole(backup, std::string(previous.begin(), previous.end()), ReadOnlyTarget::Replace);
+      }
+      if (!copied.ok) {
+        messenger.Error(copied.error);
         result.outcome = SyscalSaveOutcome::Failed;
         return result;
       }
     }
   }
 
-  const FileReadResult written = WriteFileWhole(target, std::string(bytes.begin(), bytes.end()));
+  // Replacing the file clears its read-only attribute, as the backup rule
+  // moves the old file aside and makes a new one.
+  const FileReadResult written =
+      WriteFileWhole(target, std::string(bytes.begin(), bytes.end()), ReadOnlyTarget::Replace);
   if (!written.ok) {
     messenger.Error(written.error);
     result.outcome = SyscalSaveOutcome::Failed;

@@ -17,14 +17,15 @@ namespace tarvo {
 namespace {
 
 // True when a new file can be created next to `file` (tried with a probe
-// file of its own, removed at once).
+// file of its own, created exclusively so that nothing planted under its
+// name, a link included, is ever opened; removed at once).
 bool FolderTakesNewFiles(const std::filesystem::path& file) {
   const std::filesystem::path probe = file.parent_path() / ("." + file.filename().string() + ".tarvo-probe");
   std::error_code ec;
-  if (std::filesystem::exists(probe, ec)) return true;
+  if (std::filesystem::exists(std::filesystem::symlink_status(probe, ec))) return true;
   bool created = false;
   {
-    std::FILE* f = std::fopen(probe.string().c_str(), "wb");
+    std::FILE* f = std::fopen(probe.string().c_str(), "wbx");
     if (f != nullptr) {
       created = true;
       std::fclose(f);

@@ -86,9 +86,7 @@ std::string ModifiedPanelText(const TDataset& ds, const ShellState& s) {
 
 void RefreshShellAfterSummary(TDataset& ds, ShellState& s, bool fromTableWindow) {
   if (ds.ReadOnlyData || !fromTableWindow) s.Modified = false;
-  if (IsLoaded(ds.DataKind) && ds.DataKind != DataKindResistivityOnly) {
-    ds.Memo = SplitLines(ds.FileHeader.CommentsText());
-  }
+  ShowCommentsInMemo(ds);
 }
 
 void PrepareShellForRead(ShellState& s, OpenCaller caller) {

@@ -1,5 +1,6 @@
 #include "gui/shell/message_box_messenger.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 #include "gui/shell/open_dialog.h"
@@ -12,6 +13,7 @@ Reply MessageBoxMessenger::Show(MessageKind kind, std::string_view text, Buttons
     case MessageKind::Error: box.setIcon(QMessageBox::Critical); box.setWindowTitle(QObject::tr("Error")); break;
     case MessageKind::Warning: box.setIcon(QMessageBox::Warning); box.setWindowTitle(QObject::tr("Warning")); break;
     case MessageKind::Information: box.setIcon(QMessageBox::Information); box.setWindowTitle(QObject::tr("Information")); break;
+    case MessageKind::Plain: box.setIcon(QMessageBox::NoIcon); box.setWindowTitle(QCoreApplication::applicationName()); break;
   }
   // Engine texts are single-byte; CR LF line breaks display as one break.
   QString body = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
