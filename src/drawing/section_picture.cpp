@@ -81,6 +81,9 @@ void SectionPicture::Paint(QPainter& p, const QRect& area, const SectionData& da
   const bool rightLabels = o.RightAxis && w < right - 50 - left;
   if (rightLabels) right -= w;
   if (o.Titles || o.FileNames) top = 2 * h + 1;
+  // Captions of markup text raise their Greek letters above the line: half
+  // a line more keeps them within the picture.
+  if (o.Titles) top += textHeight_ / 2;
   const bool bottomAxis = o.BottomAxis && 2 * h < bottom - top - 50;
   if (bottomAxis) bottom -= h + h / 2 + 1;
   plot_ = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
