@@ -8,9 +8,13 @@
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
 #include "gui/sequences/sequence_commands.h"
+#include "engine/display/display_state.h"
 #include "engine/settings/program_settings.h"
+#include "engine/settings/section_options_settings.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
+#include "gui/views/contour_commands.h"
+#include "gui/views/section_option_dlg.h"
 
 namespace {
 
@@ -39,6 +43,15 @@ int main(int argc, char* argv[]) {
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
   tarvo::gui::AttachConverterCommands(mainWindow);
   tarvo::gui::AttachSequenceCommands(mainWindow);
+  // The colour table, section options and range multipliers of every map.
+  // The first maps use 21 pale colours, which the configuration window will
+  // set when it is created; until it exists they are set here.
+  tarvo::DisplayState display;
+  tarvo::SetFirstMapColors(display.Colors);
+  tarvo::gui::TSectionOptionDlg sectionOptions(display, mainWindow.OperatorMessenger(), &mainWindow);
+  tarvo::SectionOptionsSettings sectionOptionsSettings(display.Options);
+  mainWindow.AddSettingsOwner(&sectionOptionsSettings);
+  tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();
