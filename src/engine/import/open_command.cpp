@@ -253,6 +253,9 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
     ds.HasIP = false;
     ds.HasSP = false;
     ds.IPWindowCount = 0;
+    ds.IPWindowTimes = TIPWindowTimes{};
+    ds.HasErrors = false;
+    ds.RemoteElectrodes = TRemoteElectrodes{};
     state.InitialDir = DirectoryOf(request.files.front());
     if (request.caller == OpenCaller::Append) {
       merge.oldSetCount = ds.SetCount;
