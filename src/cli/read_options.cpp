@@ -93,6 +93,7 @@ bool ReadFiles(const ReadOptions& o, const std::string& programDir, std::string_
     request.files = files;
     request.filterIndex = filter->index;
     request.readOnly = o.readOnly;
+    request.typeNamed = !o.type.empty();
     const int errorsBefore = messenger.errors;
     result = RunOpenCommand(ds, state, request, readers, env);
     if (!result.loaded) {

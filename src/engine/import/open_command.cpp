@@ -127,6 +127,17 @@ bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& req
   return true;
 }
 
+// What the instrument reader reads the files as: a type the operator named
+// is never overruled by the file's name.
+InstrumentFormat FormatOf(const OpenRequest& request) {
+  if (!request.typeNamed) return InstrumentFormat::ByName;
+  switch (request.filterIndex) {
+    case 5: return InstrumentFormat::AbemAmp;
+    case 6: return InstrumentFormat::AbemProtocol;
+    default: return InstrumentFormat::Syscal;
+  }
+}
+
 bool ReadInstrumentFiles(TDataset& ds, const OpenRequest& request, const ReaderTable& readers,
                          ReadEnvironment& env, bool rebuild, Merge& merge, OpenResult& result) {
   if (!rebuild) {
@@ -147,7 +158,7 @@ bool ReadInstrumentFiles(TDataset& ds, const OpenRequest& request, const ReaderT
       ds.FileName = request.files[static_cast<std::size_t>(k - merge.oldSetCount - 1)];
       result.fileNamePanel = ds.FileName;
       if (readers.instrument) {
-        readers.instrument(ds, env);
+        readers.instrument(ds, FormatOf(request), env);
       } else {
         env.messenger.Error("This file type cannot be read yet: " + BaseName(ds.FileName));
         ds.DataKind = DataKindNone;

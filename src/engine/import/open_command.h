@@ -54,6 +54,9 @@ struct OpenRequest {
   std::vector<std::string> files;  // the dialog's selection, in its order
   int filterIndex = DefaultFilterIndex;
   bool readOnly = false;           // the dialog's read-only box
+  // The file type was named by the operator (tarvo-cli --type): the
+  // instrument reader then never chooses another one by the file's name.
+  bool typeNamed = false;
   // Shows the main window's caption while the read goes on (may be empty).
   std::function<void(std::string_view)> showCaption;
 };
@@ -104,7 +107,7 @@ struct OpenResult {
 
 // The readers the command dispatches to. Tests may put their own in.
 struct ReaderTable {
-  using InstrumentReader = std::function<void(TDataset&, ReadEnvironment&)>;
+  using InstrumentReader = std::function<void(TDataset&, InstrumentFormat, ReadEnvironment&)>;
   using TextReader = std::function<void(TDataset&, int firstSet, ReadEnvironment&)>;
   using ResultReader = std::function<void(TDataset&, ReadEnvironment&)>;
 

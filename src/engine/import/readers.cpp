@@ -9,7 +9,9 @@ namespace tarvo {
 
 ReaderTable DefaultReaders() {
   ReaderTable readers;
-  readers.instrument = ReadInstrumentFile;
+  readers.instrument = [](TDataset& ds, InstrumentFormat format, ReadEnvironment& env) {
+    ReadInstrumentFile(ds, env, format);
+  };
   readers.text[3] = ReadSensInv;
   readers.text[4] = ReadRes2dInv;
   readers.text[7] = [](TDataset& ds, int firstSet, ReadEnvironment& env) {
