@@ -39,6 +39,7 @@ std::string CaptionAfterTextRead(int filterIndex) {
     case 4: return "Read Res2Dinv format";
     case 8: return "Read ElectreII sequence in TXT format";
     case 3: return "Read SensInv2D format";
+    case 10: return "Read Syscal Pro binary format";
     default: return "Read SysCal ProSys TXT format";
   }
 }
@@ -338,6 +339,7 @@ const OpenFilter* FilterByExtension(const std::string& path) {
   else if (ext == ".amp") index = 5;
   else if (ext == ".org") index = 6;
   else if (ext == ".ars" || ext == ".imp" || ext == ".ui") index = 3;
+  else if (ext == ".bin" || ext == ".binx") index = 10;
   return index == 0 ? nullptr : FilterByIndex(index);
 }
 

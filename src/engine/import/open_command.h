@@ -25,7 +25,7 @@ struct OpenFilter {
   bool instrument;             // read through the instrument reader
 };
 
-inline constexpr std::array<OpenFilter, 9> OpenFilters = {{
+inline constexpr std::array<OpenFilter, 10> OpenFilters = {{
     {1, "SysCal data", "*.0*;*.mod", "syscal", true},
     {2, "SysCal sequences", "*.seq", "syscal-seq", true},
     {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv2d", false},
@@ -35,6 +35,7 @@ inline constexpr std::array<OpenFilter, 9> OpenFilters = {{
     {7, "Data from Prosys (Iris Instruments)", "*.txt", "prosys", false},
     {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre2", false},
     {9, "Data from Syscal-Pro  (Prosys) ", "*.txt", "syscal-pro", false},
+    {10, "Syscal Pro binary data", "*.bin;*.binx", "syscal-pro-bin", false},
 }};
 
 inline constexpr int DefaultFilterIndex = 2;
@@ -119,9 +120,11 @@ struct ReaderTable {
 // The filter whose command-line name is `typeName`; nothing when none is.
 const OpenFilter* FilterByTypeName(std::string_view typeName);
 
-// The filter that the file's extension names without doubt: ".seq", ".0*",
-// ".mod", ".dat", ".inv", ".amp", ".org", ".ars", ".imp", ".ui". Text files
-// (".txt") fit three readers: nothing is returned for them.
+// The filter that the file's extension names: ".seq", ".0*", ".mod", ".dat",
+// ".inv", ".amp", ".org", ".ars", ".imp", ".ui", ".bin", ".binx".
+// Text files (".txt") fit several readers: nothing is returned for them.
+// FilterForFile (file_type.h) looks at the content where an extension has
+// more than one meaning.
 const OpenFilter* FilterByExtension(const std::string& path);
 
 // The readers of the program.

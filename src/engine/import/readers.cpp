@@ -3,6 +3,7 @@
 #include "engine/import/prosys_reader.h"
 #include "engine/import/res2dinv_reader.h"
 #include "engine/import/sensinv_reader.h"
+#include "engine/import/syscal_pro_binary_reader.h"
 #include "engine/import/syscal_reader.h"
 
 namespace tarvo {
@@ -23,6 +24,7 @@ ReaderTable DefaultReaders() {
   readers.text[9] = [](TDataset& ds, int firstSet, ReadEnvironment& env) {
     ReadProsys(ds, firstSet, env, ProsysMode::SyscalPro);
   };
+  readers.text[10] = ReadSyscalProBinary;
   // Reading the inversion results of ".inv" files is not built yet: the open
   // command tells the operator so.
   return readers;
