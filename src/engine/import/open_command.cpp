@@ -40,6 +40,7 @@ std::string CaptionAfterTextRead(int filterIndex) {
     case 8: return "Read ElectreII sequence in TXT format";
     case 3: return "Read SensInv2D format";
     case 10: return "Read Syscal Pro binary format";
+    case 11: return "Read ABEM LUND format";
     default: return "Read SysCal ProSys TXT format";
   }
 }
@@ -340,6 +341,7 @@ const OpenFilter* FilterByExtension(const std::string& path) {
   else if (ext == ".org") index = 6;
   else if (ext == ".ars" || ext == ".imp" || ext == ".ui") index = 3;
   else if (ext == ".bin" || ext == ".binx") index = 10;
+  else if (ext == ".ohm") index = 11;
   return index == 0 ? nullptr : FilterByIndex(index);
 }
 

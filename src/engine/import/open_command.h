@@ -25,7 +25,7 @@ struct OpenFilter {
   bool instrument;             // read through the instrument reader
 };
 
-inline constexpr std::array<OpenFilter, 10> OpenFilters = {{
+inline constexpr std::array<OpenFilter, 11> OpenFilters = {{
     {1, "SysCal data", "*.0*;*.mod", "syscal", true},
     {2, "SysCal sequences", "*.seq", "syscal-seq", true},
     {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv2d", false},
@@ -36,6 +36,7 @@ inline constexpr std::array<OpenFilter, 10> OpenFilters = {{
     {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre2", false},
     {9, "Data from Syscal-Pro  (Prosys) ", "*.txt", "syscal-pro", false},
     {10, "Syscal Pro binary data", "*.bin;*.binx", "syscal-pro-bin", false},
+    {11, "ABEM LUND data", "*.ohm", "abem-lund", false},
 }};
 
 inline constexpr int DefaultFilterIndex = 2;
@@ -121,7 +122,7 @@ struct ReaderTable {
 const OpenFilter* FilterByTypeName(std::string_view typeName);
 
 // The filter that the file's extension names: ".seq", ".0*", ".mod", ".dat",
-// ".inv", ".amp", ".org", ".ars", ".imp", ".ui", ".bin", ".binx".
+// ".inv", ".amp", ".org", ".ars", ".imp", ".ui", ".bin", ".binx", ".ohm".
 // Text files (".txt") fit several readers: nothing is returned for them.
 // FilterForFile (file_type.h) looks at the content where an extension has
 // more than one meaning.

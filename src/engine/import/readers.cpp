@@ -1,3 +1,4 @@
+#include "engine/import/abem_lund_reader.h"
 #include "engine/import/electre_reader.h"
 #include "engine/import/open_command.h"
 #include "engine/import/prosys_reader.h"
@@ -25,6 +26,7 @@ ReaderTable DefaultReaders() {
     ReadProsys(ds, firstSet, env, ProsysMode::SyscalPro);
   };
   readers.text[10] = ReadSyscalProBinary;
+  readers.text[11] = ReadAbemLund;
   // Reading the inversion results of ".inv" files is not built yet: the open
   // command tells the operator so.
   return readers;
