@@ -41,6 +41,7 @@ std::string CaptionAfterTextRead(int filterIndex) {
     case 3: return "Read SensInv2D format";
     case 10: return "Read Syscal Pro binary format";
     case 11: return "Read ABEM LUND format";
+    case 12: return "Read unified data format";
     default: return "Read SysCal ProSys TXT format";
   }
 }

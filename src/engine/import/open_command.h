@@ -25,7 +25,7 @@ struct OpenFilter {
   bool instrument;             // read through the instrument reader
 };
 
-inline constexpr std::array<OpenFilter, 11> OpenFilters = {{
+inline constexpr std::array<OpenFilter, 12> OpenFilters = {{
     {1, "SysCal data", "*.0*;*.mod", "syscal", true},
     {2, "SysCal sequences", "*.seq", "syscal-seq", true},
     {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv2d", false},
@@ -37,6 +37,7 @@ inline constexpr std::array<OpenFilter, 11> OpenFilters = {{
     {9, "Data from Syscal-Pro  (Prosys) ", "*.txt", "syscal-pro", false},
     {10, "Syscal Pro binary data", "*.bin;*.binx", "syscal-pro-bin", false},
     {11, "ABEM LUND data", "*.ohm", "abem-lund", false},
+    {12, "Unified data format", "*.ohm;*.dat;*.txt", "unified", false},
 }};
 
 inline constexpr int DefaultFilterIndex = 2;

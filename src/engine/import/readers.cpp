@@ -6,6 +6,7 @@
 #include "engine/import/sensinv_reader.h"
 #include "engine/import/syscal_pro_binary_reader.h"
 #include "engine/import/syscal_reader.h"
+#include "engine/import/unified_reader.h"
 
 namespace tarvo {
 
@@ -27,6 +28,7 @@ ReaderTable DefaultReaders() {
   };
   readers.text[10] = ReadSyscalProBinary;
   readers.text[11] = ReadAbemLund;
+  readers.text[12] = ReadUnifiedData;
   // Reading the inversion results of ".inv" files is not built yet: the open
   // command tells the operator so.
   return readers;
