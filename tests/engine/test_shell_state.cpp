@@ -307,6 +307,9 @@ TEST(FileType, ExtensionFirstThenTheFirstLineOfTextExports) {
       {"sequence.txt", "#\tX\tY\tZ", false, "electre2"},
       {"notes.txt", "survey notes", false, nullptr},
       {"prosys3.csv", ",El-array,xA (m),xB (m),xM (m),xN (m),Rho (Ohm.m),Dev. Rho (%)", false, "prosys"},
+      // The reader then names the column it lacks.
+      {"partial.txt", "Spa.1 Spa.2 Rho Dev.", false, "prosys"},
+      {"noposition.txt", "Rho Dev. Vp In", false, nullptr},
       {"rhoa.txt", "72 \t # Number of sensors\n# x z", false, "unified"},
       {"line.dat", "6# Number of electrodes\n0 0", false, "unified"},
       {"line2.dat", "6\n# x z", false, "unified"},

@@ -54,7 +54,7 @@ constexpr std::array<TitleSpelling, 23> TitleSpellings = {{
 }};
 
 // The name a field goes by in messages: its title in the classic export.
-std::string_view FieldName(int field) {
+std::string FieldName(int field) {
   switch (field) {
     case FieldXA: return "Spa.1";
     case FieldXB: return "Spa.2";
@@ -73,7 +73,8 @@ std::string_view FieldName(int field) {
     case FieldDelay: return "Mdly";
     default: break;
   }
-  return field >= FirstWindowWidth ? "TM" : "M";
+  if (field >= FirstWindowWidth) return "TM" + std::to_string(field - FirstWindowWidth + 1);
+  return "M" + std::to_string(field - FirstWindow + 1);
 }
 
 // Columns without which no point can be placed or valued.
@@ -266,7 +267,7 @@ std::optional<std::string> FindColumns(std::string_view title, ColumnLayout& lay
     if (earlier != 0) {
       return "Bad ProSys TXT format. Columns " + std::to_string(earlier) + " \"" + layout.TitleAt(earlier) +
              "\" and " + std::to_string(number) + " \"" + column.title + "\" both give " +
-             std::string(FieldName(column.field)) + ".";
+             FieldName(column.field) + ".";
     }
     const SplitTitle split = SplitUnit(column.title);
     const std::optional<double> scale = UnitScale(column.field, split.unit);
@@ -281,7 +282,7 @@ std::optional<std::string> FindColumns(std::string_view title, ColumnLayout& lay
   }
   if (layout.identified < 3) return std::string(FormatError);
   for (const Field f : NeededFields) {
-    if (!layout.Has(f)) return "Bad ProSys TXT format. No column \"" + std::string(FieldName(f)) + "\" found.";
+    if (!layout.Has(f)) return "Bad ProSys TXT format. No column \"" + FieldName(f) + "\" found.";
   }
 
   bool anyWindow = false;
@@ -466,9 +467,19 @@ std::string NormalisedTitle(std::string_view line, bool& counterColumn) {
 }  // namespace
 
 bool IsProsysTitleLine(std::string_view line) {
+  // Three known titles, one of them an electrode position: the reader then
+  // reads the file or names what its titles lack.
   bool counterColumn = false;
-  ColumnLayout layout;
-  return !FindColumns(NormalisedTitle(line, counterColumn), layout);
+  const std::string title = NormalisedTitle(line, counterColumn);
+  int known = 0;
+  bool position = false;
+  for (const std::string& text : TitleFields(title, SeparatorOf(title))) {
+    const Field f = FieldOfName(SplitUnit(text).name);
+    if (f == NoField) continue;
+    ++known;
+    position = position || (f >= FieldXA && f <= FieldXN);
+  }
+  return known >= 3 && position;
 }
 
 int MatchQuadripole(TDataset& ds, const TDataPoint& point) {

@@ -23,9 +23,9 @@ enum class ProsysMode {
 // the operator has been told and DataKind and PointCount are 0.
 void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mode = ProsysMode::Plain);
 
-// True when the line is the title line of a Prosys export: its titles name
-// the electrode positions and the apparent resistivity, in any of the
-// spellings the reader knows.
+// True when the line is the title line of a Prosys export: three of its
+// titles, one an electrode position, are titles the reader knows (in any
+// of their spellings).
 bool IsProsysTitleLine(std::string_view line);
 
 // The first not yet matched quadripole of ds.Quads whose electrodes lie at
