@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/core/text_file.h"
+#include "engine/import/open_command.h"
 #include "full_capacity_files.h"
 
 namespace tarvo::bench {
@@ -34,6 +35,28 @@ void BM_Read(benchmark::State& state, const std::string& name) {
   }
 }
 
+// The reader alone, without the open command's layout analysis and
+// bad-point count, with its cost per point: the Prosys text reader against
+// the Res2dInv reader over the same quadripoles.
+void BM_ReaderAlone(benchmark::State& state, const std::string& name) {
+  const ReaderCase& c = Files().Reader(name);
+  static const ReaderTable readers = DefaultReaders();
+  const auto& reader = readers.text[static_cast<std::size_t>(c.filterIndex)];
+  NullMessenger messenger;
+  ReadEnvironment env{messenger, Files().templatePath, nullptr};
+  int points = 0;
+  for (auto _ : state) {
+    TDataset ds;
+    ds.FileName = c.file;
+    reader(ds, 0, env);
+    points = ds.PointCount;
+    benchmark::DoNotOptimize(ds.Points.Storage().data());
+  }
+  if (points != MaxPoints) state.SkipWithError(("only " + std::to_string(points) + " points").c_str());
+  state.counters["per_point"] =
+      benchmark::Counter(points, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 void BM_ReadBytes(benchmark::State& state, const std::string& name) {
   const ReaderCase& c = Files().Reader(name);
   std::vector<std::uint8_t> bytes;
@@ -49,6 +72,10 @@ void BM_ReadBytes(benchmark::State& state, const std::string& name) {
   for (const char* name : ReaderNames) {
     benchmark::RegisterBenchmark(name, BM_Read, std::string(name));
     benchmark::RegisterBenchmark(BaselineName(name).c_str(), BM_ReadBytes, std::string(name));
+  }
+  for (const char* name : {"Open/Prosys", "Open/Res2dInvUsual"}) {
+    const std::string reader = std::string("Reader/") + (name + 5);
+    benchmark::RegisterBenchmark(reader.c_str(), BM_ReaderAlone, std::string(name));
   }
   return true;
 }();

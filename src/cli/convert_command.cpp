@@ -15,6 +15,7 @@
 #include "engine/export/res2dmod_writer.h"
 #include "engine/export/sensinv_writer.h"
 #include "engine/export/sondo_writer.h"
+#include "engine/export/unified_writer.h"
 #include "cli/read_options.h"
 #include "engine/sequences/abem_protocol_writer.h"
 #include "engine/sequences/electre_sequence_writer.h"
@@ -97,6 +98,7 @@ bool WriteSondoFiles(TDataset& ds, const ExportOptions& o, const std::string& pa
 int ToSondo(ConvertJob& job) { return WriteWith(job, WriteSondoFiles, "Sondo"); }
 int ToSensInv2D(ConvertJob& job) { return WriteWith(job, WriteSensInv2D, "SensInv2D"); }
 int ToRes2dMod(ConvertJob& job) { return WriteWith(job, WriteRes2dMod, "Res2dMod"); }
+int ToUnified(ConvertJob& job) { return WriteWith(job, WriteUnifiedData, "Unified data"); }
 
 // Sequence files for the instruments. They write the sequence (or the Syscal
 // data file) as it is: the acceptance thresholds of the inversion formats do
@@ -188,13 +190,14 @@ struct ConvertTarget {
   bool takesReciprocal = false;
 };
 
-constexpr std::array<ConvertTarget, 9> Targets = {{
+constexpr std::array<ConvertTarget, 10> Targets = {{
     {"res2dinv", MeasuredData, "measured data", ToRes2dInv},
     {"res2dinv-general", MeasuredData, "measured data", ToRes2dInvGeneral},
     {"res2dinv-timelapse", TimeLapseData, "measured data in two or more sets", ToRes2dInvTimeLapse},
     {"sondo", SondoData, "measured data", ToSondo},
     {"sensinv2d", MeasuredData, "measured data", ToSensInv2D},
     {"res2dmod", nullptr, "", ToRes2dMod},
+    {"unified", MeasuredData, "measured data", ToUnified},
     {"syscal-seq", SyscalSequenceData, "a sequence or Syscal data", ToSyscalSequence, true, true},
     {"electre2-seq", SequenceData, "a sequence", ToElectreSequence, true, true},
     {"abem-org", QuadripoleData, "a sequence or Syscal data", ToAbemProtocol, true, false},

@@ -19,11 +19,11 @@ const OpenFilter* ChooseFilter(const ReadOptions& o, const std::string& file, st
     }
     return f;
   }
-  const OpenFilter* f = FilterByExtension(file);
-  if (f == nullptr) {
-    // Text exports (".txt", ".csv") fit three readers: their first line tells which.
-    f = FilterByContent(file, !o.sequence.empty());
-    if (f != nullptr) std::cerr << "tarvo-cli: reading " << file << " as " << f->typeName << '\n';
+  // Text exports (".txt", ".csv") fit several readers, and ".bin", ".ohm" and
+  // ".dat" files more than one: their first lines tell which.
+  const OpenFilter* f = FilterForFile(file, !o.sequence.empty());
+  if (f != nullptr && f != FilterByExtension(file)) {
+    std::cerr << "tarvo-cli: reading " << file << " as " << f->typeName << '\n';
   }
   if (f == nullptr) {
     std::cerr << "tarvo-cli " << command << ": cannot tell the type of " << file << " from its name; give --type (";
@@ -93,6 +93,7 @@ bool ReadFiles(const ReadOptions& o, const std::string& programDir, std::string_
     request.files = files;
     request.filterIndex = filter->index;
     request.readOnly = o.readOnly;
+    request.typeNamed = !o.type.empty();
     const int errorsBefore = messenger.errors;
     result = RunOpenCommand(ds, state, request, readers, env);
     if (!result.loaded) {

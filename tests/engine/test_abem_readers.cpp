@@ -14,6 +14,7 @@
 #include "engine/import/abem_amp_reader.h"
 #include "engine/import/abem_protocol_reader.h"
 #include "engine/import/read_environment.h"
+#include "engine/import/syscal_reader.h"
 #include "test_files.h"
 
 namespace tarvo {
@@ -162,6 +163,27 @@ TEST(ReadAmp, ChargeabilityAndLongComment) {
   EXPECT_FLOAT_EQ(r.ds.Points[1].IP, 5.5f);
   EXPECT_FLOAT_EQ(r.ds.Points[2].IP, 0.0f);  // missing chargeability
   EXPECT_EQ(r.ds.FileHeader.CommentsText(), comment.substr(comment.size() - 47));
+}
+
+TEST(ReadAmp, ANamedFormatWinsOverTheLastLetterOfTheName) {
+  // An AMP file whose name does not end in "p": by name it would be read as
+  // a Syscal file and refused.
+  const std::string text = AmpHeader("2", "10", "XYZ:1") + DecoyLine + AmpData;
+  for (const InstrumentFormat format : {InstrumentFormat::ByName, InstrumentFormat::AbemAmp}) {
+    test::ScratchFolder folder;
+    Reading r;
+    ReadEnvironment env{r.messenger, WriteTemplate(folder), nullptr};
+    r.ds.FileName = folder.Write("line.ohm", text);
+    ReadInstrumentFile(r.ds, env, format);
+    if (format == InstrumentFormat::ByName) {
+      ExpectNothingLoaded(r);
+      EXPECT_EQ(r.messenger.Texts(), std::vector<std::string>{"Bad input SysCal file"});
+    } else {
+      EXPECT_TRUE(r.messenger.entries.empty());
+      EXPECT_EQ(r.ds.DataKind, DataKindInstrument);
+      EXPECT_EQ(r.ds.PointCount, 4);
+    }
+  }
 }
 
 TEST(ReadAmp, MalformedInputIsRefused) {

@@ -131,6 +131,28 @@ TEST_F(ElectreReaderTest, SequenceOnlyModeFillsQuadripolesAndElectrodesOnly) {
   EXPECT_EQ(ds.SetCount, 0);
 }
 
+TEST_F(ElectreReaderTest, SectionsAfterTheQuadripolesAreNoQuadripoles) {
+  // The level of each quadripole, as some sequences carry it, with blank
+  // lines around it.
+  const std::string quadripoles = "1 1 4 2 3\r\n2 2 5 3 4\r\n3 3 6 4 5\r\n";
+  const std::string text = ElectrodeTable(6, 1.0f) + quadripoles + "\r\n# Level\r\n1 1\r\n2 1\r\n3 2\r\n\r\n";
+  for (const ElectreMode mode : {ElectreMode::Normal, ElectreMode::SequenceOnly}) {
+    SCOPED_TRACE(mode == ElectreMode::Normal ? "normal" : "sequence only");
+    ds = TDataset{};
+    Read(text, 0, mode);
+    EXPECT_TRUE(messenger.entries.empty());
+    EXPECT_EQ(ds.PointCount, 3);
+    ASSERT_EQ(ds.Quads.Size(), 3);
+    EXPECT_EQ(ds.SeqHeader.QuadCount, 3);
+    EXPECT_EQ(ds.Quads[3], (TQuadripole{3, 6, 4, 5, 1, ds.Quads[3].K}));
+  }
+  EXPECT_EQ(ds.SetCount, 0);  // sequence only: no sets
+  Read(text);
+  EXPECT_EQ(ds.DataKind, DataKindSequence);
+  EXPECT_EQ(ds.SetCount, 1);
+  EXPECT_EQ(ds.Sets[1], (TSetEntry{1, 3, Wenner}));
+}
+
 TEST_F(ElectreReaderTest, MalformedFilesAreRefusedWithTheirMessage) {
   std::string tooManyElectrodes = ElectrodeTable(MaxElectrodes + 1, 1.0f) + "1 1 2 3 4\r\n";
   std::string tooManyQuads = ElectrodeTable(10, 1.0f);

@@ -27,11 +27,13 @@ protected:
   std::map<std::string, FakeFile> files;
   ReaderTable readers;
   int resultReads = 0;
+  std::vector<InstrumentFormat> formats;  // what the instrument reader was asked to read each file as
 
   void SetUp() override {
     // A Wenner sequence a = 1 along the line, one quadripole per position
     // (50 positions, repeated as often as needed).
-    readers.instrument = [this](TDataset& d, ReadEnvironment& e) {
+    readers.instrument = [this](TDataset& d, InstrumentFormat format, ReadEnvironment& e) {
+      formats.push_back(format);
       const FakeFile f = files.at(d.FileName);
       if (f.fails) {
         e.messenger.Error("Bad input SysCal file");
@@ -90,6 +92,28 @@ protected:
     return RunOpenCommand(ds, state, request, readers, env);
   }
 };
+
+TEST_F(OpenCommandTest, ATypeTheOperatorNamedIsNeverOverruledByTheFileName) {
+  files["/d/line.ohm"] = {10, 0, false, true};
+  const struct {
+    int filter;
+    bool named;
+    InstrumentFormat format;
+  } cases[] = {
+      {5, false, InstrumentFormat::ByName},      {5, true, InstrumentFormat::AbemAmp},
+      {6, true, InstrumentFormat::AbemProtocol}, {1, true, InstrumentFormat::Syscal},
+      {2, true, InstrumentFormat::Syscal},       {1, false, InstrumentFormat::ByName},
+  };
+  for (const auto& c : cases) {
+    formats.clear();
+    OpenRequest request;
+    request.files = {"/d/line.ohm"};
+    request.filterIndex = c.filter;
+    request.typeNamed = c.named;
+    EXPECT_TRUE(RunOpenCommand(ds, state, request, readers, env).loaded);
+    EXPECT_EQ(formats, std::vector<InstrumentFormat>{c.format}) << "filter " << c.filter;
+  }
+}
 
 TEST_F(OpenCommandTest, AppendingInstrumentDataCutsAtCapacity) {
   files["/d/a.001"] = {300, 0, false, true};

@@ -127,7 +127,7 @@ TEST_F(ProgramSettingsTest, UnusableValuesKeepTheCurrentOnes) {
     int topoKey;  // a missing key gives 2, an unusable one keeps 1
   };
   const std::vector<Case> cases = {
-      {"filter index outside the list", "[OpenDialog]\nFilterIdex=12\n", 2},
+      {"filter index outside the list", "[OpenDialog]\nFilterIdex=" + std::to_string(OpenFilters.size() + 1) + "\n", 2},
       {"filter index zero", "[OpenDialog]\nFilterIdex=0\n", 2},
       {"topography key 3", "[Res2dInv]\nKeyTopo=3\n", 1},
       {"extension without a dot", "[OpenDialog]\nRes2dInvExt=txt\n", 2},

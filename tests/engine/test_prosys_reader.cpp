@@ -153,6 +153,119 @@ TEST_F(ProsysReaderTest, SeparatorsAndTitleStylesGiveTheSamePoints) {
   }
 }
 
+TEST_F(ProsysReaderTest, ColumnsAreFoundByTitleWithOrWithoutUnits) {
+  // The same two readings in the spellings of several Prosys versions; the
+  // Prosys III titles carry units and blanks, some titles are in
+  // Windows-1252 ("N\xB0 electrode A").
+  const struct {
+    std::string name;
+    std::string text;
+  } files[] = {
+      {"Prosys III, comma-separated, units, electrode numbers",
+       ",El-array,xA (m),xB (m),xM (m),xN (m),Rho (Ohm.m),Dev. Rho (%),SP (mV),VMN (mV),IAB (mA),Time (ms),"
+       "Coef. k (m),zA (m),zB (m),zM (m),zN (m),N\xB0 electrode A,N\xB0 electrode B,Name,Date\r\n"
+       ",Mixed / non conventional,0.00,3.00,1.00,2.00,18.43,5.68,4.75,122.950,41.906,500,6.28,1.5,1.5,1.5,1.5,1,4,"
+       "22080202,8/2/2022 10:19:18 AM\r\n"
+       ",Mixed / non conventional,1.00,4.00,2.00,3.00,16.56,4.86,-153.67,115.721,43.919,500,6.28,2.5,2.5,2.5,2.5,2,"
+       "5,22080202,8/2/2022 10:19:23 AM\r\n"},
+      {"tab-separated, units, columns in another order",
+       "Rho (Ohm.m)\tVp (mV)\tIn (mA)\txA (m)\txB (m)\txM (m)\txN (m)\tzA (m)\tzB (m)\tzM (m)\tzN (m)\t"
+       "Dev. (%)\tSp (mV)\tM (mV/V)\r\n"
+       "18.43\t122.950\t41.906\t0\t3\t1\t2\t1.5\t1.5\t1.5\t1.5\t5.68\t4.75\t0\r\n"
+       "16.56\t115.721\t43.919\t1\t4\t2\t3\t2.5\t2.5\t2.5\t2.5\t4.86\t-153.67\t0\r\n"},
+      {"blank-separated, units in brackets, volts and amperes",
+       "Spa.1 Spa.2 Spa.3 Spa.4 zA zB zM zN Rho (Ohm.m) Dev. Sp Vp (V) In (A)\r\n"
+       "0 3 1 2 1.5 1.5 1.5 1.5 18.43 5.68 4.75 0.122950 0.041906\r\n"
+       "1 4 2 3 2.5 2.5 2.5 2.5 16.56 4.86 -153.67 0.115721 0.043919\r\n"},
+  };
+  for (const auto& f : files) {
+    SCOPED_TRACE(f.name);
+    ds = TDataset{};
+    messenger.entries.clear();
+    Read(f.text);
+    EXPECT_TRUE(messenger.entries.empty()) << (messenger.entries.empty() ? "" : messenger.entries[0].text);
+    ASSERT_EQ(ds.DataKind, DataKindTextWithVI);
+    ASSERT_EQ(ds.PointCount, 2);
+    ASSERT_EQ(ds.ElectrodeXZCount, 5);
+    const TDataPoint& first = ds.Points[1];
+    EXPECT_FLOAT_EQ(first.XA, 0.0f);
+    EXPECT_FLOAT_EQ(first.XB, 3.0f);
+    EXPECT_FLOAT_EQ(first.XM, 1.0f);
+    EXPECT_FLOAT_EQ(first.XN, 2.0f);
+    EXPECT_FLOAT_EQ(first.ZA, 1.5f);
+    EXPECT_FLOAT_EQ(first.Rho, 18.43f);
+    EXPECT_FLOAT_EQ(first.Dev, 5.68f);
+    EXPECT_EQ(first.Q, 6);
+    EXPECT_FLOAT_EQ(first.SP, 4.75f);
+    EXPECT_NEAR(first.V, 122.95, 1e-3);
+    EXPECT_NEAR(first.I, 41.906, 1e-3);
+    EXPECT_EQ(first.PointType, Wenner);
+    const TDataPoint& second = ds.Points[2];
+    EXPECT_FLOAT_EQ(second.XA, 1.0f);
+    EXPECT_FLOAT_EQ(second.SP, -153.67f);
+    EXPECT_NEAR(second.I, 43.919, 1e-3);
+    EXPECT_FALSE(ds.HasIP);
+    EXPECT_TRUE(ds.HasSP);
+  }
+}
+
+TEST_F(ProsysReaderTest, WindowTimesComeFromTheScheduleColumns) {
+  std::string title = "Spa.1,Spa.2,Spa.3,Spa.4,Rho,M,Mdly";
+  std::string line = "0,2,4,6,50,12.5,120";
+  for (int w = 1; w <= MaxIPWindows; ++w) {
+    title += ",M" + std::to_string(w) + ",TM" + std::to_string(w);
+    line += "," + std::to_string(30 - w) + "," + std::to_string(w <= 3 ? 40 * w : 0);
+  }
+  Read(title + "\r\n" + line + "\r\n" + line + "\r\n");
+  ASSERT_EQ(ds.PointCount, 2);
+  EXPECT_EQ(ds.IPWindowCount, MaxIPWindows);
+  EXPECT_FLOAT_EQ(ds.Points[2].M[4], 26.0f);
+  ASSERT_TRUE(ds.IPWindowTimes.Known);
+  EXPECT_FLOAT_EQ(ds.IPWindowTimes.Delay, 120.0f);
+  EXPECT_FLOAT_EQ(ds.IPWindowTimes.Widths[1], 40.0f);
+  EXPECT_FLOAT_EQ(ds.IPWindowTimes.Widths[3], 120.0f);
+  EXPECT_FLOAT_EQ(ds.IPWindowTimes.Widths[4], 0.0f);
+}
+
+TEST_F(ProsysReaderTest, UnidentifiedColumnsAreNeverRead) {
+  // Titles with blanks inside ("Cole M", "Dev. M") in a comma-separated file,
+  // and text columns, must not shift the columns after them.
+  Read("Spa.1,Spa.2,Spa.3,Spa.4,Cole M,Dev. M,Name,Rho,Date,Sp\r\n"
+       "0,2,4,6,99,98,line one,50,03/04/2017 13:02:48,-7\r\n");
+  EXPECT_TRUE(messenger.entries.empty());
+  ASSERT_EQ(ds.PointCount, 1);
+  EXPECT_FLOAT_EQ(ds.Points[1].Rho, 50.0f);
+  EXPECT_FLOAT_EQ(ds.Points[1].SP, -7.0f);
+  EXPECT_FLOAT_EQ(ds.Points[1].IP, 0.0f);
+  EXPECT_FALSE(ds.HasIP);
+  EXPECT_EQ(ds.DataKind, DataKindResistivityOnly);
+}
+
+TEST_F(ProsysReaderTest, RefusesTitlesThatDoNotNameWhatAPointNeeds) {
+  const struct {
+    std::string title;
+    std::string message;
+  } cases[] = {
+      {"Spa.1,Spa.2,Spa.3,Rho,Dev.", "Bad ProSys TXT format. No column \"Spa.4\" found."},
+      {"xA (m),xB (m),xM (m),xN (m),Dev.,Vp", "Bad ProSys TXT format. No column \"Rho\" found."},
+      {"Spa.1,Spa.2,Spa.3,Spa.4,Rho,Vp,VMN (mV)",
+       "Bad ProSys TXT format. Columns 6 \"Vp\" and 7 \"VMN (mV)\" both give Vp."},
+      {"Spa.1,xA (m),Spa.2,Spa.3,Spa.4,Rho",
+       "Bad ProSys TXT format. Columns 1 \"Spa.1\" and 2 \"xA (m)\" both give Spa.1."},
+      {"Spa.1,Spa.2,Spa.3,Spa.4,Rho,In (kA)", "Bad ProSys TXT format. Column 6 \"In (kA)\": unknown unit \"kA\"."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    ds = TDataset{};
+    messenger.entries.clear();
+    Read(c.title + "\r\n0,2,4,6,50,1,2\r\n");
+    ExpectNothingLoaded();
+    ASSERT_EQ(messenger.entries.size(), 1u);
+    EXPECT_EQ(messenger.entries[0].text, c.message);
+    EXPECT_EQ(messenger.entries[0].kind, MessageKind::Error);
+  }
+}
+
 TEST_F(ProsysReaderTest, QualityFollowsDeviationAndResistivity) {
   const struct {
     const char* dev;

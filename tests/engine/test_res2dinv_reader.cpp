@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/array_types.h"
+#include "engine/core/numbers.h"
 #include "engine/import/res2dinv_reader.h"
 #include "test_files.h"
 
@@ -314,7 +315,7 @@ TEST_F(Res2dInvReaderTest, RefusesBadHeaders) {
       {"T\n1\n1\n501\n0\n0\n", "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints)},
       {StandardFile(1, 2, {"0 1 10"}), "Unknown type of x-location 2"},
       {general + "0\n1\n0\n0\n4 0 0 3 0 1 0 2 0 10\n", "Unknown type of x-location 0"},
-      {general + "1\n1\n1\n0\n4 0 0 3 0 1 0 2 0 10\n", "Tarvo can read app. resistivity only (not resistance) "},
+      {general + "2\n1\n1\n0\n4 0 0 3 0 1 0 2 0 10\n", "Unknown type of measurement 2"},
       {"T\nabc\n1\n", "Bad file format. 2-nd line."},
       {"", "Bad file format. Line 1"},
       {"T\n1\n1\n", "Bad file format. Line 4"},
@@ -414,6 +415,166 @@ TEST_F(Res2dInvReaderTest, ReadsTheTopographyBlock) {
       EXPECT_EQ(ds.ElectrodeXZ[c.count].X, c.count == 2 ? 4.0f : static_cast<float>(c.count));
     }
   }
+}
+
+TEST_F(Res2dInvReaderTest, MeasuredResistancesBecomeApparentResistivities) {
+  // Wenner a = 1 (K = 2 pi) and dipole-dipole B A M N a = 2, n = 2
+  // (K = 2 pi / (1/4 - 1/6 - 1/6 + 1/8) = 48 pi), in a file of an instrument
+  // with label lines in front of its values.
+  Read("Resistances\n1\n11\n0\nType of measurement (0=app.resistivity,1=resistance)\n1\n"
+       "Number of data points\n2\nType of x-location\n1\nIP flag\n0\n"
+       "4 0 0 3 0 1 0 2 0 10\n"
+       "4 2 0 0 0 6 0 8 0 0.5\n");
+  EXPECT_TRUE(messenger.entries.empty());
+  ASSERT_EQ(ds.DataKind, DataKindResistivityOnly);
+  ASSERT_EQ(ds.PointCount, 2);
+  EXPECT_EQ(ds.SetCount, 2);
+  const TDataPoint* wenner = &ds.Points[1];
+  const TDataPoint* dipole = &ds.Points[2];
+  if (wenner->PointType != Wenner) std::swap(wenner, dipole);
+  EXPECT_EQ(wenner->PointType, Wenner);
+  EXPECT_NEAR(wenner->Rho, TwoPi * 10, 1e-3);
+  EXPECT_FLOAT_EQ(wenner->R, 10);
+  EXPECT_EQ(dipole->PointType, DipoleDipole);
+  EXPECT_NEAR(dipole->Rho, 48 * 3.14159265358979 * 0.5, 1e-3);
+  EXPECT_FLOAT_EQ(dipole->R, 0.5f);
+}
+
+TEST_F(Res2dInvReaderTest, ResistancesOfCoincidentElectrodesAreRefusedWithTheirLine) {
+  const std::string header = "R\n1\n11\n0\nType of measurement (0=app.resistivity,1=resistance)\n1\n2\n1\n0\n";
+  Read(header + "4 0 0 3 0 1 0 2 0 10\n4 0 0 3 0 0 0 2 0 10\n");
+  ExpectNothingLoaded("Error by calculation of the geometric factor: electrodes at the same place.\r\nLine 11");
+}
+
+TEST_F(Res2dInvReaderTest, ErrorEstimatesAreKeptInPercentOfTheValue) {
+  const std::string block = "Error estimate for data present\nType of error estimate (0=same unit as data)\n0\n";
+  const std::string generalIP =
+      "G\n1.0\n11\n0\nType of measurement (0=app. resistivity,1=resistance)\n0\n1\n1\n1\nChargeability\nmV/V\n0.12,1.0\n";
+  const struct {
+    std::string name;
+    std::string text;
+    float err;  // percent
+    float ip;
+  } cases[] = {
+      {"standard array", "S\n1\n1\n2\n1\n0\n" + block + "1.5 1 100 2\n2.5 1 100 2\n", 2, 0},
+      {"block without its type lines", "S\n1\n1\n1\n1\n0\nError estimate for data present\n1.5 1 100 2\n", 2, 0},
+      {"general array", generalIP + block + "4 0 0 3 0 1 0 2 0 50 5 7.5 0.2\n", 10, 7.5f},
+      {"general array, no error of the chargeability", generalIP + block + "4 0 0 3 0 1 0 2 0 50 5 7.5\n", 10, 7.5f},
+      {"resistances", "R\n1\n11\n0\nType of measurement\n1\n1\n1\n0\n" + block + "4 0 0 3 0 1 0 2 0 10 0.3\n",
+       3, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ds = TDataset{};
+    messenger.entries.clear();
+    Read(c.text);
+    EXPECT_TRUE(messenger.entries.empty()) << (messenger.entries.empty() ? "" : messenger.entries[0].text);
+    ASSERT_GE(ds.PointCount, 1);
+    EXPECT_TRUE(ds.HasErrors);
+    EXPECT_NEAR(ds.Points[1].Err, c.err, 1e-4);
+    EXPECT_FLOAT_EQ(ds.Points[1].IP, c.ip);
+  }
+}
+
+TEST_F(Res2dInvReaderTest, RefusesBadErrorEstimates) {
+  const struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"S\n1\n1\n1\n1\n0\nError estimate for data present\nType of error estimate\n2\n1.5 1 100 2\n",
+       "Unknown type of error estimate 2"},
+      {"S\n1\n1\n1\n1\n0\nError estimate for data present\nType of error estimate\n0\n1.5 1 100\n",
+       "Error by reading error estimate. Line 10"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    ds = TDataset{};
+    ds.Memo = {"previous comment"};
+    messenger.entries.clear();
+    Read(c.text);
+    ExpectNothingLoaded(c.message);
+    EXPECT_FALSE(ds.HasErrors);
+  }
+}
+
+TEST_F(Res2dInvReaderTest, RemoteElectrodesAreKeptWhereTheFileSays) {
+  const struct {
+    std::string name;
+    std::string text;
+    bool hasN;
+    int points;
+  } cases[] = {
+      {"pole-dipole", "PD\n1\n6\nRemote electrodes included\nC2 electrode location\n-1000.0,0.0,2.5\n"
+                      "Exact Geometric factor used\n2\n1\n0\n3 1 1 10\n3 1 -1 12\n", false, 2},
+      {"pole-pole", "PP\n1\n2\nRemote electrodes included\nC2\n-500, 0, 0\nP2\n900,0,1\n"
+                    "Exact Geometric factor used\n1\n1\n0\n2.5 1 10\n", true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ds = TDataset{};
+    messenger.entries.clear();
+    Read(c.text);
+    EXPECT_TRUE(messenger.entries.empty()) << (messenger.entries.empty() ? "" : messenger.entries[0].text);
+    ASSERT_EQ(ds.PointCount, c.points);
+    ASSERT_TRUE(ds.RemoteElectrodes.HasB);
+    EXPECT_EQ(ds.RemoteElectrodes.HasN, c.hasN);
+    EXPECT_FLOAT_EQ(ds.RemoteElectrodes.XB, c.hasN ? -500.0f : -1000.0f);
+    EXPECT_FLOAT_EQ(ds.RemoteElectrodes.ZB, c.hasN ? 0.0f : 2.5f);
+    if (c.hasN) {
+      EXPECT_FLOAT_EQ(ds.RemoteElectrodes.XN, 900.0f);
+      EXPECT_FLOAT_EQ(ds.RemoteElectrodes.ZN, 1.0f);
+    }
+    // The points stay pole arrays.
+    EXPECT_FLOAT_EQ(ds.Points[1].XB, ds.Points[1].XA);
+  }
+
+  ds = TDataset{};
+  ds.Memo = {"previous comment"};
+  messenger.entries.clear();
+  Read("PD\n1\n6\nRemote electrodes included\nC2 electrode location\nfar\n2\n1\n0\n3 1 1 10\n");
+  ExpectNothingLoaded("Error by reading the position of remote electrode C2. Line 6");
+  EXPECT_FALSE(ds.RemoteElectrodes.HasB);
+}
+
+TEST_F(Res2dInvReaderTest, WhatFollowsTheDataEndsTheReadWithWhatWasRead) {
+  const std::string topography = "2\n3\n0 5\n1 6\n2 7\n1\n";
+  const struct {
+    std::string name;
+    std::string text;
+    int points;
+    int topo;
+    std::size_t messages;
+  } cases[] = {
+      {"global coordinates after the topography",
+       StandardFile(1, 1, {"1.5 1 100", "2.5 1 110"},
+                    topography + "Global Coordinates present\nNumber of coordinate points\n2\n0 0 500000 4000000\n"
+                                 "3 0 500003 4000000\n0\n0\n"),
+       2, 3, 0},
+      {"additional measurements and a second section",
+       StandardFile(1, 1, {"1.5 1 100", "2.5 1 110"},
+                    topography + "Additional measurements\n0\nGeneral array format\n11\n0\n"),
+       2, 3, 0},
+      {"a program footer", StandardFile(1, 1, {"1.5 1 100", "2.5 1 110"}, "0\n0\n0\n0\nRES2DINV version 4.10\n"), 2, 0,
+       0},
+      {"general array data followed by sections",
+       GeneralFile({"4 0 0 3 0 1 0 2 0 50 5", "4 1 0 4 0 2 0 3 0 55 6"}) +
+           "Topography in separate list\n0\nGlobal Coordinates present\n1\n0 0 0\n0\n0\n",
+       2, 5, 0},
+      {"a section where data were announced",
+       "S\n1\n1\n4\n1\n0\n1.5 1 100\n2.5 1 110\nGlobal Coordinates present\n1\n0 0 0\n", 2, 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ds = TDataset{};
+    messenger.entries.clear();
+    Read(c.text);
+    EXPECT_EQ(messenger.entries.size(), c.messages);
+    ASSERT_EQ(ds.DataKind, DataKindResistivityOnly);
+    EXPECT_EQ(ds.PointCount, c.points);
+    EXPECT_EQ(static_cast<int>(ds.Points.Storage().size()), c.points);
+    EXPECT_EQ(ds.ElectrodeXZCount, c.topo);
+  }
+  EXPECT_EQ(messenger.entries.front().kind, MessageKind::Warning);
 }
 
 TEST_F(Res2dInvReaderTest, ReportsAFileThatCannotBeOpened) {

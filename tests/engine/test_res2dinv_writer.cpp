@@ -92,6 +92,35 @@ TEST_F(Res2dInvWriterTest, ForwardAndReversePoleDipoleStayInTheUsualFormat) {
   EXPECT_EQ(dialog.defaultExt, "DAT");
 }
 
+TEST_F(Res2dInvWriterTest, ErrorEstimatesAreWrittenBackInTheUnitOfTheValue) {
+  Open({scratch.Write("err.dat", "Errors\r\n1\r\n1\r\n2\r\n1\r\n0\r\nError estimate for data present\r\n"
+                                 "Type of error estimate (0=same unit as data)\r\n0\r\n1.5 1 100 2\r\n"
+                                 "2.5 1 120 6\r\n")});
+  ASSERT_TRUE(ds.HasErrors);
+  const TDataset read = ds;
+  const std::vector<std::string> block = {"Error estimate for data present",
+                                          "Type of error estimate (0=same unit as data)", "0"};
+  std::vector<std::string> usual = {"Errors", "0.500", "1", "2", "1", "0"};
+  usual.insert(usual.end(), block.begin(), block.end());
+  usual.insert(usual.end(), {"1.5 1 100 2", "2.5 1 120 6"});
+  usual.insert(usual.end(), 6, "0");
+  EXPECT_TRUE(test::SameBytes(Export(Res2dInvSender::aRes2dInv), test::Crlf(usual)));
+  EXPECT_TRUE(messenger.entries.empty());
+
+  ds = read;
+  std::vector<std::string> general = {"Errors", "0.500", "11", "1", "Type of measurement (0=app.resistivity,1=resistance)",
+                                      "0", "2", "1", "0"};
+  general.insert(general.end(), block.begin(), block.end());
+  general.insert(general.end(), {"4 0 0 3 0 1 0 2 0 100 2", "4 1 0 4 0 2 0 3 0 120 6"});
+  general.insert(general.end(), 6, "0");
+  const std::string text = Export(Res2dInvSender::aRes2dInv_new);
+  EXPECT_TRUE(test::SameBytes(text, test::Crlf(general)));
+  const TDataset back = ReadBack(text);
+  ASSERT_EQ(back.PointCount, 2);
+  EXPECT_TRUE(back.HasErrors);
+  EXPECT_FLOAT_EQ(back.Points[2].Err, 5.0f);
+}
+
 // A pole-pole set and a dipole-dipole set on electrodes 2 m apart with
 // relief and chargeability.
 const char* const MixedGeneralFile =

@@ -306,6 +306,20 @@ TEST(FileType, ExtensionFirstThenTheFirstLineOfTextExports) {
       {"export.csv", "  Spa.1,Spa.2,Spa.3,Spa.4,Rho", true, "syscal-pro"},
       {"sequence.txt", "#\tX\tY\tZ", false, "electre2"},
       {"notes.txt", "survey notes", false, nullptr},
+      {"prosys3.csv", ",El-array,xA (m),xB (m),xM (m),xN (m),Rho (Ohm.m),Dev. Rho (%)", false, "prosys"},
+      // The reader then names the column it lacks.
+      {"partial.txt", "Spa.1 Spa.2 Rho Dev.", false, "prosys"},
+      {"noposition.txt", "Rho Dev. Vp In", false, nullptr},
+      {"rhoa.txt", "72 \t # Number of sensors\n# x z", false, "unified"},
+      {"line.dat", "6# Number of electrodes\n0 0", false, "unified"},
+      {"line2.dat", "6\n# x z", false, "unified"},
+      {"wenner.dat", "Wenner line\n1.0", false, "res2dinv"},
+      {"numbered.dat", "72\n2.0", false, "res2dinv"},
+      {"lund.ohm", "Survey line 3\n0.0", false, "abem-lund"},
+      {"bert.ohm", "24\n# x y z", false, "unified"},
+      {"data.bin", "\x02\x00\x00\x80\x08", false, "syscal-pro-bin"},
+      {"data.binx", "\x06\x00\x00\x00\x0e", false, "syscal-pro-bin"},
+      {"old.bin", "_DOC_ Syscal", false, "syscal"},
       {"empty.txt", "", false, nullptr},
   };
   for (const Case& c : cases) {

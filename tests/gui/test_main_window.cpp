@@ -137,7 +137,7 @@ private slots:
 
   void openShowsTheSummaryOfTheData() {
     Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
-    QCOMPARE(lastSetup_.filters.size(), 9);
+    QCOMPARE(lastSetup_.filters.size(), static_cast<qsizetype>(tarvo::OpenFilters.size()));
     QCOMPARE(lastSetup_.filters.at(1), QStringLiteral("SysCal sequences (*.seq)"));
     QCOMPARE(lastSetup_.filterIndex, tarvo::DefaultFilterIndex);
     QCOMPARE(lastSetup_.directory, QCoreApplication::applicationDirPath());

@@ -43,6 +43,14 @@ public:
 
   float F32() { return std::bit_cast<float>(U32()); }
 
+  std::uint64_t U64() {
+    const std::uint64_t low = U32();
+    const std::uint64_t high = U32();
+    return low | (high << 32);
+  }
+
+  double F64() { return std::bit_cast<double>(U64()); }
+
   template <std::size_t N>
   std::array<std::uint8_t, N> Bytes() {
     std::array<std::uint8_t, N> out{};
@@ -70,6 +78,11 @@ public:
   }
   void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
   void F32(float v) { U32(std::bit_cast<std::uint32_t>(v)); }
+  void U64(std::uint64_t v) {
+    U32(static_cast<std::uint32_t>(v & 0xFFFFFFFFu));
+    U32(static_cast<std::uint32_t>(v >> 32));
+  }
+  void F64(double v) { U64(std::bit_cast<std::uint64_t>(v)); }
 
   template <std::size_t N>
   void Bytes(const std::array<std::uint8_t, N>& bytes) {

@@ -31,6 +31,8 @@ struct TDataPoint {
   float IP = 0;       // apparent chargeability
   float SP = 0;       // self-potential (mV)
   FixedTable<float, MaxIPWindows> M;  // IP decay windows M1..M20
+  float R = 0;        // resistance (Ohm) when the file gave resistances rather than resistivities, else 0
+  float Err = 0;      // error estimate of Rho in percent, when the file gives one (TDataset::HasErrors)
 };
 
 static_assert(std::is_trivially_copyable_v<TDataPoint>);

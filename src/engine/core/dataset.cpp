@@ -63,6 +63,8 @@ void ApplyXShift(TDataset& ds) {
   for (int e = 1; e <= std::min(ds.ElectrodePosCount, MaxElectrodePositions); ++e) add(ds.ElectrodePos[e]);
   for (int k = 1; k <= std::min(ds.ElectrodeXZCount, MaxElectrodePositions); ++k) add(ds.ElectrodeXZ[k].X);
   for (int i = 1; i <= ds.PointCount; ++i) ShiftPoint(ds.Points[i], shift);
+  if (ds.RemoteElectrodes.HasB) add(ds.RemoteElectrodes.XB);
+  if (ds.RemoteElectrodes.HasN) add(ds.RemoteElectrodes.XN);
   ds.XShift = 0;
 }
 

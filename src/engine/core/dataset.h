@@ -27,6 +27,29 @@ public:
   virtual void ElectrodeNumbersChanged(bool /*available*/) {}
 };
 
+// The IP window schedule an instrument file gives (ms): the delay between
+// the cut of the current and the first window, then the width of each
+// window, the next starting where the previous ends. Windows the file does
+// not give are 0; Known is false when the file gives no schedule.
+struct TIPWindowTimes {
+  bool Known = false;
+  float Delay = 0;
+  FixedTable<float, MaxIPWindows> Widths;
+  bool operator==(const TIPWindowTimes&) const = default;
+};
+
+// Where the remote electrodes of pole arrays stand when a file says so: B
+// (the "C2" of pole-pole and pole-dipole data) and N (the "P2" of pole-pole
+// data). The points keep these electrodes absent; a writer that can place a
+// remote electrode takes its position from here.
+struct TRemoteElectrodes {
+  bool HasB = false;
+  bool HasN = false;
+  float XB = 0, ZB = 0;
+  float XN = 0, ZN = 0;
+  bool operator==(const TRemoteElectrodes&) const = default;
+};
+
 struct ElectrodeXZEntry {
   float X = 0;
   float Z = 0;
@@ -63,6 +86,9 @@ struct TDataset {
   bool HasIP = false;
   bool HasSP = false;
   int IPWindowCount = 0;
+  TIPWindowTimes IPWindowTimes;  // as the file read gives them
+  bool HasErrors = false;        // the points carry error estimates (TDataPoint::Err)
+  TRemoteElectrodes RemoteElectrodes;
   bool ReadOnlyData = false;
   std::string FileName;
   int TimeSetCount = 0;
@@ -144,7 +170,8 @@ void ShiftPoint(TDataPoint& p, double shift);
 
 // Makes the x shift of the header edit part of the data before an export
 // writes them: XShift is added once to the layout electrodes, the stations,
-// the electrode positions and altitudes and every point, then reset to 0.
+// the electrode positions and altitudes, every point and the remote
+// electrodes, then reset to 0.
 void ApplyXShift(TDataset& ds);
 
 }  // namespace tarvo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -115,6 +116,8 @@ std::string TitleLine(TDataset& ds, const Res2dInvPlan& plan) {
 // and the resistivity of the same quadripole at every later time step.
 std::string Values(const TDataset& ds, const Res2dInvPlan& plan, int i) {
   std::string v = " " + Num(ds.Points[i].Rho);
+  // The error estimate, in the unit of the value.
+  if (plan.withErrors) v += " " + Num(ds.Points[i].Err / 100.0 * std::fabs(double{ds.Points[i].Rho}));
   if (plan.withIP) v += " " + Num(ds.Points[i].IP);
   for (int t = 1; t < plan.timeSteps; ++t) v += " " + Num(ds.Points[i + t * plan.pointCount].Rho);
   return v;
@@ -256,6 +259,9 @@ Res2dInvPlan PrepareRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOp
   plan.withIP = ds.HasIP && !options.WithoutIP;
   plan.general = sender == Res2dInvSender::aRes2dInv_new;
   plan.timeLapse = sender == Res2dInvSender::aTimeLapse;
+  // A chargeability column would want its own error after it, which the
+  // dataset does not keep: errors go with resistivities alone.
+  plan.withErrors = ds.HasErrors && !plan.withIP && !plan.timeLapse;
   if (plan.timeLapse) {
     plan.pointCount = ds.PointsPerTime;
     plan.setCount = ds.BaseSetCount;
@@ -328,6 +334,10 @@ std::string Res2dInvFileText(TDataset& ds, const Res2dInvPlan& plan, const Expor
     lines.insert(lines.end(), {"1", "Chargeability", unit, "0.020000,5.000000"});
   } else {
     lines.push_back("0");
+  }
+  if (plan.withErrors) {
+    lines.insert(lines.end(),
+                 {"Error estimate for data present", "Type of error estimate (0=same unit as data)", "0"});
   }
   if (plan.timeLapse) {
     lines.insert(lines.end(), {"Time sequence data", "Number of time sections", std::to_string(plan.timeSteps),

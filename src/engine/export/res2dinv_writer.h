@@ -41,6 +41,7 @@ struct Res2dInvPlan {
   bool general = false;    // general format (array 11) instead of the usual one
   bool timeLapse = false;  // one resistivity column per time step
   bool withIP = false;     // the chargeability column is written
+  bool withErrors = false; // the error estimates are written (data with errors, without IP or time steps)
   int pointCount = 0;      // points of one time step, or every point
   int setCount = 0;        // sets of one time step, or every set
   int timeSteps = 1;       // time steps written (time-lapse only above 1)

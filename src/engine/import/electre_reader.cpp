@@ -26,6 +26,8 @@ constexpr std::string_view RemoteElectrode = "Rem";
 
 bool IsSectionTitle(const std::string& line) { return !line.empty() && line.front() == '#'; }
 
+bool IsEmptyLine(const std::string& line) { return line.find_first_not_of(" \t") == std::string::npos; }
+
 // An electrode of a quadripole line: "Rem" (remote) or 0 (absent, as the
 // sequence writer writes it) gives 0, otherwise the token must be the number
 // of an electrode of the file's list.
@@ -158,9 +160,14 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
   }
   if (line == lines.size()) return fail(MessageKind::Plain, FormatError);  // no quadripole table
 
+  // The quadripoles last up to the next section, if any (the "# Level" of
+  // each quadripole that some sequences carry, which the reader passes
+  // over); empty lines at their end are no quadripoles.
   const std::size_t quadTitle = line;
-  if (lines.size() > quadTitle + 1 && lines.back().empty()) lines.pop_back();
-  const std::size_t quadLines = lines.size() - quadTitle - 1;
+  std::size_t quadEnd = quadTitle + 1;
+  while (quadEnd < lines.size() && !IsSectionTitle(lines[quadEnd])) ++quadEnd;
+  while (quadEnd > quadTitle + 1 && IsEmptyLine(lines[quadEnd - 1])) --quadEnd;
+  const std::size_t quadLines = quadEnd - quadTitle - 1;
   if (quadLines == 0) return fail(MessageKind::Plain, FormatError);
   if (quadLines > static_cast<std::size_t>(MaxPoints)) {
     return fail(MessageKind::Error,

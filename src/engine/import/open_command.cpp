@@ -40,6 +40,9 @@ std::string CaptionAfterTextRead(int filterIndex) {
     case 4: return "Read Res2Dinv format";
     case 8: return "Read ElectreII sequence in TXT format";
     case 3: return "Read SensInv2D format";
+    case 10: return "Read Syscal Pro binary format";
+    case 11: return "Read ABEM LUND format";
+    case 12: return "Read unified data format";
     default: return "Read SysCal ProSys TXT format";
   }
 }
@@ -128,6 +131,17 @@ bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& req
   return true;
 }
 
+// What the instrument reader reads the files as: a type the operator named
+// is never overruled by the file's name.
+InstrumentFormat FormatOf(const OpenRequest& request) {
+  if (!request.typeNamed) return InstrumentFormat::ByName;
+  switch (request.filterIndex) {
+    case 5: return InstrumentFormat::AbemAmp;
+    case 6: return InstrumentFormat::AbemProtocol;
+    default: return InstrumentFormat::Syscal;
+  }
+}
+
 bool ReadInstrumentFiles(TDataset& ds, const OpenRequest& request, const ReaderTable& readers,
                          ReadEnvironment& env, bool rebuild, Merge& merge, OpenResult& result) {
   if (!rebuild) {
@@ -148,7 +162,7 @@ bool ReadInstrumentFiles(TDataset& ds, const OpenRequest& request, const ReaderT
       ds.FileName = request.files[static_cast<std::size_t>(k - merge.oldSetCount - 1)];
       result.fileNamePanel = ds.FileName;
       if (readers.instrument) {
-        readers.instrument(ds, env);
+        readers.instrument(ds, FormatOf(request), env);
       } else {
         env.messenger.Error("This file type cannot be read yet: " + BaseName(ds.FileName));
         ds.DataKind = DataKindNone;
@@ -254,6 +268,9 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
     ds.HasIP = false;
     ds.HasSP = false;
     ds.IPWindowCount = 0;
+    ds.IPWindowTimes = TIPWindowTimes{};
+    ds.HasErrors = false;
+    ds.RemoteElectrodes = TRemoteElectrodes{};
     state.InitialDir = DirectoryOf(request.files.front());
     if (request.caller == OpenCaller::Append) {
       merge.oldSetCount = ds.SetCount;
@@ -327,6 +344,8 @@ const OpenFilter* FilterByExtension(const std::string& path) {
   else if (ext == ".amp") index = 5;
   else if (ext == ".org") index = 6;
   else if (ext == ".ars" || ext == ".imp" || ext == ".ui") index = 3;
+  else if (ext == ".bin" || ext == ".binx") index = 10;
+  else if (ext == ".ohm") index = 11;
   return index == 0 ? nullptr : FilterByIndex(index);
 }
 

@@ -25,7 +25,7 @@ struct OpenFilter {
   bool instrument;             // read through the instrument reader
 };
 
-inline constexpr std::array<OpenFilter, 9> OpenFilters = {{
+inline constexpr std::array<OpenFilter, 12> OpenFilters = {{
     {1, "SysCal data", "*.0*;*.mod", "syscal", true},
     {2, "SysCal sequences", "*.seq", "syscal-seq", true},
     {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv2d", false},
@@ -35,6 +35,9 @@ inline constexpr std::array<OpenFilter, 9> OpenFilters = {{
     {7, "Data from Prosys (Iris Instruments)", "*.txt", "prosys", false},
     {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre2", false},
     {9, "Data from Syscal-Pro  (Prosys) ", "*.txt", "syscal-pro", false},
+    {10, "Syscal Pro binary data", "*.bin;*.binx", "syscal-pro-bin", false},
+    {11, "ABEM LUND data", "*.ohm", "abem-lund", false},
+    {12, "Unified data format", "*.ohm;*.dat;*.txt", "unified", false},
 }};
 
 inline constexpr int DefaultFilterIndex = 2;
@@ -54,6 +57,9 @@ struct OpenRequest {
   std::vector<std::string> files;  // the dialog's selection, in its order
   int filterIndex = DefaultFilterIndex;
   bool readOnly = false;           // the dialog's read-only box
+  // The file type was named by the operator (tarvo-cli --type): the
+  // instrument reader then never chooses another one by the file's name.
+  bool typeNamed = false;
   // Shows the main window's caption while the read goes on (may be empty).
   std::function<void(std::string_view)> showCaption;
 };
@@ -104,7 +110,7 @@ struct OpenResult {
 
 // The readers the command dispatches to. Tests may put their own in.
 struct ReaderTable {
-  using InstrumentReader = std::function<void(TDataset&, ReadEnvironment&)>;
+  using InstrumentReader = std::function<void(TDataset&, InstrumentFormat, ReadEnvironment&)>;
   using TextReader = std::function<void(TDataset&, int firstSet, ReadEnvironment&)>;
   using ResultReader = std::function<void(TDataset&, ReadEnvironment&)>;
 
@@ -116,9 +122,11 @@ struct ReaderTable {
 // The filter whose command-line name is `typeName`; nothing when none is.
 const OpenFilter* FilterByTypeName(std::string_view typeName);
 
-// The filter that the file's extension names without doubt: ".seq", ".0*",
-// ".mod", ".dat", ".inv", ".amp", ".org", ".ars", ".imp", ".ui". Text files
-// (".txt") fit three readers: nothing is returned for them.
+// The filter that the file's extension names: ".seq", ".0*", ".mod", ".dat",
+// ".inv", ".amp", ".org", ".ars", ".imp", ".ui", ".bin", ".binx", ".ohm".
+// Text files (".txt") fit several readers: nothing is returned for them.
+// FilterForFile (file_type.h) looks at the content where an extension has
+// more than one meaning.
 const OpenFilter* FilterByExtension(const std::string& path);
 
 // The readers of the program.

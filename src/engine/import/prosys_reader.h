@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "engine/core/dataset.h"
 #include "engine/import/read_environment.h"
 
@@ -20,6 +22,11 @@ enum class ProsysMode {
 // file in plain mode) and about quadripoles that have no data. On failure
 // the operator has been told and DataKind and PointCount are 0.
 void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mode = ProsysMode::Plain);
+
+// True when the line is the title line of a Prosys export: three of its
+// titles, one an electrode position, are titles the reader knows (in any
+// of their spellings).
+bool IsProsysTitleLine(std::string_view line);
 
 // The first not yet matched quadripole of ds.Quads whose electrodes lie at
 // the point's abscissas (current electrodes in either order, potential

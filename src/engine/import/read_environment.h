@@ -20,6 +20,10 @@ public:
   virtual std::optional<std::string> ChooseFileToOpen(std::string_view title, std::string_view filter) = 0;
 };
 
+// What the instrument reader reads a file as: by the last letter of its name
+// (the open dialog's Syscal and ABEM types), or as the format named.
+enum class InstrumentFormat { ByName, Syscal, AbemAmp, AbemProtocol };
+
 struct ReadEnvironment {
   Messenger& messenger;
   std::string templatePath;        // full path of the sequence template tarvo.bin

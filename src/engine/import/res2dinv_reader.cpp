@@ -40,6 +40,43 @@ const std::string TooManySets = "Too many sets.\r\nMaximal number - " + std::to_
 
 std::string BadFormatAt(int lineNo) { return "Bad file format. Line " + std::to_string(lineNo); }
 
+// Header lines of the blocks real files carry, compared without regard to
+// case at the start of the line.
+constexpr std::string_view RemoteElectrodesMarker = "Remote electrodes included";
+constexpr std::string_view ErrorEstimateMarker = "Error estimate for data present";
+// Section titles that may follow the data; met in place of a data line, they
+// end the data.
+constexpr std::array<std::string_view, 6> SectionMarkers = {
+    "Global Coordinates", "Additional measurements", "General array format",
+    "Topography", "Remote electrodes", "Error estimate",
+};
+
+bool StartsWithWords(std::string_view line, std::string_view words) {
+  const std::size_t at = line.find_first_not_of(" \t");
+  if (at == std::string_view::npos) return false;
+  line.remove_prefix(at);
+  if (line.size() < words.size()) return false;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(line[i]) != lower(words[i])) return false;
+  }
+  return true;
+}
+
+bool StartsWithLetter(std::string_view line) {
+  const std::size_t at = line.find_first_not_of(" \t");
+  if (at == std::string_view::npos) return false;
+  const char c = line[at];
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsSectionMarker(std::string_view line) {
+  for (const std::string_view m : SectionMarkers) {
+    if (StartsWithWords(line, m)) return true;
+  }
+  return false;
+}
+
 // A whole number written as a token ("11", "5.00"); nothing otherwise.
 std::optional<int> ParseWhole(std::string_view token) {
   const std::optional<double> v = ParseNumber(token);
@@ -66,6 +103,16 @@ const std::string* TakeHeaderLine(Res2dInvText& text, Messenger& messenger) {
   return line;
 }
 
+// Takes the line of a header value. Instrument exports put a label line in
+// front of some values ("Number of data points"): a line that starts with a
+// letter where a number is due is passed over once.
+const std::string* TakeValueLine(Res2dInvText& text, Messenger& messenger, int& lineNo) {
+  const std::string* next = text.Peek();
+  if (next != nullptr && StartsWithLetter(*next) && !ParseNumber(FirstToken(*next))) text.Take();
+  lineNo = text.NextLineNumber();
+  return TakeHeaderLine(text, messenger);
+}
+
 bool StartsTimeLapseBlock(const std::string* line) {
   if (line == nullptr) return false;
   const std::size_t at = line->find_first_not_of(" \t");
@@ -77,17 +124,30 @@ bool StartsTimeLapseBlock(const std::string* line) {
 // Returns false when the read must end.
 bool TakeDataLine(TDataset& ds, Res2dInvText& text, int i, Messenger& messenger, std::string_view& line,
                   int& lineNo) {
-  if (i == 1 && StartsTimeLapseBlock(text.Peek()) && !ReadTimeLapseHeader(ds, text, i, messenger)) return false;
+  if (i == 1 && StartsTimeLapseBlock(text.Peek()) && !IsSectionMarker(*text.Peek()) &&
+      !ReadTimeLapseHeader(ds, text, i, messenger)) {
+    return false;
+  }
   lineNo = text.NextLineNumber();
   const std::string* taken = text.Take();
   line = taken != nullptr ? std::string_view(*taken) : std::string_view{};
   return true;
 }
 
-// Chargeability (when the file has it) and the resistivities of time steps
-// 2..TimeSetCount that end a data line.
+// The error estimate (when the file has them), the chargeability and its
+// error (when the file has it) and the values of time steps
+// 2..TimeSetCount that end a data line. The error is given in the unit of
+// the value (p.Rho as read) and kept in percent of it.
 bool ReadTailValues(const TDataset& ds, TDataPoint& p, std::string_view& line, int i, int lineNo,
                     Messenger& messenger) {
+  if (ds.HasErrors) {
+    const std::optional<double> err = NextNumber(line);
+    if (!err) {
+      messenger.Error("Error by reading error estimate. Line " + std::to_string(lineNo));
+      return false;
+    }
+    p.Err = p.Rho != 0 ? static_cast<float>(std::fabs(*err / double{p.Rho}) * 100) : 0.0f;
+  }
   if (ds.HasIP) {
     const std::optional<double> ip = NextNumber(line);
     if (!ip) {
@@ -95,6 +155,18 @@ bool ReadTailValues(const TDataset& ds, TDataPoint& p, std::string_view& line, i
       return false;
     }
     p.IP = static_cast<float>(*ip);
+    if (ds.HasErrors) {
+      // The error of the chargeability; not kept. The line may end before it.
+      std::string_view rest = line;
+      const std::string_view token = NextToken(rest);
+      if (!token.empty() || ds.TimeSetCount >= 2) {
+        if (!ParseNumber(token)) {
+          messenger.Error("Error by reading error estimate. Line " + std::to_string(lineNo));
+          return false;
+        }
+        line = rest;
+      }
+    }
   }
   for (int t = 2; t <= ds.TimeSetCount; ++t) {
     const std::optional<double> rho = NextNumber(line);
@@ -105,6 +177,19 @@ bool ReadTailValues(const TDataset& ds, TDataPoint& p, std::string_view& line, i
     }
     p.M[t] = static_cast<float>(*rho);
   }
+  return true;
+}
+
+// A section title met where data point i is due ends the data when points
+// were read before it: the file announced more than it holds. Returns true
+// when the data end here.
+bool EndsData(TDataset& ds, std::string_view line, int i, int lineNo, Messenger& messenger) {
+  if (i == 1 || !IsSectionMarker(line)) return false;
+  messenger.Warning("The file announces " + std::to_string(ds.PointCount) + " data points; " +
+                    std::to_string(i - 1) + " are read, up to line " + std::to_string(lineNo) + ": \"" +
+                    std::string(line.substr(0, 40)) + "\".");
+  ds.PointCount = i - 1;
+  ds.Points.Storage().resize(static_cast<std::size_t>(ds.PointCount));
   return true;
 }
 
@@ -201,6 +286,7 @@ bool ReadStandardArray(TDataset& ds, int arrayNumber, bool first, Res2dInvText& 
     std::string_view line;
     int lineNo = 0;
     if (!TakeDataLine(ds, text, i, messenger, line, lineNo)) return false;
+    if (EndsData(ds, line, i, lineNo, messenger)) break;
     const auto fail = [&](std::string_view what) {
       messenger.Error(std::string(what) + std::to_string(lineNo));
       return false;
@@ -275,6 +361,26 @@ void ReadTopography(TDataset& ds, Res2dInvText& text, Messenger& messenger) {
     ds.ElectrodeXZ[k] = ElectrodeXZEntry{static_cast<float>(*x), static_cast<float>(*z)};
   }
   ds.ElectrodeXZCount = *count;
+}
+
+// A measured resistance (in Rho as read, and the time steps' in M) becomes
+// an apparent resistivity with the geometric factor of the point's
+// electrodes; the point keeps the resistance in R. Returns false, after
+// telling the operator, when electrodes coincide and no factor exists.
+bool ResistanceToResistivity(const TDataset& ds, TDataPoint& p, int lineNo, Messenger& messenger) {
+  ElectrodePresence present;
+  present.B = p.ElectrodeCount == 4;
+  present.N = p.ElectrodeCount != 2;
+  const double k = GeometricFactor(p.XA, p.XB, p.XM, p.XN, present);
+  if (!std::isfinite(k) || k == 0) {
+    messenger.Error("Error by calculation of the geometric factor: electrodes at the same place.\r\nLine " +
+                    std::to_string(lineNo));
+    return false;
+  }
+  p.R = p.Rho;
+  p.Rho = static_cast<float>(k * p.R);
+  for (int t = 2; t <= ds.TimeSetCount; ++t) p.M[t] = static_cast<float>(k * p.M[t]);
+  return true;
 }
 
 // Set k of the read with copies of the current headers and the array's name.
@@ -368,6 +474,8 @@ struct StateBeforeRead {
   FixedTable<ElectrodeXZEntry, MaxElectrodePositions> electrodeXZ;
   int electrodeXZCount;
   bool hasIP;
+  bool hasErrors;
+  TRemoteElectrodes remote;
 
   explicit StateBeforeRead(const TDataset& ds)
       : fileHeader(ds.FileHeader),
@@ -378,7 +486,9 @@ struct StateBeforeRead {
         topoDistanceType(ds.TopoDistanceType),
         electrodeXZ(ds.ElectrodeXZ),
         electrodeXZCount(ds.ElectrodeXZCount),
-        hasIP(ds.HasIP) {}
+        hasIP(ds.HasIP),
+        hasErrors(ds.HasErrors),
+        remote(ds.RemoteElectrodes) {}
 
   void Restore(TDataset& ds) const {
     ds.FileHeader = fileHeader;
@@ -390,8 +500,71 @@ struct StateBeforeRead {
     ds.ElectrodeXZ = electrodeXZ;
     ds.ElectrodeXZCount = electrodeXZCount;
     ds.HasIP = hasIP;
+    ds.HasErrors = hasErrors;
+    ds.RemoteElectrodes = remote;
   }
 };
+
+// The "Remote electrodes included" block of pole-pole and pole-dipole data,
+// after the array number: the x (and y, z) of C2, and for pole-pole data of
+// P2, each on its own line, with label lines and a line about the geometric
+// factor around them. Nothing happens when the block is not there.
+bool ReadRemoteElectrodes(TDataset& ds, Res2dInvText& text, int arrayNumber, Messenger& messenger) {
+  if (text.Peek() == nullptr || !StartsWithWords(*text.Peek(), RemoteElectrodesMarker)) return true;
+  text.Take();
+  const int count = arrayNumber == PolePoleNumber ? 2 : 1;
+  for (int e = 1; e <= count; ++e) {
+    // A label line ("C2 electrode location") before the coordinates.
+    const std::string* line = text.Take();
+    if (line != nullptr && StartsWithLetter(*line)) line = text.Take();
+    std::string_view rest = line != nullptr ? std::string_view(*line) : std::string_view{};
+    const std::optional<double> x = NextNumber(rest);
+    if (!x) {
+      messenger.Error("Error by reading the position of remote electrode " + std::string(e == 1 ? "C2" : "P2") +
+                      ". Line " + std::to_string(text.NextLineNumber() - 1));
+      return false;
+    }
+    NextNumber(rest);  // y: the data are one line
+    const std::optional<double> z = NextNumber(rest);
+    const float zv = z ? static_cast<float>(*z) : 0.0f;
+    if (e == 1) {
+      ds.RemoteElectrodes.HasB = true;
+      ds.RemoteElectrodes.XB = static_cast<float>(*x);
+      ds.RemoteElectrodes.ZB = zv;
+    } else {
+      ds.RemoteElectrodes.HasN = true;
+      ds.RemoteElectrodes.XN = static_cast<float>(*x);
+      ds.RemoteElectrodes.ZN = zv;
+    }
+  }
+  // "Exact Geometric factor used" or the like.
+  if (text.Peek() != nullptr && StartsWithLetter(*text.Peek())) text.Take();
+  return true;
+}
+
+// The "Error estimate for data present" block after the IP flag: that line,
+// the line naming the type of error, and the type (0: in the unit of the
+// data). The last two may be left out. Sets HasErrors.
+bool ReadErrorEstimateBlock(TDataset& ds, Res2dInvText& text, Messenger& messenger) {
+  ds.HasErrors = false;
+  if (text.Peek() == nullptr || !StartsWithWords(*text.Peek(), ErrorEstimateMarker)) return true;
+  text.Take();
+  if (text.Peek() != nullptr && StartsWithLetter(*text.Peek())) text.Take();
+  if (const std::string* next = text.Peek()) {
+    std::string_view rest = *next;
+    const std::string_view token = NextToken(rest);
+    if (ParseNumber(token) && NextToken(rest).empty()) {
+      const std::optional<int> type = ParseWhole(token);
+      if (!type || *type != 0) {
+        messenger.Error("Unknown type of error estimate " + std::string(token));
+        return false;
+      }
+      text.Take();
+    }
+  }
+  ds.HasErrors = true;
+  return true;
+}
 
 bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
   Res2dInvText text;
@@ -400,6 +573,8 @@ bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
     messenger.Error(file.error);
     return false;
   }
+  ds.HasErrors = false;
+  ds.RemoteElectrodes = TRemoteElectrodes{};
 
   // 1: title.
   const std::string* line = TakeHeaderLine(text, messenger);
@@ -426,23 +601,31 @@ bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
     return false;
   }
   const bool general = *arrayNumber == GeneralArrayNumber;
+  if ((*arrayNumber == PolePoleNumber || *arrayNumber == PoleDipoleNumber) &&
+      !ReadRemoteElectrodes(ds, text, *arrayNumber, messenger)) {
+    return false;
+  }
 
+  bool resistances = false;
   if (general) {
     // The sub-array line and a title, then the measurement type.
     for (int skipped = 0; skipped < 2; ++skipped) {
       if (TakeHeaderLine(text, messenger) == nullptr) return false;
     }
     if ((line = TakeHeaderLine(text, messenger)) == nullptr) return false;
-    const std::optional<int> measurement = ParseWhole(FirstToken(*line));
-    if (!measurement || *measurement != 0) {
-      messenger.Error("Tarvo can read app. resistivity only (not resistance) ");
+    const std::string_view measurementToken = FirstToken(*line);
+    const std::optional<int> measurement = ParseWhole(measurementToken);
+    if (!measurement || (*measurement != 0 && *measurement != 1)) {
+      messenger.Error("Unknown type of measurement " +
+                      (measurement ? std::to_string(*measurement) : std::string(measurementToken)));
       return false;
     }
+    resistances = *measurement == 1;
   }
 
   // Number of data points.
-  int lineNo = text.NextLineNumber();
-  if ((line = TakeHeaderLine(text, messenger)) == nullptr) return false;
+  int lineNo = 0;
+  if ((line = TakeValueLine(text, messenger, lineNo)) == nullptr) return false;
   const std::optional<int> count = ParseWhole(FirstToken(*line));
   if (count && *count > MaxPoints) {
     messenger.Error("Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints));
@@ -454,7 +637,7 @@ bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
   }
 
   // Type of x-location.
-  if ((line = TakeHeaderLine(text, messenger)) == nullptr) return false;
+  if ((line = TakeValueLine(text, messenger, lineNo)) == nullptr) return false;
   const std::string_view locationToken = FirstToken(*line);
   const std::optional<int> location = ParseWhole(locationToken);
   const bool knownLocation =
@@ -467,8 +650,7 @@ bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
   if (general) ds.TopoDistanceType = *location;
 
   // IP flag, followed by three description lines when set.
-  lineNo = text.NextLineNumber();
-  if ((line = TakeHeaderLine(text, messenger)) == nullptr) return false;
+  if ((line = TakeValueLine(text, messenger, lineNo)) == nullptr) return false;
   const std::optional<double> ipFlag = ParseNumber(FirstToken(*line));
   if (!ipFlag) {
     messenger.Error(BadFormatAt(lineNo));
@@ -478,13 +660,14 @@ bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
   if (ds.HasIP) {
     for (int skipped = 0; skipped < 3; ++skipped) text.Take();
   }
+  if (!ReadErrorEstimateBlock(ds, text, messenger)) return false;
 
   ds.Points.Resize(*count);
   ds.PointCount = *count;
   ds.DataKind = DataKindResistivityOnly;
 
   if (general) {
-    if (!ReadGeneralArray(ds, firstSet, text, messenger)) return false;
+    if (!ReadGeneralArray(ds, firstSet, text, messenger, resistances)) return false;
   } else {
     if (!ReadStandardArray(ds, *arrayNumber, *location == 0, text, messenger)) return false;
     ReadTopography(ds, text, messenger);
@@ -545,12 +728,13 @@ bool ReadTimeLapseHeader(TDataset& ds, Res2dInvText& text, int dataIndex, Messen
   return true;
 }
 
-bool ReadGeneralArray(TDataset& ds, int firstSet, Res2dInvText& text, Messenger& messenger) {
+bool ReadGeneralArray(TDataset& ds, int firstSet, Res2dInvText& text, Messenger& messenger, bool resistances) {
   ds.TypesPresent.reset();
   for (int i = 1; i <= ds.PointCount; ++i) {
     std::string_view line;
     int lineNo = 0;
     if (!TakeDataLine(ds, text, i, messenger, line, lineNo)) return false;
+    if (EndsData(ds, line, i, lineNo, messenger)) break;
 
     TDataPoint& p = ds.Points[i];
     p = TDataPoint{};
@@ -590,6 +774,7 @@ bool ReadGeneralArray(TDataset& ds, int firstSet, Res2dInvText& text, Messenger&
     }
     p.Rho = static_cast<float>(*rho);
     if (!ReadTailValues(ds, p, line, i, lineNo, messenger)) return false;
+    if (resistances && !ResistanceToResistivity(ds, p, lineNo, messenger)) return false;
 
     if (!ClassifyPoint(ds, i, messenger)) return false;
     // Absent electrodes stand where their partner stands, elevation included.

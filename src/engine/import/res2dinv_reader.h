@@ -8,8 +8,10 @@
 #include "engine/import/read_environment.h"
 
 // Reader of the Res2dInv data format: the standard arrays given by a spacing
-// and a factor n, the general array with explicit electrode coordinates,
-// chargeability, a time-lapse block and a topography block.
+// and a factor n, the general array with explicit electrode coordinates
+// (apparent resistivities or resistances), chargeability, error estimates,
+// the positions of remote electrodes, a time-lapse block and a topography
+// block. What follows the data and the topography is not read.
 namespace tarvo {
 
 // The lines of a Res2dInv file and the place reached in them.
@@ -40,8 +42,12 @@ bool ReadTimeLapseHeader(TDataset& ds, Res2dInvText& text, int dataIndex, Messen
 
 // Reads the general-array data lines into Points 1..PointCount (already
 // allocated), classifies each point and groups the points into one set per
-// array type from firstSet + 1. Returns false after telling the operator.
-bool ReadGeneralArray(TDataset& ds, int firstSet, Res2dInvText& text, Messenger& messenger);
+// array type from firstSet + 1. With `resistances` the values are measured
+// resistances, made apparent resistivities with the geometric factor of
+// their electrodes. A section title in place of a data line ends the data
+// with the points before it. Returns false after telling the operator.
+bool ReadGeneralArray(TDataset& ds, int firstSet, Res2dInvText& text, Messenger& messenger,
+                      bool resistances = false);
 
 // Makes one copy of the points and sets per time step of a time-lapse file;
 // copy t takes its resistivities from window t of M. When the copies would

@@ -40,9 +40,18 @@ void LeaveEmpty(TDataset& ds) {
 
 // ABEM files are opened through the same file types as the Syscal ones and
 // are told apart by the last letter of their name: "P" for AMP data (.amp),
-// "G" for protocols (.org). Returns true when the file was handed over, so
-// that the Syscal steps never see it.
-bool HandOverAbemFile(TDataset& ds, ReadEnvironment& env) {
+// "G" for protocols (.org), unless a format was named. Returns true when the
+// file was handed over, so that the Syscal steps never see it.
+bool HandOverAbemFile(TDataset& ds, ReadEnvironment& env, InstrumentFormat format) {
+  if (format == InstrumentFormat::Syscal) return false;
+  if (format == InstrumentFormat::AbemAmp) {
+    ReadAmp(ds, env);
+    return true;
+  }
+  if (format == InstrumentFormat::AbemProtocol) {
+    ReadProtocol(ds, env);
+    return true;
+  }
   if (ds.FileName.empty()) return false;
   const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(ds.FileName.back())));
   if (last == 'P') {
@@ -176,9 +185,9 @@ SyscalHeaderStatus DecodeSyscalHeaders(std::span<const std::uint8_t> bytes, TFil
   return SyscalHeaderStatus::Ok;
 }
 
-void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env) {
+void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env, InstrumentFormat format) {
   Messenger& messenger = env.messenger;
-  if (HandOverAbemFile(ds, env)) return;
+  if (HandOverAbemFile(ds, env, format)) return;
 
   if (IsReadOnlyFile(ds.FileName)) {
     messenger.Error(ds.FileName + " is read-only file!" + "\r\n" + "Clear this attribute for work with this file!");

@@ -11,9 +11,11 @@
 // reach it too and are handed over by the last letter of their name.
 namespace tarvo {
 
-// Reads ds.FileName into the dataset. Success is a loaded DataKind; on
-// failure the operator has been told and DataKind is 0.
-void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env);
+// Reads ds.FileName into the dataset: by default as the last letter of its
+// name says (ABEM data and protocols are handed over), or as `format` names.
+// Success is a loaded DataKind; on failure the operator has been told and
+// DataKind is 0.
+void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env, InstrumentFormat format = InstrumentFormat::ByName);
 
 // Recomputes the points' values from the raw measurement records and
 // recounts the bad points.

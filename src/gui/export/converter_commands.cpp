@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <filesystem>
 #include <string>
 
 #include "engine/export/export_options.h"
@@ -15,6 +16,7 @@
 #include "engine/export/res2dmod_writer.h"
 #include "engine/export/sensinv_writer.h"
 #include "engine/export/sondo_writer.h"
+#include "engine/export/unified_writer.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
 
@@ -111,6 +113,16 @@ public:
     Refresh();
   }
 
+  void Unified() {
+    TDataset& ds = main_.Dataset();
+    std::filesystem::path proposed(ds.FileName);
+    proposed.replace_extension(".dat");
+    const auto path = Ask({QStringLiteral("Unified data format"), Proposed(proposed.filename().string()),
+                           QStringLiteral("Unified data|*.dat;*.ohm"), QStringLiteral("dat")});
+    if (path) WriteUnifiedData(ds, Options(), *path, main_.OperatorMessenger());
+    Refresh();
+  }
+
 private:
   ExportOptions Options() { return ExportOptionsFrom(main_.Shell().program, main_.Shell().SaveWithoutIP); }
 
@@ -148,6 +160,7 @@ void AttachConverterCommands(TMain& main, SaveDialog dialog) {
   main.ProvideCommand(QStringLiteral("aSondo"), [commands] { commands->Sondo(); });
   main.ProvideCommand(QStringLiteral("aSens"), [commands] { commands->SensInv(); });
   main.ProvideCommand(QStringLiteral("Res2dModTXT"), [commands] { commands->Res2dMod(); });
+  main.ProvideCommand(QStringLiteral("aUnified"), [commands] { commands->Unified(); });
 }
 
 }  // namespace tarvo::gui

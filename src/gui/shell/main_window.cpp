@@ -228,6 +228,7 @@ void TMain::BuildCommands() {
   AddCommand("aElecreII", tr("Elecre II"), tr("ElectreII sequence text"));
   AddCommand("aSyscalPro", tr("Syscal-Pro"), tr("Optimize SEQ for SyscalPro"));
   AddCommand("Res2dModTXT", tr("Res2dmod(txt)"), tr("Res2dMod text file"));
+  AddCommand("aUnified", tr("Unified data"), tr("Unified data format of the open-source inversion programs"));
   auto* withoutIP = AddCommand("WithoutIP", tr("Save without IP"), tr("Leave chargeability out of exported files"));
   withoutIP->setCheckable(true);
   connect(withoutIP, &QAction::toggled, this, [this](bool on) { shell_.SaveWithoutIP = on; });
@@ -354,7 +355,7 @@ void TMain::BuildMenus() {
   QMenu* converter = menuBar()->addMenu(tr("&Converter"));
   converter->setObjectName(QStringLiteral("ConverterMenu"));
   for (const char* name : {"aSondo", "aRes2dInv", "aRes2dInv_new", "aSens", "aABEM_org", "aSave", "aElecreII",
-                           "Res2dModTXT"}) {
+                           "Res2dModTXT", "aUnified"}) {
     add(converter, name);
   }
   converter->addSeparator();
@@ -962,6 +963,7 @@ void TMain::ApplyEnabling(const CommandEnabling& e) {
   SetCommandEnabled(QStringLiteral("aRes2dInv"), e.Res2dInvUsual);
   SetCommandEnabled(QStringLiteral("aRes2dInv_new"), e.Res2dInvGeneral);
   SetCommandEnabled(QStringLiteral("aSens"), e.Res2dInvGeneral);
+  SetCommandEnabled(QStringLiteral("aUnified"), e.Res2dInvGeneral);
   SetCommandEnabled(QStringLiteral("aSondo"), e.Sondo);
   SetCommandEnabled(QStringLiteral("acIP"), e.IP);
   SetCommandEnabled(QStringLiteral("aSyscalPro"), e.SyscalPro);
