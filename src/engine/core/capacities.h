@@ -14,5 +14,6 @@ inline constexpr int MaxSets = 64;                 // sets (files, array types o
 inline constexpr int MaxTimeSteps = 20;            // time steps of a time-lapse file
 inline constexpr int MaxIPWindows = 20;            // IP decay windows per point
 inline constexpr int ArrayTypeCount = 8;           // array-type codes 1..8
+inline constexpr int MaxModelLayers = 31;          // layers of an inversion model (layer depths 0..31)
 
 }  // namespace tarvo
