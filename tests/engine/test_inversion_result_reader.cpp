@@ -193,9 +193,11 @@ TEST_F(InvResultTest, CancellingTheIterationDialogReadsNoModel) {
 TEST_F(InvResultTest, AFileWithoutIterationsAsksNothingAndReadsNoModel) {
   InvFile f;
   f.iterations = 0;
-  ASSERT_TRUE(Open(Write(f.Text())).loaded);
+  const std::string path = Write(f.Text());
+  ASSERT_TRUE(Open(path).loaded);
   EXPECT_TRUE(numbers.questions.empty());
   EXPECT_FALSE(ds.HasModel);
+  EXPECT_EQ(ReadInvResult(ds, path, {}, env).lastIteration, 0);
 }
 
 TEST_F(InvResultTest, WithoutTheTableTheDialogShowsNoMemo) {

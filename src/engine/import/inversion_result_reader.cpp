@@ -332,6 +332,7 @@ InvResultOutcome ReadInvResult(TDataset& ds, const std::string& path, const InvR
 
   const std::vector<int> iterations = IterationLines(lines);
   const int last = static_cast<int>(iterations.size());
+  outcome.lastIteration = last;
   if (last >= 1 && (models.ChosenIteration <= 0 || models.ChosenIteration > last)) {
     NumberQuestion q;
     q.topic = NumberQuestion::Topic::Iteration;

@@ -33,6 +33,7 @@ struct InvResultOutcome {
   int replaced = 0;        // data points whose Rho took a calculated value
   bool synthetic = false;  // every data point took its calculated value
   int noiseLevel = 0;      // percent
+  int lastIteration = 0;   // iterations the file holds; 0: it has no model at all
 };
 
 // Reads the result file at `path` for the loaded line. Unless synthetic, the
