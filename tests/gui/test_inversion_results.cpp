@@ -26,6 +26,7 @@
 #include "gui/editing/inversion_results_page.h"
 #include "gui/editing/number_dialog.h"
 #include "gui/editing/table_window.h"
+#include "gui/export/converter_commands.h"
 #include "gui/import/inversion_result_commands.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
@@ -251,6 +252,22 @@ private slots:
     QVERIFY(file != nullptr);
     emit file->aboutToShow();
     QVERIFY(!main_->Command(QStringLiteral("InvData"))->isEnabled());
+  }
+
+  void sondoWritesTheModelFileOfTheModelRead() {
+    const QString target = dir_.filePath(QStringLiteral("sondo.dat"));
+    tarvo::gui::AttachConverterCommands(*main_, [&target](const tarvo::gui::SaveDialogSetup&) {
+      return std::optional<QString>(target);
+    });
+    numbers_.answers = {4};
+    OpenResult();
+    main_->Command(QStringLiteral("aSondo"))->trigger();
+    QFile model(dir_.filePath(QStringLiteral("sondo.res")));
+    QVERIFY(model.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = model.readAll().split('\n');
+    QCOMPARE(lines[2].trimmed(), QByteArray("55"));       // the stations
+    QCOMPARE(lines[4].trimmed(), QByteArray("6 0 0"));    // layers of the first station
+    QVERIFY(lines[6].startsWith("1.5 1.7 1.8 2 2.5  h"));  // their thicknesses
   }
 
   void syntheticCurvesReplaceTheMeasuredData() {
