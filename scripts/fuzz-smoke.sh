@@ -23,6 +23,7 @@ for target in build-fuzz/fuzz_*; do
     fuzz_syscal_seq) pattern='*.seq' ;;
     fuzz_sensinv2d) pattern='*.ui' ;;
     fuzz_res2dinv) pattern='*.dat' ;;
+    fuzz_res2dinv_result) pattern='*.inv' ;;
     fuzz_abem_amp) pattern='*.amp' ;;
     fuzz_abem_protocol) pattern='*.org' ;;
     *) pattern='*.txt' ;;

@@ -5,8 +5,10 @@
 #include <string>
 
 #include "engine/core/dataset.h"
+#include "gui/editing/number_dialog.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
+#include "gui/import/inversion_result_commands.h"
 #include "gui/sequences/sequence_commands.h"
 #include "engine/display/display_state.h"
 #include "engine/settings/program_settings.h"
@@ -41,6 +43,9 @@ int main(int argc, char* argv[]) {
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
   tarvo::gui::TTableForm tableWindow(dataset);
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
+  tarvo::gui::TOKBottomDlg numberDialog(&mainWindow);
+  tarvo::gui::DialogNumberAsker numbers(numberDialog);
+  tarvo::gui::AttachInversionResultCommands(mainWindow, tableWindow, numbers);
   tarvo::gui::AttachConverterCommands(mainWindow);
   tarvo::gui::AttachSequenceCommands(mainWindow);
   // The colour table, section options and range multipliers of every map.

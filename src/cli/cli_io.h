@@ -61,4 +61,27 @@ public:
   }
 };
 
+// Answers the number dialog: the iteration of an inversion result from
+// --iteration (the last iteration by default), the noise level of synthetic
+// curves from --noise (0 by default). Each answer is told on standard error.
+class CliNumberAsker final : public NumberAsker {
+public:
+  std::optional<int> iteration;
+  int noise = 0;
+
+  int AskNumber(const NumberQuestion& q) override {
+    if (q.topic == NumberQuestion::Topic::NoiseLevel) {
+      std::cerr << "tarvo-cli: noise level " << noise << " %\n";
+      return noise;
+    }
+    const int chosen = iteration.value_or(q.value);
+    if (chosen < 1 || chosen > q.maximum) {
+      std::cerr << "tarvo-cli: --iteration " << chosen << ": the result has iterations 1 to " << q.maximum << '\n';
+      return 0;
+    }
+    std::cerr << "tarvo-cli: inversion result: iteration " << chosen << " of " << q.maximum << '\n';
+    return chosen;
+  }
+};
+
 }  // namespace tarvo::cli

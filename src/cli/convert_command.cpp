@@ -1,6 +1,8 @@
 #include "cli/convert_command.h"
 
 #include <array>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -16,6 +18,7 @@
 #include "engine/export/sensinv_writer.h"
 #include "engine/export/sondo_writer.h"
 #include "engine/export/unified_writer.h"
+#include "engine/import/inversion_result_reader.h"
 #include "cli/read_options.h"
 #include "engine/sequences/abem_protocol_writer.h"
 #include "engine/sequences/electre_sequence_writer.h"
@@ -39,6 +42,9 @@ struct ConvertOptions {
   ExportOptions exportOptions;
   std::optional<int> topoKey;  // none: the key the data set (2 unless a file read gave its own)
   double shift = 0;
+  std::string syntheticFrom;           // --synthetic-from: the inversion result whose calculated data replace Rho
+  std::optional<int> noise;            // --noise: percent of Gaussian noise on the synthetic data
+  std::optional<std::uint64_t> seed;   // --seed: makes the noise reproducible
   bool reciprocal = false;              // sequence targets: write every quadripole as its reciprocal
   std::optional<CableLayout> cable;     // abem-org: none means the preset of the "Long or short" dialog
 };
@@ -91,8 +97,9 @@ int WriteWith(ConvertJob& job, bool (*write)(TDataset&, const ExportOptions&, co
   return ExitFailed;
 }
 
+// The model read with a Res2dInv result gives the Sondo model file.
 bool WriteSondoFiles(TDataset& ds, const ExportOptions& o, const std::string& path, Messenger& m) {
-  return WriteSondo(ds, o, path, m);
+  return WriteSondo(ds, o, path, m, &ds.Models);
 }
 
 int ToSondo(ConvertJob& job) { return WriteWith(job, WriteSondoFiles, "Sondo"); }
@@ -286,6 +293,23 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
       o.exportOptions.WithoutIP = true;
     } else if (a == "--shift") {
       ok = number(o.shift);
+    } else if (a == "--synthetic-from") {
+      const auto value = text();
+      ok = value.has_value();
+      if (ok) o.syntheticFrom = *value;
+    } else if (a == "--noise") {
+      int percent = 0;
+      ok = integer(0, 100, percent);
+      if (ok) o.noise = percent;
+    } else if (a == "--seed") {
+      const auto value = text();
+      ok = value.has_value();
+      const auto parsed = ok ? ParseNumber(*value) : std::nullopt;
+      if (ok && (!parsed || *parsed < 0 || *parsed != std::floor(*parsed) || *parsed > 9e15)) {
+        std::cerr << "tarvo-cli convert: --seed takes a whole number from 0, not '" << *value << "'\n";
+        ok = false;
+      }
+      if (ok) o.seed = static_cast<std::uint64_t>(*parsed);
     } else if (a == "--reciprocal") {
       o.reciprocal = true;
     } else if (a == "--cable") {
@@ -315,6 +339,10 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
   }
   if (o.output.empty()) {
     std::cerr << "tarvo-cli convert: -o OUT is missing\n";
+    return false;
+  }
+  if ((o.noise || o.seed) && o.syntheticFrom.empty()) {
+    std::cerr << "tarvo-cli convert: --noise and --seed go with --synthetic-from FILE.inv\n";
     return false;
   }
   return true;
@@ -353,6 +381,21 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   if (target->suits != nullptr && !target->suits(ds, result.enabling)) {
     std::cerr << "tarvo-cli convert: --to " << target->name << " needs " << target->needs << '\n';
     return ExitFailed;
+  }
+
+  // "Synthetic curves": the apparent resistivities the inversion calculated.
+  if (!o.syntheticFrom.empty()) {
+    CliNumberAsker numbers;
+    numbers.iteration = o.read.iteration;
+    numbers.noise = o.noise.value_or(0);
+    ReadEnvironment env{messenger, "", nullptr, &numbers};
+    const InvResultOutcome synthetic = ReadInvResult(ds, o.syntheticFrom, {true, o.seed}, env);
+    if (!synthetic.synthetic) {
+      std::cerr << "tarvo-cli convert: no synthetic data from " << o.syntheticFrom << '\n';
+      return ExitFailed;
+    }
+    std::cerr << "tarvo-cli: " << synthetic.replaced << " apparent resistivities calculated by iteration "
+              << ds.Models.ChosenIteration << " of " << o.syntheticFrom << '\n';
   }
 
   // What the operator would have set in the windows before exporting.

@@ -1,5 +1,6 @@
 #include "cli/info_command.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -7,8 +8,10 @@
 
 #include "cli/cli_io.h"
 #include "engine/core/array_types.h"
+#include "engine/core/numbers.h"
 #include "engine/core/positions.h"
 #include "engine/shell/summary.h"
+#include "engine/editing/clipboard_tables.h"
 #include "engine/editing/data_table.h"
 #include "cli/json_writer.h"
 #include "engine/core/numbers.h"
@@ -96,6 +99,67 @@ void PrintText(const TDataset& ds, const DatasetSummary& s, bool points) {
   }
 }
 
+// The inversion model read with a Res2dInv result: its layers, the mean
+// model along the line and, with the data table, the model under every
+// station (for each time set of a time-lapse line).
+void PrintModel(const TDataset& ds, bool stations) {
+  const TInversionModel& m = ds.Models.Current;
+  std::cout << "Inversion model: iteration " << ds.Models.ChosenIteration << " of " << ds.Models.LastIteration << ", "
+            << m.LayerCount << " layers under " << std::min(ds.StationCount, m.Resistivity.Size()) << " stations\n";
+  std::cout << "Layers:";
+  for (const std::string& item : DepthItems(m)) std::cout << ' ' << item;
+  std::cout << '\n';
+  if (const auto mean = MeanModelCells(ds, ds.FileName)) {
+    TCellTable rows = *mean;
+    rows.Rows.erase(rows.Rows.begin());  // the file name, printed above
+    std::cout << ClipboardText(rows);
+  }
+  if (!stations) return;
+  const int times = std::max(ds.TimeSetCount, 0);
+  for (int t = times > 0 ? 1 : 0; t <= times; ++t) {
+    const TInversionModel& model = t == 0 ? m : ds.Models.TimeSets[t];
+    if (t > 0) std::cout << "Time set " << t << '\n';
+    std::cout << "X";
+    for (const std::string& item : DepthItems(model)) std::cout << '\t' << item;
+    std::cout << '\n';
+    for (int s = 1; s <= std::min(ds.StationCount, model.Resistivity.Size()); ++s) {
+      std::cout << FormatValue(ds.Stations[s], ClipboardExtraDigits);
+      for (int l = 1; l <= model.LayerCount; ++l) std::cout << '\t' << FormatValue(model.Resistivity[s][l], ClipboardExtraDigits);
+      std::cout << '\n';
+    }
+  }
+}
+
+void WriteModelJson(JsonWriter& j, const TDataset& ds) {
+  const auto resistivities = [&](const TInversionModel& model) {
+    j.BeginArray();
+    for (int s = 1; s <= std::min(ds.StationCount, model.Resistivity.Size()); ++s) {
+      j.BeginArray();
+      for (int l = 1; l <= model.LayerCount; ++l) j.Write(model.Resistivity[s][l]);
+      j.EndArray();
+    }
+    j.EndArray();
+  };
+  const TInversionModel& m = ds.Models.Current;
+  j.BeginObject();
+  j.Key("Iteration"); j.Write(ds.Models.ChosenIteration);
+  j.Key("LastIteration"); j.Write(ds.Models.LastIteration);
+  j.Key("LayerCount"); j.Write(m.LayerCount);
+  j.Key("LayerDepth");
+  j.BeginArray();
+  for (int k = 0; k < m.LayerCount; ++k) j.Write(m.LayerDepth[static_cast<std::size_t>(k)]);
+  j.EndArray();
+  j.Key("Resistivity");
+  resistivities(m);
+  if (ds.TimeSetCount > 0) {
+    j.Key("TimeSets");
+    j.BeginArray();
+    for (int t = 1; t <= ds.TimeSetCount; ++t) resistivities(ds.Models.TimeSets[t]);
+    j.EndArray();
+  }
+  j.EndObject();
+}
+
 void PrintInjections(const InjectionReport& r) {
   for (const std::string& line : r.lines) std::cout << line << '\n';
   std::cout << r.countsText << '\n';
@@ -180,6 +244,11 @@ void PrintJson(const TDataset& ds, bool points, const std::optional<InjectionRep
   j.BeginArray();
   for (int i = 1; i <= ds.ElectrodePosCount; ++i) j.Write(ds.ElectrodePos[i]);
   j.EndArray();
+  j.Key("HasModel"); j.Write(ds.HasModel);
+  if (ds.HasModel) {
+    j.Key("Model");
+    WriteModelJson(j, ds);
+  }
   if (points) {
     j.Key("Points");
     j.BeginArray();
@@ -278,8 +347,13 @@ int RunInfo(const std::vector<std::string>& args, const std::string& programDir)
     PrintJson(ds, o.points, injections, reciprocals);
   } else {
     PrintText(ds, BuildSummary(ds), o.points);
+    if (ds.HasModel) PrintModel(ds, o.points);
     if (injections) PrintInjections(*injections);
     if (reciprocals) PrintReciprocals(*reciprocals);
+  }
+  if (o.read.iteration && !ds.HasModel) {
+    std::cerr << "tarvo-cli info: no inversion model was read\n";
+    return ExitFailed;
   }
   return SucceededStatus(messenger);
 }

@@ -12,6 +12,7 @@
 #ifdef TARVO_CLI_PLOT
 #include "cli/plot_command.h"
 #endif
+#include "cli/table_command.h"
 #include "cli/transform_command.h"
 #include "engine/version.h"
 
@@ -28,8 +29,8 @@ void PrintUsage(std::ostream& out) {
          "\n"
          "Commands:\n"
          "  info FILE... [--type TYPE] [--append FILE...] [--read-only]\n"
-         "               [--sequence FILE] [--missing abort|ignore] [--points] [--json]\n"
-         "               [--injections] [--reciprocal]\n"
+         "               [--sequence FILE] [--missing abort|ignore] [--iteration N]\n"
+         "               [--points] [--json] [--injections] [--reciprocal]\n"
          "      Read the files as the Open command does and print the summary of the\n"
          "      dataset; --points adds the data table, --json prints one JSON object,\n"
          "      --injections lists a sequence's quadripoles by current injection,\n"
@@ -37,6 +38,9 @@ void PrintUsage(std::ostream& out) {
          "      TYPE: syscal, syscal-seq, sensinv2d, res2dinv, abem-amp, abem-protocol,\n"
          "      prosys, electre2, syscal-pro, syscal-pro-bin, abem-lund, unified (by\n"
          "      default the file's extension, or its first lines, decide).\n"
+         "      A Res2dInv inversion result (FILE.inv) also gives its model: the layers,\n"
+         "      the mean model and, with --points, the model under every station;\n"
+         "      --iteration N chooses the iteration (default: the last).\n"
          "  generate -o FILE.seq|FILE.txt [--electrodes N] [--array ARRAY] [--step 1|2]\n"
          "               [--item AM/MN]...\n"
          "      Make a new measurement sequence and save it as a Syscal sequence file\n"
@@ -59,6 +63,9 @@ void PrintUsage(std::ostream& out) {
          "      current quality codes), electre2-seq (ElectreII text), abem-org (ABEM\n"
          "      .org, .up and .dwn; --cable defaults to long32 beyond 9 levels).\n"
          "      --reciprocal (syscal-seq, electre2-seq) swaps A,B with M,N.\n"
+         "      --synthetic-from FILE.inv [--noise P] [--seed S] first replaces the\n"
+         "      apparent resistivities by those the inversion calculated (\"Synthetic\n"
+         "      curves\"), with P % Gaussian noise (default 0; --seed S repeats it).\n"
          "  transform FILE... --op OP [--op OP]... -o OUT [reading options of info]\n"
          "               [--set K] [--reciprocal]\n"
          "      Read the files as info does, rewrite the sequence or the data with the\n"
@@ -70,6 +77,15 @@ void PrintUsage(std::ostream& out) {
          "      Read the files as info does and draw the gridded pseudosection as a\n"
          "      filled colour map with axes, title and colour scale (plot --help tells\n"
          "      more).\n"
+         "  table FILE... (--electrodes | --spacings [--level K] | --ves X | --station X\n"
+         "               | --model [--layer L] [--difference | --mean])\n"
+         "               -o OUT.tsv|OUT.xlsx|- [reading options of info]\n"
+         "      Write a table of the table window as its copy commands give it: the\n"
+         "      electrodes, the points of level K (or the level list), the VES curve\n"
+         "      or the inversion model under the station nearest to X, one layer of the\n"
+         "      model (--difference: its change in % against the first time set), or\n"
+         "      the mean model. Text is tab-separated with CR LF; a .xlsx workbook\n"
+         "      without --layer holds every layer, one sheet each.\n"
          "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
@@ -118,6 +134,7 @@ int main(int argc, char* argv[]) {
     return 1;
 #endif
   }
+  if (command == "table") return tarvo::cli::RunTable(args, ProgramDirectory(argv[0]));
 
   std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
   PrintUsage(std::cerr);

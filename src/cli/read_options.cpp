@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "engine/core/text_tokens.h"
 #include "engine/import/file_type.h"
 #include "engine/import/syscal_template.h"
 
@@ -56,6 +57,17 @@ ArgUse TakeReadOption(const std::vector<std::string>& args, std::size_t& i, Read
     }
     return ArgUse::Taken;
   }
+  if (a == "--iteration") {
+    std::string text;
+    if (value(text) == ArgUse::Failed) return ArgUse::Failed;
+    const std::optional<int> n = ParseInteger(text);
+    if (!n || *n < 1) {
+      std::cerr << "tarvo-cli " << command << ": --iteration takes a whole number from 1, not '" << text << "'\n";
+      return ArgUse::Failed;
+    }
+    o.iteration = *n;
+    return ArgUse::Taken;
+  }
   if (a == "--append") {
     o.appending = true;
     return ArgUse::Taken;
@@ -82,7 +94,9 @@ bool ReadFiles(const ReadOptions& o, const std::string& programDir, std::string_
   messenger.abortOrIgnore = o.missing == "ignore" ? Reply::Ignore : Reply::Abort;
   FixedFileChooser chooser;
   if (!o.sequence.empty()) chooser.file = o.sequence;
-  ReadEnvironment env{messenger, programDir + "/" + TemplateFileName, &chooser};
+  CliNumberAsker numbers;
+  numbers.iteration = o.iteration;
+  ReadEnvironment env{messenger, programDir + "/" + TemplateFileName, &chooser, &numbers};
   const ReaderTable readers = DefaultReaders();
 
   const auto read = [&](const std::vector<std::string>& files, OpenCaller caller) {

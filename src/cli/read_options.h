@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,7 @@ struct ReadOptions {
   std::string sequence;               // --sequence: the second file a reader may ask for
   std::string missing = "abort";      // --missing abort|ignore: answer to the readers' Abort/Ignore questions
   bool readOnly = false;              // --read-only: the open dialog's read-only box
+  std::optional<int> iteration;       // --iteration N: the iteration of an inversion result (default: the last)
   bool appending = false;             // while parsing: file arguments now go to `appended`
 };
 

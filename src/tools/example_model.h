@@ -90,6 +90,7 @@ void Write(const std::filesystem::path& path, const TextFile& file);
 void WriteRes2dInvWennerTopography(const std::filesystem::path& dir);
 void WriteRes2dInvGeneralIP(const std::filesystem::path& dir);
 void WriteRes2dInvTimeLapse(const std::filesystem::path& dir);
+void WriteRes2dInvResult(const std::filesystem::path& dir);
 void WriteProsysExport(const std::filesystem::path& dir);
 void WriteElectreSequence(const std::filesystem::path& dir);
 void WriteSensInv(const std::filesystem::path& dir);

@@ -1,7 +1,9 @@
-// Res2dInv data files of the example model: a Wenner line with a topography
+// Res2dInv files of the example model: a Wenner line with a topography
 // block, a general-array file with chargeability mixing Wenner and
-// dipole-dipole, and a time-lapse dipole-dipole line.
+// dipole-dipole, a time-lapse dipole-dipole line, and the inversion result
+// of a Wenner line.
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,84 @@ void WriteRes2dInvTimeLapse(const std::filesystem::path& dir) {
   }
   EndOfFile(f);
   Write(dir / "dipole32_tl.dat", f);
+}
+
+}  // namespace tarvo::examples
+
+namespace tarvo::examples {
+
+// A Res2dInv inversion result of a Wenner line over the example model: the
+// data, then four iterations that move from a homogeneous start towards the
+// two-layer earth. Each iteration gives its blocky model (32 blocks per
+// layer, one under each electrode, with a small lateral scatter that fades
+// as the inversion converges) and the apparent resistivities it calculates.
+// Only sqrt carries the convergence, so the file is the same everywhere.
+void WriteRes2dInvResult(const std::filesystem::path& dir) {
+  const auto quads = WennerQuads(1, 4);
+  constexpr int Iterations = 4;
+  constexpr double Start = 60.0;  // Ohm.m of the homogeneous starting model
+  const std::array<double, 5> bottoms = {1.5, 3.2, 5.0, 7.0, 9.5};  // the sixth layer is open below
+  const int layers = static_cast<int>(bottoms.size()) + 1;
+
+  Noise noise(104);
+  TextFile f;
+  f.Line("Two-layer earth 100/20 Ohm.m, interface 6 m: Wenner line and its inversion");
+  f.Line(UnitSpacing);
+  f.Line("1");  // Wenner
+  f.Line(std::to_string(quads.size()));
+  f.Line("1");  // x of the middle of the array
+  f.Line("0");  // no chargeability
+  const auto middle = [](const Quad& q) { return (X(q.a) + X(q.b)) / 2.0; };
+  for (const Quad& q : quads) {
+    f.Line(Fixed(middle(q), 2) + " " + Fixed(X(q.m) - X(q.a), 2) + " " +
+           Fixed(Measured(ApparentResistivity(q), noise), 3));
+  }
+  f.Line("0");  // no topography
+  EndOfFile(f);
+
+  f.Line("NUMBER OF LAYERS");
+  f.Line(std::to_string(layers));
+  f.Line("Iteration  Time for this iteration  Total Time   RMS Error");
+  for (int k = 1; k <= Iterations; ++k) {
+    f.Line(std::to_string(k) + "   0.42   " + Fixed(0.42 * k, 2) + "   " + Fixed(1.1 + 24.0 / (k * k), 2));
+  }
+
+  // The true resistivity of a layer: the upper layer's, the lower one's, or
+  // their geometric mean for the layer the interface crosses.
+  const auto trueRho = [&](int layer) {
+    const double top = layer == 1 ? 0.0 : bottoms[static_cast<std::size_t>(layer - 2)];
+    const double bottom = layer == layers ? 1e9 : bottoms[static_cast<std::size_t>(layer - 1)];
+    if (bottom <= Model.thickness) return Model.rho1;
+    if (top >= Model.thickness) return Model.rho2;
+    return std::sqrt(Model.rho1 * Model.rho2);
+  };
+  std::vector<double> model(static_cast<std::size_t>(layers), Start);
+  std::vector<double> calculated(quads.size(), Start);
+  double scatter = 0.08;
+  for (int k = 1; k <= Iterations; ++k) {
+    f.Line("ITERATION " + std::to_string(k));
+    f.Line("Model resistivity values (Ohm.m)");
+    f.Line("Blocks and bottom depth of each layer, then x of the right edge and resistivity of each block");
+    for (int layer = 1; layer <= layers; ++layer) {
+      double& rho = model[static_cast<std::size_t>(layer - 1)];
+      rho = std::sqrt(rho * trueRho(layer));
+      f.Line(std::to_string(ElectrodeCount) +
+             (layer < layers ? " " + Fixed(bottoms[static_cast<std::size_t>(layer - 1)], 2) : std::string()));
+      for (int b = 1; b <= ElectrodeCount; ++b) {
+        const std::string value = Fixed(rho * (1.0 + scatter * noise.Next()), 3);
+        f.Line(b < ElectrodeCount ? Fixed(X(b) + Spacing / 2, 2) + " " + value : value);
+      }
+      f.Line("");
+    }
+    scatter /= 2;
+    f.Line("CALCULATED APPARENT RESISTIVITY");
+    for (std::size_t i = 0; i < quads.size(); ++i) {
+      calculated[i] = std::sqrt(calculated[i] * ApparentResistivity(quads[i]));
+      f.Line(Fixed(middle(quads[i]), 2) + " " + Fixed(X(quads[i].m) - X(quads[i].a), 2) + " " +
+             Fixed(calculated[i], 3));
+    }
+  }
+  Write(dir / "wenner32.inv", f);
 }
 
 }  // namespace tarvo::examples

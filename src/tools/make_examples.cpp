@@ -1,9 +1,10 @@
 // Writes the example files of examples/ from one analytic earth model (see
 // example_model.h): Syscal sequences and data, Res2dInv files (Wenner with
-// topography, general array with chargeability, time-lapse), a Prosys export
-// with IP windows and the ElectreII sequence it was measured with, a
-// SensInv2D triplet, an ABEM AMP data file and an ABEM protocol. A few
-// readings are made noisy or rejected so that the bad-point test has work.
+// topography, general array with chargeability, time-lapse, and an inversion
+// result), a Prosys export with IP windows and the ElectreII sequence it was
+// measured with, a SensInv2D triplet, an ABEM AMP data file and an ABEM
+// protocol. A few readings are made noisy or rejected so that the bad-point
+// test has work.
 //
 // Usage: tarvo-make-examples OUTPUT_DIRECTORY
 #include <cmath>
@@ -97,6 +98,7 @@ int main(int argc, char* argv[]) {
     WriteRes2dInvWennerTopography(dir);
     WriteRes2dInvGeneralIP(dir);
     WriteRes2dInvTimeLapse(dir);
+    WriteRes2dInvResult(dir);
     WriteProsysExport(dir);
     WriteElectreSequence(dir);
     WriteSensInv(dir);

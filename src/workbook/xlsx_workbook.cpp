@@ -93,6 +93,8 @@ std::string WriteXlsxWorkbook(const std::string& path, const std::vector<TCellTa
           e = worksheet_write_number(sheet, rr, cc, *x, nullptr);
         } else if (const std::string* t = std::get_if<std::string>(&row[c])) {
           e = worksheet_write_string(sheet, rr, cc, t->c_str(), nullptr);
+        } else if (const TShownNumber* shown = std::get_if<TShownNumber>(&row[c])) {
+          e = worksheet_write_number(sheet, rr, cc, shown->Value, nullptr);
         }
         if (e != LXW_NO_ERROR) {
           error = std::string("Sheet \"") + name + "\": " + lxw_strerror(e);

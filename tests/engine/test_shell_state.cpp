@@ -285,6 +285,22 @@ TEST(MenuEnabling, FollowsKindSetsAndArrayType) {
   }
 }
 
+TEST(MenuEnabling, SyntheticCurvesNeedAnOpenedResultAndAnIteration) {
+  TDataset ds;
+  ds.DataKind = DataKindResistivityOnly;
+  ds.FileName = "/data/LINE.INV";
+  ds.Models.ChosenIteration = 3;
+  EXPECT_TRUE(WorkOutMenuEnabling(ds).InvData);
+  ds.Models.ChosenIteration = 0;  // "INV result" read a model of its own
+  EXPECT_FALSE(WorkOutMenuEnabling(ds).InvData);
+  ds.Models.ChosenIteration = 3;
+  ds.FileName = "/data/line.dat";
+  EXPECT_FALSE(WorkOutMenuEnabling(ds).InvData);
+  ds.FileName = "/data/line.inv";
+  ds.DataKind = DataKindInstrument;
+  EXPECT_FALSE(WorkOutMenuEnabling(ds).InvData);
+}
+
 TEST(RecentDirectories, StartupMenusListEveryStoredDirectory) {
   OpenCommandState state;
   EXPECT_TRUE(StartupRecentDirCaptions(state).empty());

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/editing/clipboard_tables.h"
 #include "workbook/xlsx_workbook.h"
 
 namespace tarvo {
@@ -99,6 +100,67 @@ TEST_F(WorkbookTest, RefusedWorkbookLeavesTheTargetAsItWas) {
   EXPECT_EQ(Slurp(target), "old");
   // A folder that does not exist: the platform's message.
   EXPECT_NE(WriteXlsxWorkbook((dir_ / "no" / "such.xlsx").string(), {{"T", {{1.0}}}}), "");
+}
+
+TEST_F(WorkbookTest, ShownNumbersAreWrittenAsNumbers) {
+  const TCellTable electrodes{"Electrodes", {{TShownNumber{105.5, "105.5"}, TShownNumber{1234.5678, "1234.568"}}}};
+  ASSERT_EQ(WriteXlsxWorkbook((dir_ / "e.xlsx").string(), {electrodes}), "");
+  EXPECT_EQ(ReadBack(dir_ / "e.xlsx"), "Electrodes|A1=n:105.5|B1=n:1234.5678\n");
+}
+
+// Three stations 0, 10, 20 m; layers 0-1, 1-3 and 3- m; a second time set,
+// 7 days later, doubles the first layer.
+TDataset ModelLine(bool timeLapse) {
+  TDataset ds;
+  ds.DataKind = DataKindResistivityOnly;
+  ds.StationCount = 3;
+  TInversionModel m;
+  m.LayerCount = 3;
+  m.LayerDepth[1] = 1;
+  m.LayerDepth[2] = 3;
+  m.Resistivity.Resize(3);
+  for (int s = 1; s <= 3; ++s) {
+    ds.Stations[s] = 10.0f * static_cast<float>(s - 1);
+    m.Resistivity[s][1] = s == 1 ? 1.0f : 100.0f;
+    m.Resistivity[s][2] = 20;
+    m.Resistivity[s][3] = 5;
+  }
+  ds.HasModel = true;
+  ds.Models.Current = m;
+  if (timeLapse) {
+    ds.TimeSetCount = 2;
+    ds.TimeSetTimes[2] = 7;
+    ds.Models.TimeSets[1] = m;
+    for (int s = 1; s <= 3; ++s) m.Resistivity[s][1] *= 2;
+    ds.Models.TimeSets[2] = m;
+  }
+  return ds;
+}
+
+TEST_F(WorkbookTest, ModelWorkbooksHaveASheetPerLayerThenEmpty) {
+  const fs::path layers = WorkbookFileName((dir_ / "line.inv").string(), LayerWorkbookSuffix);
+  EXPECT_EQ(layers.filename(), "line_inv.xlsx");
+  std::vector<int> progress;
+  ASSERT_EQ(WriteXlsxWorkbook(layers.string(), LayerWorkbook(ModelLine(false)),
+                              [&](int done, int total) { progress.push_back(done * 10 + total); }),
+            "");
+  EXPECT_EQ(progress, (std::vector<int>{14, 24, 34, 44}));
+  // The logarithm is the program's ln x / 2.302585093.
+  EXPECT_EQ(ReadBack(layers),
+            "0-1|A1=s:X|B1=s:Ro|C1=s:Log10(Ro)|A2=n:0|B2=n:1|C2=n:0|A3=n:10|B3=n:100|C3=n:1.999999999994829|"
+            "A4=n:20|B4=n:100|C4=n:1.999999999994829\n"
+            "1-3|A1=s:X|B1=s:Ro|C1=s:Log10(Ro)|A2=n:0|B2=n:20|C2=n:1.301029995660617|A3=n:10|B3=n:20|"
+            "C3=n:1.301029995660617|A4=n:20|B4=n:20|C4=n:1.301029995660617\n"
+            "3-inf|A1=s:X|B1=s:Ro|C1=s:Log10(Ro)|A2=n:0|B2=n:5|C2=n:0.6989700043342113|A3=n:10|B3=n:5|"
+            "C3=n:0.6989700043342113|A4=n:20|B4=n:5|C4=n:0.6989700043342113\n"
+            "Empty\n");
+
+  const fs::path differences = WorkbookFileName((dir_ / "line.inv").string(), DifferenceWorkbookSuffix);
+  ASSERT_EQ(WriteXlsxWorkbook(differences.string(), *DifferenceWorkbook(ModelLine(true))), "");
+  const std::string back = ReadBack(differences);
+  EXPECT_EQ(back.substr(0, back.find('\n')), "0-1|A1=s:0-1|A2=s:X|B2=s:Dif_7|A3=n:0|B3=n:100|A4=n:10|B4=n:100|A5=n:20|B5=n:100");
+  EXPECT_NE(back.find("\n3-inf|A1=s:3-inf|A2=s:X|B2=s:Dif_7|A3=n:0|B3=n:0|"), std::string::npos) << back;
+  EXPECT_EQ(back.substr(back.size() - 6), "Empty\n");
 }
 
 TEST(SheetNames, InvalidCharactersAndLengthAreMended) {

@@ -16,5 +16,6 @@ inline constexpr int MaxIPWindows = 20;            // IP decay windows per point
 inline constexpr int ArrayTypeCount = 8;           // array-type codes 1..8
 inline constexpr int MaxColors = 101;              // entries of the colour table of the maps
 inline constexpr int MaxContourBounds = 101;       // bounds of one set of contour levels
+inline constexpr int MaxModelLayers = 31;          // layers of an inversion model (layer depths 0..31)
 
 }  // namespace tarvo

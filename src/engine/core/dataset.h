@@ -10,6 +10,7 @@
 #include "engine/core/data_kind.h"
 #include "engine/core/data_point.h"
 #include "engine/core/reciprocal_pairs.h"
+#include "engine/core/inversion_model.h"
 #include "engine/core/syscal_records.h"
 #include "engine/core/tables.h"
 #include "engine/core/thresholds.h"
@@ -128,7 +129,8 @@ struct TDataset {
   std::vector<std::string> Memo;  // the comment memo; readers put a file's title in it
   int TopoDistanceType = 2;       // topography key: 1 or 2 (how topography x is measured)
 
-  bool HasModel = false;  // inversion results of a Res2dInv ".inv" file are loaded
+  bool HasModel = false;     // inversion results of a Res2dInv ".inv" file are loaded
+  TInversionModels Models;   // those results: the layered model under every station
 
   std::vector<DatasetObserver*> Observers;
 

@@ -9,14 +9,11 @@
 // model file and the table window take from it.
 namespace tarvo {
 
-// Layers of an inversion model: depths are kept for 0..MaxModelLayers - 1.
-inline constexpr int MaxModelLayers = 32;
-
 // A layered inversion model under every station of the dataset, as the
 // reader of inversion results fills it.
 struct TInversionModel {
-  int LayerCount = 0;                              // 1..MaxModelLayers
-  std::array<float, MaxModelLayers> LayerDepth{};  // [k]: depth of the bottom of layer k; [0] is the surface
+  int LayerCount = 0;                                  // 1..MaxModelLayers
+  std::array<float, MaxModelLayers + 1> LayerDepth{};  // [k]: depth of the bottom of layer k; [0] is the surface
   Table<FixedTable<float, MaxModelLayers>> Resistivity;  // entry st: layers 1..LayerCount under station st
 
   // True when the model gives every layer under stations 1..stationCount.
@@ -26,10 +23,12 @@ struct TInversionModel {
 };
 
 // The current model and the stored models of the time steps of a time-lapse
-// inversion.
+// inversion, with the iteration they come from.
 struct TInversionModels {
   TInversionModel Current;
   FixedTable<TInversionModel, MaxTimeSteps> TimeSets;
+  int ChosenIteration = 0;  // the iteration the operator chose, 0 none; it enables "Synthetic curves"
+  int LastIteration = 0;    // the last iteration of the result file read
 };
 
 }  // namespace tarvo

@@ -248,9 +248,12 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
   }
 
   ds.TimeSetCount = 0;
+  // An inversion model belongs to the stations of the line it was read for;
+  // any read or rebuild makes new stations.
+  ds.HasModel = false;
+  ds.Models.ChosenIteration = 0;
   Merge merge;
   if (rebuild) {
-    ds.HasModel = false;
     ds.PointsMerged = false;
     ds.SetCount = 1;
     if (request.caller == OpenCaller::RebuildGenerated) {

@@ -1,5 +1,6 @@
 #include "engine/import/abem_lund_reader.h"
 #include "engine/import/electre_reader.h"
+#include "engine/import/inversion_result_reader.h"
 #include "engine/import/open_command.h"
 #include "engine/import/prosys_reader.h"
 #include "engine/import/res2dinv_reader.h"
@@ -29,8 +30,8 @@ ReaderTable DefaultReaders() {
   readers.text[10] = ReadSyscalProBinary;
   readers.text[11] = ReadAbemLund;
   readers.text[12] = ReadUnifiedData;
-  // Reading the inversion results of ".inv" files is not built yet: the open
-  // command tells the operator so.
+  // A Res2dInv ".inv" file holds the data and the inversion results read after them.
+  readers.inversionResults = [](TDataset& ds, ReadEnvironment& env) { ReadInvResult(ds, ds.FileName, {}, env); };
   return readers;
 }
 

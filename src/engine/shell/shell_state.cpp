@@ -1,7 +1,10 @@
 #include "engine/shell/shell_state.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 
 #include "engine/core/array_types.h"
 #include "engine/core/bad_points.h"
@@ -187,6 +190,9 @@ MenuEnabling WorkOutMenuEnabling(const TDataset& ds) {
   e.Amn2mnB = e.ExchangeElectrodes && (ds.ArrayType == ForwardPoleDipole || ds.ArrayType == ReversePoleDipole);
   const float whole = std::trunc(kind);
   e.MirrorProfile = (whole == DataKindSequence || whole == DataKindInstrument) && ds.SetCount == 1;
+  std::string ext = std::filesystem::path(ds.FileName).extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  e.InvData = kind == DataKindResistivityOnly && ext == ".inv" && ds.Models.ChosenIteration > 0;
   return e;
 }
 

@@ -91,6 +91,7 @@ struct MenuEnabling {
   bool ExchangeElectrodes = false;  // Exchange > "A and B", "M and N", "Shift64"
   bool Amn2mnB = false;             // Exchange > "Amn2mnB"
   bool MirrorProfile = false;       // Exchange > "Mirror profile"
+  bool InvData = false;             // File > "Synthetic curves": a Res2dInv result opened, an iteration chosen
 };
 
 MenuEnabling WorkOutMenuEnabling(const TDataset& ds);

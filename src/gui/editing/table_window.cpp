@@ -18,11 +18,13 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <qcustomplot.h>
 
 #include "engine/core/bad_points.h"
+#include "gui/editing/inversion_results_page.h"
 #include "gui/shell/main_window.h"
 #include "gui/views/reciprocal_chart.h"
 
@@ -35,6 +37,17 @@ QString Latin1(std::string_view s) { return QString::fromLatin1(s.data(), static
 std::string ToLatin1(const QString& s) { return s.toLatin1().toStdString(); }
 
 constexpr ElectrodeColumn ElectrodeColumns[] = {ElectrodeColumn::N, ElectrodeColumn::X, ElectrodeColumn::Alt};
+
+// A button of a copy command; a hint "short|long" gives the tool tip and the status text.
+QToolButton* ClipboardButton(QWidget* parent, const char* name, const QString& caption, const QString& hint) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(QString::fromLatin1(name));
+  b->setText(caption);
+  b->setToolTip(hint.section(QLatin1Char('|'), 0, 0).trimmed());
+  b->setStatusTip(hint.contains(QLatin1Char('|')) ? hint.section(QLatin1Char('|'), 1).trimmed() : hint);
+  b->setAutoRaise(true);
+  return b;
+}
 
 // Axis labels of the relief chart: up to three decimals, no trailing zeros.
 class ReliefTicker : public QCPAxisTicker {
@@ -210,9 +223,21 @@ TTableForm::TTableForm(TDataset& ds, QWidget* parent)
   spacings_->setWrapping(true);
   spacings_->setResizeMode(QListView::Adjust);
   connect(spacings_, &QListWidget::itemChanged, this, &TTableForm::SpacingItemChanged);
-  pages_->addTab(spacings_, tr("Spacings"));
-  pages_->addTab(new QWidget(pages_), tr("INV results"));
-  pages_->setTabEnabled(4, false);
+  auto* spacingPage = new QWidget(pages_);
+  auto* spacingColumn = new QVBoxLayout(spacingPage);
+  spacingColumn->setContentsMargins(2, 2, 2, 2);
+  copySpacing_ = ClipboardButton(spacingPage, "CopySpacing", tr("Copy"), tr("result for selected depth"));
+  spacingColumn->addWidget(copySpacing_);
+  spacingColumn->addWidget(spacings_, 1);
+  pages_->addTab(spacingPage, tr("Spacings"));
+  invPage_ = new TInvResultsPage(ds_, [this]() -> Messenger& { return Operator(); }, pages_);
+  pages_->addTab(invPage_, tr("INV results"));
+  pages_->setTabVisible(4, false);
+  connect(copySpacing_, &QToolButton::clicked, this, &TTableForm::CopySpacingClick);
+  // "Copy VES" suits measured data; the Electrodes tab shows it by the data.
+  connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (index == 1) copyVES_->setVisible(ds_.DataKind > DataKindSequence);
+  });
 
   pages_->setCurrentIndex(1);
   pages_->setVisible(false);
@@ -355,9 +380,24 @@ void TTableForm::BuildElectrodePage() {
   chart_->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new ReliefTicker));
   chart_->setVisible(false);
 
-  row->addWidget(electrodeGrid_);
+  auto* tableColumn = new QVBoxLayout;
+  auto* copies = new QHBoxLayout;
+  copyElectrodeTable_ = ClipboardButton(page, "CopyElectrodeTable", tr("Copy"),
+                                        tr("Copy electodes|Copy postions of all electodes"));
+  copyVES_ = ClipboardButton(page, "tbVEScopy", tr("Copy VES"), tr("Copy VES curve| Copy VES curve for selected locations"));
+  timeCopy_ = ClipboardButton(page, "bTimeCopy", tr("Model copy"),
+                              tr("Model copy| Copy model parametrs for selected locations"));
+  timeCopy_->setEnabled(false);
+  for (QToolButton* b : {copyElectrodeTable_, copyVES_, timeCopy_}) copies->addWidget(b);
+  copies->addStretch();
+  tableColumn->addLayout(copies);
+  tableColumn->addWidget(electrodeGrid_, 1);
+  row->addLayout(tableColumn);
   row->addWidget(chart_, 1);
   pages_->addTab(page, tr("Electrodes"));
+  connect(copyElectrodeTable_, &QToolButton::clicked, this, &TTableForm::CopyElectrodeTableClick);
+  connect(copyVES_, &QToolButton::clicked, this, &TTableForm::CopyVESExecute);
+  connect(timeCopy_, &QToolButton::clicked, this, &TTableForm::bTimeCopyClick);
 
   connect(electrodeModel_, &ElectrodeTableModel::AltitudeTyped, this, [this] { DrawRelief(); });
 }
@@ -429,6 +469,9 @@ void TTableForm::AfterRead(bool thresholdControls) {
   selectedIndex_ = 0;
   FormShow();
   FillElectrodeGrid();
+  copyVES_->setVisible(ds_.DataKind > DataKindSequence);
+  invPage_->AfterRead();
+  UpdateModelControls();
 }
 
 void TTableForm::PlaceBeside(const QWidget& mainWindow) {
@@ -570,6 +613,7 @@ bool TTableForm::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------------------
 
 void AttachTableWindow(TMain& main, TTableForm& table) {
+  table.SetMainContext(&main.Shell(), [&main]() -> Messenger& { return main.OperatorMessenger(); });
   QAction* command = main.Command(QStringLiteral("aTable"));
   main.ProvideCommand(QStringLiteral("aTable"), [&table, command] {
     if (command->isChecked()) {

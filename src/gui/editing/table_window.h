@@ -6,9 +6,12 @@
 #include <QStyledItemDelegate>
 #include <QWidget>
 
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 #include "engine/editing/data_table.h"
 #include "engine/editing/electrode_altitudes.h"
 
@@ -20,11 +23,17 @@ class QListWidgetItem;
 class QSpinBox;
 class QTabWidget;
 class QTableView;
+class QToolButton;
+
+namespace tarvo {
+struct ShellState;
+}
 
 namespace tarvo::gui {
 
 class TMain;
 class TReciprocalForm;
+class TInvResultsPage;
 
 // Role of a cell that is framed in red: a bad data point, a deleted electrode.
 inline constexpr int BadRole = Qt::UserRole + 1;
@@ -120,7 +129,26 @@ public:
   // Altitude points pasted over the electrodes, drawn as a second series.
   void SetPastedPoints(const std::vector<ReliefPoint>& points);
 
+  // What the copy commands take from the main window: its options (the VES
+  // curve is read from the grid the configuration view builds with them)
+  // and the operator. Without them the defaults and message boxes serve.
+  void SetMainContext(const ShellState* shell, std::function<Messenger&()> messenger);
+  // A model was read by a command of its own: the "INV results" tab and
+  // the model copy follow it.
+  void ModelRead();
+
+  // The clipboard commands of the "Electrodes" and "Spacings" tabs.
+  void CopyElectrodeTableClick();  // x and altitude of every electrode
+  void CopyVESExecute();           // the sounding at the selected electrodes
+  void bTimeCopyClick();           // the model under the selected electrodes
+  void CopySpacingClick();         // the points of the selected level, or the level list
+
   int SelectedDataIndex() const { return selectedIndex_; }
+  TInvResultsPage* InvResults() const { return invPage_; }
+  QToolButton* CopyElectrodeTable() const { return copyElectrodeTable_; }
+  QToolButton* CopyVES() const { return copyVES_; }
+  QToolButton* bTimeCopy() const { return timeCopy_; }
+  QToolButton* CopySpacing() const { return copySpacing_; }
   DataTableModel& DataModel() { return *dataModel_; }
   ElectrodeTableModel& ElectrodeModel() { return *electrodeModel_; }
   QTabWidget* PageControl() const { return pages_; }
@@ -163,6 +191,9 @@ private:
   void FillSpacings();
   void SpacingItemChanged(QListWidgetItem* item);
   void SetElectrodeEditing(bool on);
+  void UpdateModelControls();
+  double SelectedElectrodeLocation(bool& any) const;
+  Messenger& Operator();
 
   TDataset& ds_;
   DataTableModel* dataModel_ = nullptr;
@@ -185,6 +216,15 @@ private:
   TReciprocalForm* reciprocalForm_ = nullptr;
   int selectedIndex_ = 0;
   bool filling_ = false;
+
+  QToolButton* copyElectrodeTable_ = nullptr;
+  QToolButton* copyVES_ = nullptr;
+  QToolButton* timeCopy_ = nullptr;
+  QToolButton* copySpacing_ = nullptr;
+  TInvResultsPage* invPage_ = nullptr;
+  const ShellState* shell_ = nullptr;
+  std::function<Messenger&()> messenger_;
+  std::unique_ptr<Messenger> boxes_;  // the operator when no main window tells another
 };
 
 // Connects the table window to the main window: "Table On/Off" shows and

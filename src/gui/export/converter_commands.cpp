@@ -84,7 +84,8 @@ public:
       return Ask({QStringLiteral("Sondo"), Proposed(d.ProposedName), QString::fromStdString(d.Filter),
                   QString::fromStdString(d.DefaultExtension)});
     };
-    Sondoconverter(main_.Dataset(), main_.Shell().grid, nullptr, chooser, main_.OperatorMessenger());
+    // A loaded inversion model gives the model file.
+    Sondoconverter(main_.Dataset(), main_.Shell().grid, &main_.Dataset().Models, chooser, main_.OperatorMessenger());
     Refresh();
   }
 

@@ -350,6 +350,7 @@ void TMain::BuildMenus() {
     const MenuEnabling e = WorkOutMenuEnabling(dataset_);
     SetCommandEnabled(QStringLiteral("Extract"), e.Extract);
     SetCommandEnabled(QStringLiteral("MergeSEQ"), e.MergeSEQ);
+    SetCommandEnabled(QStringLiteral("InvData"), e.InvData);
   });
 
   QMenu* converter = menuBar()->addMenu(tr("&Converter"));
@@ -922,7 +923,7 @@ void TMain::RunRead(const OpenRequest& request) {
   withCaption.showCaption = [this](std::string_view text) {
     setWindowTitle(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   };
-  ReadEnvironment env{CurrentMessenger(), TemplatePath(), chooser_.get()};
+  ReadEnvironment env{CurrentMessenger(), TemplatePath(), chooser_.get(), numberAsker_};
   chooser_->directory = FromEnginePath(shell_.open.InitialDir);
   const OpenResult result = RunOpenCommand(dataset_, shell_.open, withCaption, readers_, env);
   if (!result.cancelled) ApplyRead(result, request.caller);

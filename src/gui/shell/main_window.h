@@ -74,6 +74,8 @@ public:
   void SetFileDialog(FileDialog dialog) { fileDialog_ = std::move(dialog); }
   // Messages of the engine go to `messenger` (message boxes when null).
   void SetMessenger(Messenger* messenger);
+  // The number dialog that readers ask (the iteration of an inversion result).
+  void SetNumberAsker(NumberAsker* asker) { numberAsker_ = asker; }
   // The operator as the engine sees it: the messenger set above, or message boxes.
   Messenger& OperatorMessenger() { return CurrentMessenger(); }
 
@@ -152,6 +154,7 @@ private:
   FileDialog fileDialog_;
   std::unique_ptr<MessageBoxMessenger> boxes_;
   Messenger* messenger_ = nullptr;
+  NumberAsker* numberAsker_ = nullptr;
   std::unique_ptr<DialogFileChooser> chooser_;
   std::vector<SettingsOwner*> settingsOwners_;
 
