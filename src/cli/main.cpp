@@ -9,6 +9,7 @@
 #include "cli/convert_command.h"
 #include "cli/generate_command.h"
 #include "cli/info_command.h"
+#include "cli/optimise_command.h"
 #include "cli/transform_command.h"
 #include "engine/version.h"
 
@@ -57,6 +58,13 @@ void PrintUsage(std::ostream& out) {
          "      operations in the order given and write OUT (.seq, .txt or .dat). OP:\n"
          "      exchange-ab, exchange-mn, amn2mnb, shift64, extract (set K), merge\n"
          "      (transform --help tells more).\n"
+         "  optimise SEQ --channels N [--rest R] [--no-dummies] [--no-sort]\n"
+         "               -o OUT.seq|OUT.txt [--json] [--readings] [reading options of info]\n"
+         "      Group the sequence's quadripoles into the readings of a multichannel\n"
+         "      instrument (N = 1..20 dipoles per reading, one chain of consecutive\n"
+         "      potential electrodes), write them as a Syscal sequence (.seq) or as\n"
+         "      ElectreII text (.txt) and print quadripoles, injections, dummy dipoles,\n"
+         "      rest conflicts and the lower bound (optimise --help tells more).\n"
          "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
@@ -95,6 +103,7 @@ int main(int argc, char* argv[]) {
   if (command == "convert") return tarvo::cli::RunConvert(args, ProgramDirectory(argv[0]));
   if (command == "transform") return tarvo::cli::RunTransform(args, ProgramDirectory(argv[0]));
   if (command == "generate") return tarvo::cli::RunGenerate(args, ProgramDirectory(argv[0]));
+  if (command == "optimise") return tarvo::cli::RunOptimise(args, ProgramDirectory(argv[0]));
 
   std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
   PrintUsage(std::cerr);

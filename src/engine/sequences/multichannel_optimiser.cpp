@@ -1,14 +1,18 @@
 #include "engine/sequences/multichannel_optimiser.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <tuple>
 #include <utility>
 
 #include "engine/core/array_types.h"
 #include "engine/core/capacities.h"
+#include "engine/sequences/electre_sequence_writer.h"
 #include "engine/sequences/sequence_optimiser.h"
+#include "engine/sequences/syscal_sequence_writer.h"
 
 namespace tarvo {
 
@@ -991,6 +995,49 @@ bool WithOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records
   }
   restore();
   return true;
+}
+
+std::optional<OptimisedFormat> OptimisedFormatOf(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".seq") return OptimisedFormat::Syscal;
+  if (ext == ".txt") return OptimisedFormat::ElectreII;
+  return std::nullopt;
+}
+
+bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records, const std::string& path,
+                            int extraDigits, Messenger& messenger) {
+  const std::optional<OptimisedFormat> format = OptimisedFormatOf(path);
+  if (!format) {
+    messenger.Error("An optimised sequence is written as a Syscal sequence (.seq) or as ElectreII text (.txt): " +
+                    path);
+    return false;
+  }
+  if (static_cast<int>(records.size()) > MaxSequenceRecords) {
+    messenger.Error("Too many quadripoles for a sequence file: " + std::to_string(records.size()) +
+                    "\r\nMaximal number - " + std::to_string(MaxSequenceRecords));
+    return false;
+  }
+  bool written = false;
+  bool failed = false;  // the writer has told the operator why
+  WithOptimisedSequence(ds, records, [&] {
+    if (*format == OptimisedFormat::Syscal) {
+      const SyscalSaveResult r = SaveSBClick(
+          ds, SyscalSaveCaller::Merge, false, [&path](const SyscalSaveDialog&) { return std::optional(path); },
+          messenger);
+      written = r.outcome == SyscalSaveOutcome::Written;
+      failed = r.outcome == SyscalSaveOutcome::Failed;
+    } else {
+      const ElectreSaveOutcome r =
+          aElecreIIExecute(ds, ElectreSender::None, false, extraDigits,
+                           [&path](const ElectreSaveDialog&) { return std::optional(path); }, messenger);
+      written = r == ElectreSaveOutcome::Written;
+      failed = r == ElectreSaveOutcome::Failed;
+    }
+  });
+  // The Syscal writer writes nothing, and says nothing, for data opened read-only.
+  if (!written && !failed) messenger.Error("Nothing was written to " + path);
+  return written;
 }
 
 }  // namespace tarvo

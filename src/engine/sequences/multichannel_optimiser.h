@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
 
 // The multichannel optimiser: turns a sequence of quadripoles into the
 // readings a multichannel instrument makes. One reading is one injection of
@@ -133,5 +135,24 @@ inline constexpr int MaxSequenceRecords = 32767;
 // without running `write`, for an empty list or one longer than
 // MaxSequenceRecords.
 bool WithOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records, const std::function<void()>& write);
+
+// The sequence files an optimised sequence is written as.
+enum class OptimisedFormat {
+  Syscal,     // ".seq"
+  ElectreII,  // ".txt"
+};
+
+// The format a file name asks for by its extension (either case); nothing
+// for another extension.
+std::optional<OptimisedFormat> OptimisedFormatOf(const std::string& path);
+
+// Writes the records to `path` with the sequence writers: as a Syscal
+// sequence (the title taken from the file name, an existing file kept as a
+// backup) or as ElectreII text with `extraDigits` for the electrode
+// abscissas. The dataset's quadripoles, headers and FileName are as before
+// afterwards; the writers apply a pending x shift to the layout as they
+// always do. False, after telling the operator, when nothing was written.
+bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records, const std::string& path,
+                            int extraDigits, Messenger& messenger);
 
 }  // namespace tarvo
