@@ -13,6 +13,7 @@
 #include "cli/plot_command.h"
 #endif
 #include "cli/table_command.h"
+#include "cli/optimise_command.h"
 #include "cli/transform_command.h"
 #include "engine/version.h"
 
@@ -86,6 +87,13 @@ void PrintUsage(std::ostream& out) {
          "      model (--difference: its change in % against the first time set), or\n"
          "      the mean model. Text is tab-separated with CR LF; a .xlsx workbook\n"
          "      without --layer holds every layer, one sheet each.\n"
+         "  optimise SEQ --channels N [--rest R] [--no-dummies] [--no-sort]\n"
+         "               -o OUT.seq|OUT.txt [--json] [--readings] [reading options of info]\n"
+         "      Group the sequence's quadripoles into the readings of a multichannel\n"
+         "      instrument (N = 1..20 dipoles per reading, one chain of consecutive\n"
+         "      potential electrodes), write them as a Syscal sequence (.seq) or as\n"
+         "      ElectreII text (.txt) and print quadripoles, injections, dummy dipoles,\n"
+         "      rest conflicts and the lower bound (optimise --help tells more).\n"
          "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
@@ -135,6 +143,7 @@ int main(int argc, char* argv[]) {
 #endif
   }
   if (command == "table") return tarvo::cli::RunTable(args, ProgramDirectory(argv[0]));
+  if (command == "optimise") return tarvo::cli::RunOptimise(args, ProgramDirectory(argv[0]));
 
   std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
   PrintUsage(std::cerr);
