@@ -11,6 +11,7 @@
 #include "engine/settings/program_settings.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
+#include "gui/views/section_window.h"
 
 namespace {
 
@@ -35,8 +36,10 @@ int main(int argc, char* argv[]) {
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
+  tarvo::gui::TSectForm sectionWindow(dataset);
   tarvo::gui::TTableForm tableWindow(dataset);
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
+  tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow);
   tarvo::gui::AttachConverterCommands(mainWindow);
   tarvo::gui::AttachSequenceCommands(mainWindow);
   // Windows created after the main window register their settings and
