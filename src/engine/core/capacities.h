@@ -14,5 +14,7 @@ inline constexpr int MaxSets = 64;                 // sets (files, array types o
 inline constexpr int MaxTimeSteps = 20;            // time steps of a time-lapse file
 inline constexpr int MaxIPWindows = 20;            // IP decay windows per point
 inline constexpr int ArrayTypeCount = 8;           // array-type codes 1..8
+inline constexpr int MaxColors = 101;              // entries of the colour table of the maps
+inline constexpr int MaxContourBounds = 101;       // bounds of one set of contour levels
 
 }  // namespace tarvo

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "engine/display/contour_levels.h"
+#include "engine/display/grid_view.h"
+
+// The arithmetic of the filled colour maps: the mapping of coordinates to
+// pixels, the band fill between two levels as horizontal spans of one colour
+// class per pixel row, and the tick values of the axes. What draws the spans
+// (an off-screen image, one filled rectangle per span) lives outside the
+// engine.
+namespace tarvo {
+
+// Far-away coordinates are clamped to this many pixels either way, so that
+// they stay drawable.
+inline constexpr double PixelClamp = 3000;
+
+// pixel = round(clamp(offset(c) * Scale + Edge, -3000, 3000)), offset(c)
+// being c - First on a linear axis and ln(c / First) on a logarithmic one.
+// Rows grow downward with the spacing value, so a depth axis has a positive
+// scale; "Turn profile round" is a horizontal axis whose First is the last
+// station and whose scale is negative.
+struct AxisMapping {
+  double First = 0;
+  double Scale = 1;  // pixels per unit (per natural-log unit on a logarithmic axis)
+  int Edge = 0;      // pixel of First
+  bool Logarithmic = false;
+
+  int Pixel(double coordinate) const;
+};
+
+// One stretch of one pixel row in one colour class: columns Left..Right - 1.
+struct MapSpan {
+  int Row = 0;
+  int Left = 0;
+  int Right = 0;
+  int ColorClass = 1;
+
+  bool operator==(const MapSpan&) const = default;
+};
+
+// One station of a band: its pixel column and the values at the band's upper
+// and lower level (natural logarithms on a logarithmic map).
+struct BandSample {
+  int Column = 0;
+  float Upper = 0;
+  float Lower = 0;
+};
+
+// Colours the rows upperRow .. lowerRow - 1 between two levels: every row
+// interpolates linearly between the upper and lower values, and between
+// neighbouring samples; each class boundary is found where the straight line
+// between two samples crosses it, so a row is one span per class change,
+// ending one column beyond the last sample. `bounds` holds the sentinel
+// bound 0, bounds 1..boundCount and the sentinel after them, in the units
+// of the samples. Nothing is drawn when the rows are equal. Spans are
+// appended to `out`.
+void FillBand(int upperRow, int lowerRow, std::span<const BandSample> samples, const float* bounds, int boundCount,
+              std::vector<MapSpan>& out);
+
+// What a filled map is drawn from.
+struct FilledMapInput {
+  GridView grid;
+  std::span<const int> stationColumns;  // the pixel column of station s at [s - 1]
+  std::span<const int> levelRows;       // the pixel row of level l at [l - 1]
+  int firstStation = 1;                 // the stations shown
+  int lastStation = 0;                  // 0: the last of the grid
+  bool logarithmic = false;             // resistivity: logarithms of positive values
+  // Bounds below this are taken as logarithms on a logarithmic map (the
+  // sentinels stay): 1e12 for the pseudosection panels, 1e10 for the
+  // configuration window.
+  float logBoundLimit = 1e12f;
+};
+
+// The spans of a whole map, with the work space of the last drawing: a map
+// keeps one and draws into it again, allocating nothing once it has grown.
+struct FilledMap {
+  std::vector<MapSpan> Spans;
+  std::vector<BandSample> Samples;
+  std::vector<float> UpperValues;  // one band's values at its upper level, per station
+  std::vector<float> LowerValues;
+  std::array<float, MaxContourBounds + 2> Bounds{};
+};
+
+// The whole map: for each pair of neighbouring levels, every run of at least
+// two neighbouring stations filled at both levels (and positive on a
+// logarithmic map) is one band, whose stations on the same pixel column as
+// the one before are left out (the last one of the run is kept). The last
+// level's row is moved down by one pixel so that the last band includes its
+// bottom row. Outside the runs nothing is drawn.
+void BuildFilledMap(const FilledMapInput& input, const ContourLevels& levels, FilledMap& map);
+
+// Tick values of an axis with about `count` intervals: LinearLevels, or
+// LogLevels at 20 levels per decade on a logarithmic axis. Ticks of
+// magnitude below `zeroBelow` are exactly zero.
+void AxisTicks(ContourLevels& ticks, float lo, float hi, int count, bool logarithmic, float zeroBelow);
+
+// The number form of the labels and range texts of the maps.
+inline constexpr int MapLabelExtraDigits = 1;
+std::string MapLabel(double value);
+
+}  // namespace tarvo
