@@ -17,6 +17,7 @@
 #include "gui/shell/open_dialog.h"
 #include "gui/views/contour_commands.h"
 #include "gui/views/section_option_dlg.h"
+#include "gui/views/section_window.h"
 
 namespace {
 
@@ -41,11 +42,13 @@ int main(int argc, char* argv[]) {
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
+  tarvo::gui::TSectForm sectionWindow(dataset);
   tarvo::gui::TTableForm tableWindow(dataset);
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
   tarvo::gui::TOKBottomDlg numberDialog(&mainWindow);
   tarvo::gui::DialogNumberAsker numbers(numberDialog);
   tarvo::gui::AttachInversionResultCommands(mainWindow, tableWindow, numbers);
+  tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow);
   tarvo::gui::AttachConverterCommands(mainWindow);
   tarvo::gui::AttachSequenceCommands(mainWindow);
   // The colour table, section options and range multipliers of every map.

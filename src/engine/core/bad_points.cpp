@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "engine/core/numbers.h"
+
 namespace tarvo {
 
 bool IsBad(const TDataset& ds, int i) {
@@ -22,6 +24,28 @@ bool IsBad(const TDataset& ds, int i) {
   if (t.MaxReciprocalError > 0 && ds.Reciprocals.Paired(i) && ds.Reciprocals.Error[i] > t.MaxReciprocalError)
     return true;
   return false;
+}
+
+std::string BadPointReason(const TDataset& ds, int i) {
+  const TDataPoint& p = ds.Points[i];
+  const AcceptanceThresholds& t = ds.Thresholds;
+  const auto value = [](double v) { return FormatValue(v, 1); };
+  if (ds.DataKind < DataKindSequence) return {};
+  if (ds.IsSequence()) return p.Q < DeletedMark ? "removed from the sequence" : "";
+
+  if (p.Q > t.ErrorLimit) {
+    if (CarriesDeletedMark(ds, p)) return "marked deleted";
+    if (p.Q == QRejected) return "rejected (q 100)";
+    return "q " + std::to_string(p.Q) + " > " + std::to_string(t.ErrorLimit) + " %";
+  }
+  if (p.Rho < 1e-8f) return "app. resistivity not positive";
+  if (ds.HasVoltageAndCurrent()) {
+    if (std::fabs(p.V) < t.MinVoltage) return "|V| < Min. dU " + value(t.MinVoltage);
+    if (std::fabs(p.I) < t.MinCurrent) return "|I| < Min. I " + value(t.MinCurrent);
+  }
+  if (ds.HasIP && p.IP < t.MinIP) return "IP < Min. IP " + value(t.MinIP);
+  if (ds.HasIP && p.IP > t.MaxIP) return "IP > Max. IP " + value(t.MaxIP);
+  return {};
 }
 
 void CountBadPoints(TDataset& ds) {

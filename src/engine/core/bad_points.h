@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "engine/core/dataset.h"
 
 // The one test that decides whether a data point takes part in grids, maps,
@@ -20,8 +22,20 @@ inline constexpr std::uint8_t QRejected = 100;  // measured point rejected by it
 inline constexpr std::uint8_t QPlanned = 255;   // quadripole of a sequence
 inline constexpr std::uint8_t QRepeated = 254;  // sequence quadripole repeating an earlier set's
 
+// A point carries the deleted mark: a sequence point is planned (255) or
+// repeated (254) unless marked; a measured quality code is at most 100
+// (rejected) unless marked.
+inline bool CarriesDeletedMark(const TDataset& ds, const TDataPoint& p) {
+  if (ds.IsSequence()) return p.Q < DeletedMark;
+  return p.Q > QRejected;
+}
+
 // The bad-point test of point i against the dataset's thresholds.
 bool IsBad(const TDataset& ds, int i);
+
+// Why point i is bad, by the first rule of IsBad that holds ("marked
+// deleted", "q 5 > 1 %", ...); empty for a good point.
+std::string BadPointReason(const TDataset& ds, int i);
 
 // Recounts BadCount (for a sequence or measured data) and tells the views.
 void CountBadPoints(TDataset& ds);

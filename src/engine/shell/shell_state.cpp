@@ -38,14 +38,6 @@ void StoreHeadersOfEditedSet(TDataset& ds) {
   ds.SetSeqHeaders[k] = ds.SeqHeader;
 }
 
-// A point carries the deleted mark: a sequence point is planned (255) or
-// repeated (254) unless marked; a measured quality code is at most 100
-// (rejected) unless marked.
-bool CarriesDeletedMark(const TDataset& ds, const TDataPoint& p) {
-  if (ds.IsSequence()) return p.Q < DeletedMark;
-  return p.Q > QRejected;
-}
-
 void HideLevel(TDataset& ds, int level, bool hide) {
   for (int i = 1; i <= ds.PointCount; ++i) {
     TDataPoint& p = ds.Points[i];

@@ -1,0 +1,223 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/core/dataset.h"
+#include "engine/display/point_index.h"
+#include "engine/display/section_layout.h"
+#include "engine/display/section_status.h"
+#include "engine/display/value_grid.h"
+
+// The array configuration window without a window: what it draws (the
+// electrodes, every data point at its station and level, the selected set,
+// the hidden last lines), what a click picks, what its panels say, and the
+// marking of picked points as deleted. The window paints what this holds
+// and passes the operator's mouse and keys in.
+namespace tarvo {
+
+// What the main window decides about the drawing.
+struct SectionOptions {
+  bool mapOn = true;        // "Map On/Off"
+  bool ipMode = false;      // "Res/IP" shows chargeability
+  bool dataPoints = true;   // "Data points On/Off"
+  int hiddenLastLines = 0;  // "Delete ... last lines"
+  int interpolationWidth = 1;  // Options > "Interpolation"
+  bool operator==(const SectionOptions&) const = default;
+};
+
+enum class SectionSymbol : std::uint8_t {
+  GoodCross,      // blue "+", 5 x 5
+  BadSquare,      // red filled square, 7 x 7
+  PlannedCross,   // black "+": a sequence quadripole kept
+  RemovedSquare,  // red filled square: a sequence quadripole removed
+};
+
+struct SectionMark {
+  int x = 0;
+  int y = 0;
+  SectionSymbol symbol = SectionSymbol::GoodCross;
+};
+
+enum class SetSquareFill : std::uint8_t { Green, Blue, Red };
+
+// A point of the selected set, drawn again as a 7 x 7 square outlined in green.
+struct SectionSetSquare {
+  int x = 0;
+  int y = 0;
+  SetSquareFill fill = SetSquareFill::Green;
+};
+
+struct SectionElectrode {
+  int x = 0;
+  bool deleted = false;  // drawn red instead of navy
+};
+
+// Everything of a full redraw except the frame and the colour map.
+struct SectionScene {
+  int electrodeRow = 0;  // pixel row of spacing 0, where the triangles point
+  std::vector<SectionElectrode> electrodes;
+  std::vector<SectionMark> marks;
+  std::vector<SectionSetSquare> setSquares;
+  std::vector<int> hiddenLines;  // pixel rows of the hidden last levels
+};
+
+// A marker shape, centred on (x, y).
+struct SectionMarker {
+  bool visible = false;
+  int x = 0;
+  int y = 0;
+  bool operator==(const SectionMarker&) const = default;
+};
+
+// Who asks for a pick: the operator's click, or the table window showing
+// its current data point or electrode here.
+enum class PickSender { PaintBox, TableDataGrid, TableElectrodeGrid };
+
+// What the table window is to select after a pick (0: nothing).
+struct PickOutcome {
+  int dataRow = 0;       // SelectDataRow
+  int electrodeRow = 0;  // SelectElectrodeRow
+};
+
+// Points whose marks a Delete (or its undo) changed.
+struct SectionEdit {
+  std::vector<int> changed;
+  bool modified = false;  // a single-set sequence was edited: the main window shows "Modified"
+};
+
+class SectionView {
+public:
+  static constexpr int MarkerSize = 7;
+  static constexpr int ElectrodeMarkerSize = 9;
+  enum ElectrodeMarker { MarkerA, MarkerB, MarkerM, MarkerN };
+
+  explicit SectionView(TDataset& ds);
+
+  TDataset& Dataset() { return ds_; }
+  const TDataset& Dataset() const { return ds_; }
+
+  void SetMetrics(const SectionMetrics& metrics);
+  // New options mark the layout dirty when they change the drawing.
+  void SetOptions(const SectionOptions& options);
+  const SectionOptions& Options() const { return options_; }
+
+  // The paint box got a new size: the layout is dirty, the panels are
+  // cleared, the markers hidden, the pick forgotten, "Remove double points"
+  // enabled by the data and Delete disabled.
+  void Resize(int width, int height);
+  // The same after new data, a set selection or a mode change; `newData`
+  // also forgets the last deletion, whose points belonged to other data.
+  void Reset(bool newData);
+  // The data changed (marks, thresholds): the next redraw lays out anew.
+  // The pick stays, so that a second Delete restores what the first marked.
+  void MarkDirty() { dirty_ = true; }
+  bool Dirty() const { return dirty_; }
+
+  // The layout part of a full redraw, run when the layout is dirty (nothing
+  // without data): layout, scene and the picking index. Returns true when
+  // it laid out anew.
+  bool Refresh();
+
+  const SectionLayout& Layout() const { return layout_; }
+  const SectionScene& Scene() const { return scene_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // The set list's selection as a grid selector: -1 for none (or an entry
+  // beyond the last set), else the entry b (set b + 1).
+  int SetSelector() const;
+  // The set whose points are searched and numbered: the selected one when
+  // there are several sets, else 0 (all points).
+  int PickSet() const;
+
+  // A left click at pixel (px, py) of the paint box.
+  PickOutcome MouseDown(int px, int py);
+  // The pick at coordinate x and spacing s, as a click there would make it.
+  PickOutcome PickAt(double x, double s, PickSender sender = PickSender::PaintBox);
+  // The table window's data grid shows point i here.
+  void ShowDataPoint(int i);
+  // The table window's electrode grid picks electrode position n here.
+  void ShowElectrode(int n);
+
+  // The point under the mouse within `radius` pixels, 0 for none; of two
+  // points on overlapping MN segments, the one the click would pick.
+  int PointNear(int px, int py, double radius);
+
+  // Selects every point of the searched set whose symbol lies in the pixel
+  // rectangle; a Delete then marks them all.
+  void SelectBand(int x0, int y0, int x1, int y1);
+  const std::vector<int>& Band() const { return band_; }
+
+  // Delete: the picked point's mark is toggled (a second Delete restores
+  // it); for a band every good point gets marked, and a second Delete of
+  // the same band restores exactly those (a band of bad points only has its
+  // marks taken away). Table rows are told, the marker is hidden and the bad
+  // points recounted. Nothing without a pick.
+  SectionEdit Delete();
+  // Restores the marks of the last Delete. Nothing when there is none.
+  SectionEdit Undo();
+  bool CanUndo() const { return !lastDeletion_.empty(); }
+
+  // "Remove double points": in a sequence read from several files, the
+  // quadripoles of sets 2..last that repeat an earlier set's (Q 254) are
+  // marked deleted, and MergedCount becomes 0. The caller then selects the
+  // last set. Returns the points changed, nothing when it does not apply.
+  std::optional<std::vector<int>> RemoveDoublePoints();
+
+  int SelectedPoint() const { return selected_; }
+  const SectionMarker& Marker() const { return marker_; }
+  const std::array<SectionMarker, 4>& ElectrodeMarkers() const { return electrodeMarkers_; }
+  const SectionStatus& Status() const { return status_; }
+  bool DeleteEnabled() const { return deleteEnabled_; }
+  bool DoubleEnabled() const { return doubleEnabled_; }
+
+  // Pixel position of point i's symbol, with the one-pixel offset of the
+  // second of two overlapping MN segments; false when the point has no
+  // station or level to stand on.
+  bool PointPixel(int i, int& x, int& y) const;
+
+  // The window's caption: with a colour map of measured data the one of the
+  // map, else the one of the array.
+  std::string Caption() const;
+  bool ShowsMap() const;
+
+private:
+  void EnsureLayout();
+  void BuildScene();
+  void BuildIndex();
+  void ShowPick(int i, double x, double s);
+  void ClearPick();
+  int ResolveOverlap(int picked, double s) const;
+  void Toggle(const std::vector<int>& points);
+  std::pair<int, int> ScopeRange() const;  // first and last point searched
+
+  TDataset& ds_;
+  SectionOptions options_;
+  SectionMetrics metrics_;
+  int width_ = 0;
+  int height_ = 0;
+  bool dirty_ = true;
+
+  SectionLayout layout_;
+  SectionScene scene_;
+  PointIndex index_;
+  std::vector<IndexSite> sites_;
+  std::pair<int, int> indexScope_{1, 0};
+
+  int selected_ = 0;
+  std::vector<int> band_;
+  bool bandDeleted_ = false;       // the last Delete marked the current band
+  std::vector<int> lastDeletion_;  // points the last Delete toggled
+  SectionMarker marker_;
+  std::array<SectionMarker, 4> electrodeMarkers_{};
+  SectionStatus status_;
+  bool deleteEnabled_ = false;
+  bool doubleEnabled_ = false;
+};
+
+}  // namespace tarvo

@@ -1,0 +1,114 @@
+#include "gui/views/section_picture.h"
+
+#include <QFontMetrics>
+#include <QLine>
+#include <QPainter>
+#include <QPolygon>
+#include <QRect>
+#include <QVector>
+
+namespace tarvo::gui {
+
+namespace {
+
+QRect Square(int x, int y, int size) { return QRect(x - size / 2, y - size / 2, size, size); }
+
+void Crosses(QPainter& painter, const QVector<QLine>& lines, const QColor& color) {
+  if (lines.isEmpty()) return;
+  painter.setPen(QPen(color, 0));
+  painter.drawLines(lines);
+}
+
+void Squares(QPainter& painter, const QVector<QRect>& squares, const QColor& fill, const QColor& outline) {
+  if (squares.isEmpty()) return;
+  painter.setBrush(fill);
+  if (outline.isValid()) {
+    painter.setPen(QPen(outline, 0));
+    // A rectangle outline covers its width + 1 pixels: draw it one smaller.
+    for (const QRect& r : squares) painter.drawRect(r.adjusted(0, 0, -1, -1));
+  } else {
+    painter.setPen(Qt::NoPen);
+    painter.drawRects(squares);
+  }
+  painter.setBrush(Qt::NoBrush);
+}
+
+}  // namespace
+
+SectionMetrics MetricsOf(const QFont& font) {
+  const QFontMetrics fm(font);
+  return {fm.height(), fm.horizontalAdvance(QStringLiteral("00000"))};
+}
+
+void PaintSectionPicture(QPainter& painter, const SectionView& view, const SectionPictureInput& input) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.fillRect(QRect(0, 0, view.Width(), view.Height()), SectionBackground);
+  const TDataset& ds = view.Dataset();
+  if (ds.DataKind < DataKindSequence) {
+    painter.restore();
+    return;
+  }
+  const SectionLayout& l = view.Layout();
+  const SectionScene& s = view.Scene();
+  const SectionPlot& plot = l.plot;
+
+  if (input.map != nullptr && !input.map->isNull()) painter.drawImage(QPoint(plot.left, plot.top), *input.map);
+
+  // Frame.
+  painter.setPen(QPen(SectionFrameColor, 0));
+  painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom)).adjusted(0, 0, -1, -1));
+
+  // Electrodes: small triangles pointing down to the top edge of the plot.
+  const int y0 = s.electrodeRow;
+  for (const SectionElectrode& e : s.electrodes) {
+    const QColor color = e.deleted ? QColor(Qt::red) : SectionElectrodeColor;
+    painter.setPen(QPen(color, 0));
+    painter.setBrush(color);
+    const QPoint corners[3] = {{e.x - 2, y0 - 4}, {e.x + 2, y0 - 4}, {e.x, y0 + 1}};
+    painter.drawPolygon(corners, 3);
+  }
+  painter.setBrush(Qt::NoBrush);
+
+  // Data points.
+  QVector<QLine> blue;
+  QVector<QLine> black;
+  QVector<QRect> red;
+  blue.reserve(static_cast<qsizetype>(2 * s.marks.size()));
+  for (const SectionMark& m : s.marks) {
+    switch (m.symbol) {
+      case SectionSymbol::GoodCross:
+      case SectionSymbol::PlannedCross: {
+        QVector<QLine>& lines = m.symbol == SectionSymbol::GoodCross ? blue : black;
+        lines.append(QLine(m.x - 2, m.y, m.x + 2, m.y));
+        lines.append(QLine(m.x, m.y - 2, m.x, m.y + 2));
+        break;
+      }
+      case SectionSymbol::BadSquare:
+      case SectionSymbol::RemovedSquare:
+        red.append(Square(m.x, m.y, SectionView::MarkerSize));
+        break;
+    }
+  }
+  Crosses(painter, blue, QColor(0, 0, 255));
+  Crosses(painter, black, QColor(0, 0, 0));
+  Squares(painter, red, QColor(255, 0, 0), QColor());
+
+  // The selected set, outlined in green.
+  QVector<QRect> fills[3];
+  for (const SectionSetSquare& q : s.setSquares) {
+    fills[static_cast<int>(q.fill)].append(Square(q.x, q.y, SectionView::MarkerSize));
+  }
+  const QColor green(0, 255, 0);
+  Squares(painter, fills[static_cast<int>(SetSquareFill::Green)], green, green);
+  Squares(painter, fills[static_cast<int>(SetSquareFill::Blue)], QColor(0, 0, 255), green);
+  Squares(painter, fills[static_cast<int>(SetSquareFill::Red)], QColor(255, 0, 0), green);
+
+  // Hidden last lines.
+  painter.setPen(QPen(Qt::black, 0));
+  for (int y : s.hiddenLines) painter.drawLine(plot.left, y, plot.right, y);
+
+  painter.restore();
+}
+
+}  // namespace tarvo::gui

@@ -1,0 +1,300 @@
+#include <QtTest>
+
+#include <QAction>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <memory>
+
+#include "engine/core/bad_points.h"
+#include "engine/core/dataset.h"
+#include "engine/core/messenger.h"
+#include "gui/editing/table_window.h"
+#include "gui/shell/main_window.h"
+#include "gui/views/section_window.h"
+#include "open_example.h"
+
+using tarvo::TDataset;
+using tarvo::gui::TMain;
+using tarvo::gui::TSectForm;
+using tarvo::gui::TTableForm;
+
+namespace {
+
+constexpr int SyscalDataFilter = 1;
+constexpr int SyscalSequenceFilter = 2;
+constexpr int ProsysFilter = 7;
+
+// The windows of the program as its entry makes and connects them.
+struct Windows {
+  TDataset dataset;
+  TMain main;
+  TSectForm section;
+  TTableForm table;
+  tarvo::RecordingMessenger messages;
+
+  explicit Windows(const QString& settingsDir)
+      : main(dataset, TMain::Paths{QStringLiteral(TARVO_PROGRAM_DIR), settingsDir}), section(dataset), table(dataset) {
+    tarvo::gui::AttachTableWindow(main, table);
+    tarvo::gui::AttachSectionWindow(main, table, section);
+    main.SetMessenger(&messages);
+    section.resize(1000, 400);
+  }
+
+  void Open(const char* example, int filter) {
+    tarvo::gui::test::OpenExample(main, example, filter);
+    QCoreApplication::processEvents();
+  }
+
+  void Append(const char* example, int filter) {
+    const QString file = QStringLiteral(TARVO_EXAMPLES_DIR "/") + QLatin1String(example);
+    main.SetFileDialog([file, filter](const tarvo::gui::OpenDialogSetup&) {
+      return std::optional<tarvo::gui::OpenDialogChoice>(tarvo::gui::OpenDialogChoice{{file}, filter, false});
+    });
+    main.OpenBtnClick(tarvo::OpenCaller::Append);
+    QCoreApplication::processEvents();
+  }
+
+  // The paint-box pixel of point i's symbol, after a redraw.
+  QPoint PixelOf(int i) {
+    section.PaintBox()->repaint();
+    int x = 0;
+    int y = 0;
+    if (!section.View().PointPixel(i, x, y)) return {-1, -1};
+    return {x, y};
+  }
+
+  void Click(const QPoint& pos) { QTest::mouseClick(section.PaintBox(), Qt::LeftButton, {}, pos); }
+
+  QAction* Command(const char* name) { return main.Command(QString::fromLatin1(name)); }
+};
+
+}  // namespace
+
+class TestSectionWindow : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir settingsDir_;
+
+private slots:
+  void readShowsTheWindowUnderTheMainWindow() {
+    Windows w(settingsDir_.path());
+    QVERIFY(!w.section.isVisible());
+    w.Open("wenner32.001", SyscalDataFilter);
+    QVERIFY(w.section.isVisible());
+    QVERIFY(w.Command("aPano")->isChecked());
+    w.section.PaintBox()->repaint();
+    QCOMPARE(w.section.View().Scene().marks.size(), std::size_t{153});
+    QCOMPARE(w.section.View().Scene().electrodes.size(), std::size_t{32});
+    // "Section On/Off" closes it; closing it unchecks the command.
+    w.Command("aPano")->trigger();
+    QVERIFY(!w.section.isVisible());
+    w.Command("aPano")->trigger();
+    QVERIFY(w.section.isVisible());
+    w.section.close();
+    QVERIFY(!w.Command("aPano")->isChecked());
+  }
+
+  void clickPicksAPointAndDeleteTwiceRestoresIt() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    TDataset& ds = w.dataset;
+    int good = 0;
+    for (int i = 1; i <= ds.PointCount && good == 0; ++i) {
+      if (!tarvo::IsBad(ds, i)) good = i;
+    }
+    QVERIFY(good > 0);
+    const std::uint8_t q = ds.Points[good].Q;
+    const int bad = ds.BadCount;
+
+    w.Click(w.PixelOf(good));
+    QCOMPARE(w.section.View().SelectedPoint(), good);
+    QVERIFY(w.section.View().Marker().visible);
+    QVERIFY(w.section.DeleteSb()->isEnabled());
+    QCOMPARE(w.section.nD_p()->text(), QStringLiteral("N=%1").arg(good));
+    QVERIFY(w.section.El_P()->text().startsWith(QStringLiteral("nA=")));
+    QVERIFY(w.section.Roa_P()->text().contains(QStringLiteral("(q=%1)").arg(q)));
+    // The table window selects the point's row.
+    QCOMPARE(w.table.PageControl()->currentIndex(), 0);
+    QCOMPARE(w.table.StringGrid()->currentIndex().row(), w.table.DataModel().RowOfPoint(good));
+
+    QTest::mouseClick(w.section.DeleteSb(), Qt::LeftButton);
+    QCOMPARE(int{ds.Points[good].Q}, q ^ tarvo::DeletedMark);
+    QCOMPARE(ds.BadCount, bad + 1);
+    QVERIFY(!w.section.View().Marker().visible);
+    QVERIFY(w.section.View().Dirty());
+    const QModelIndex cell = w.table.DataModel().index(w.table.DataModel().RowOfPoint(good), 2);
+    QVERIFY(cell.data(tarvo::gui::BadRole).toBool());
+    w.section.PaintBox()->repaint();
+    QVERIFY(!w.section.View().Dirty());
+
+    w.section.DeleteM()->trigger();
+    QCOMPARE(ds.Points[good].Q, q);
+    QCOMPARE(ds.BadCount, bad);
+    QVERIFY(!cell.data(tarvo::gui::BadRole).toBool());
+
+    // Ctrl+Z takes the last Delete back.
+    QVERIFY(w.section.UndoM()->isEnabled());
+    w.section.UndoM()->trigger();
+    QCOMPARE(int{ds.Points[good].Q}, q ^ tarvo::DeletedMark);
+    QVERIFY(!w.section.UndoM()->isEnabled());
+  }
+
+  void tableSelectionAndDeleteKeyActHere() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    TDataset& ds = w.dataset;
+    w.section.PaintBox()->repaint();
+    const int point = 40;
+    const QModelIndex row = w.table.DataModel().index(w.table.DataModel().RowOfPoint(point), 0);
+    w.table.StringGrid()->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                                     QItemSelectionModel::Rows);
+    QCOMPARE(w.section.View().SelectedPoint(), point);
+    QVERIFY(w.section.View().Marker().visible);
+    const std::uint8_t q = ds.Points[point].Q;
+    QTest::keyClick(w.table.StringGrid(), Qt::Key_Delete);
+    QCOMPARE(int{ds.Points[point].Q}, q ^ tarvo::DeletedMark);
+
+    // The electrode grid's selection picks the electrode here.
+    w.table.PageControl()->setCurrentIndex(1);
+    QVERIFY(QTest::qWaitForWindowExposed(&w.table));
+    QTableView* electrodes = w.table.Table2Grid();
+    const QRect third = electrodes->visualRect(w.table.ElectrodeModel().index(2, 0));
+    QTest::mousePress(electrodes->viewport(), Qt::LeftButton, {}, third.center());
+    QTest::mouseRelease(electrodes->viewport(), Qt::LeftButton, {}, third.center());
+    QCOMPARE(w.section.View().SelectedPoint(), 0);
+    QVERIFY(w.section.View().Marker().visible);
+    QCOMPARE(w.section.View().Marker().x, w.section.View().Layout().PixelX(ds.ElectrodePos[3]));
+
+    // A click on the electrode strip here selects the electrode's row there.
+    w.table.PageControl()->setCurrentIndex(0);
+    w.Click({w.section.View().Layout().PixelX(ds.ElectrodePos[5]), 2});
+    QCOMPARE(w.table.PageControl()->currentIndex(), 1);
+    QCOMPARE(electrodes->currentIndex().row(), 4);
+  }
+
+  void setSelectionRestrictsPickingAndShowsTheSet() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.seq", SyscalSequenceFilter);
+    w.Append("dipole32.seq", SyscalSequenceFilter);
+    TDataset& ds = w.dataset;
+    QCOMPARE(ds.SetCount, 2);
+    auto* list = w.main.findChild<QListWidget*>(QStringLiteral("ListBox"));
+    list->setCurrentRow(1);
+    QCOMPARE(ds.SelectedSetEntry, 1);
+    w.section.PaintBox()->repaint();
+    const auto& scene = w.section.View().Scene();
+    QCOMPARE(static_cast<int>(scene.setSquares.size()), ds.Sets[2].Last - ds.Sets[2].First + 1);
+    // A click at a point of the first set picks the nearest of the second.
+    w.Click(w.PixelOf(1));
+    const int picked = w.section.View().SelectedPoint();
+    QVERIFY(picked >= ds.Sets[2].First && picked <= ds.Sets[2].Last);
+    QCOMPARE(w.section.nD_p()->text(), QStringLiteral("N=%1").arg(picked - ds.Sets[2].First + 1));
+    // Selecting another set forgets the pick.
+    list->setCurrentRow(0);
+    QCOMPARE(w.section.View().SelectedPoint(), 0);
+    QCOMPARE(w.section.nD_p()->text(), QString());
+  }
+
+  void viewSwitchesRedraw() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    w.section.PaintBox()->repaint();
+    const auto& scene = w.section.View().Scene();
+    QVERIFY(!scene.marks.empty());
+    w.Command("DatapointsOnOff1")->trigger();
+    w.section.PaintBox()->repaint();
+    QVERIFY(scene.marks.empty());
+    QCOMPARE(scene.electrodes.size(), std::size_t{32});
+    w.Command("DatapointsOnOff1")->trigger();
+
+    // Hiding two last lines draws two lines and marks their points.
+    auto* upDown = w.main.findChild<QSpinBox*>(QStringLiteral("UpDown"));
+    upDown->setValue(2);
+    w.section.PaintBox()->repaint();
+    QCOMPARE(scene.hiddenLines.size(), std::size_t{2});
+    const int levels = w.dataset.LevelCount;
+    int marked = 0;
+    for (int i = 1; i <= w.dataset.PointCount; ++i) {
+      if (w.dataset.Points[i].Level >= levels - 1 && tarvo::IsBad(w.dataset, i)) ++marked;
+    }
+    QVERIFY(marked > 0);
+    int squares = 0;
+    for (const auto& m : scene.marks) squares += m.symbol == tarvo::SectionSymbol::BadSquare;
+    QCOMPARE(squares, w.dataset.BadCount);
+  }
+
+  void removeDoublePointsSelectsTheLastSet() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.seq", SyscalSequenceFilter);
+    w.Append("wenner32.seq", SyscalSequenceFilter);
+    TDataset& ds = w.dataset;
+    QVERIFY(ds.MergedCount > 0);
+    QVERIFY(w.section.DoubleSB()->isEnabled());
+    QVERIFY(w.section.RemoveDoubleM()->isEnabled());
+    QVERIFY(!w.section.Putinoder1()->isEnabled());
+    w.section.RemoveDoubleM()->trigger();
+    QCOMPARE(ds.MergedCount, 0);
+    QCOMPARE(ds.SelectedSetEntry, 1);
+    for (int i = ds.Sets[2].First; i <= ds.Sets[2].Last; ++i) QVERIFY(ds.Points[i].Q < tarvo::QRepeated);
+    QCOMPARE(ds.BadCount, ds.Sets[2].Last - ds.Sets[2].First + 1);
+    QVERIFY(!w.section.DoubleSB()->isEnabled());
+  }
+
+  void rubberBandDeletesInOneStep() {
+    Windows w(settingsDir_.path());
+    w.Open("dipole32_ip.txt", ProsysFilter);
+    TDataset& ds = w.dataset;
+    w.section.PaintBox()->repaint();
+    const QPoint a = w.PixelOf(1);
+    QTest::mousePress(w.section.PaintBox(), Qt::LeftButton, {}, a - QPoint(30, 30));
+    QTest::mouseMove(w.section.PaintBox(), a + QPoint(30, 30));
+    QTest::mouseRelease(w.section.PaintBox(), Qt::LeftButton, {}, a + QPoint(30, 30));
+    const std::vector<int> band = w.section.View().Band();
+    QVERIFY(band.size() > 1);
+    std::vector<std::uint8_t> before;
+    for (int i = 1; i <= ds.PointCount; ++i) before.push_back(ds.Points[i].Q);
+    w.section.DeleteMClick();
+    for (int i : band) QVERIFY(tarvo::IsBad(ds, i));
+    w.section.DeleteMClick();
+    for (int i = 1; i <= ds.PointCount; ++i) QCOMPARE(ds.Points[i].Q, before[static_cast<std::size_t>(i - 1)]);
+  }
+
+  void pictureIsSavedAsPngAndSvg() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("section.png"));
+    const QString svg = dir.filePath(QStringLiteral("section.svg"));
+    QVERIFY(w.section.SavePicture(png));
+    QVERIFY(w.section.SavePicture(svg));
+    const QImage image(png);
+    QCOMPARE(image.size(), w.section.PaintBox()->size());
+    // A bad point is a red square, a good one a blue cross.
+    TDataset& ds = w.dataset;
+    int bad = 0;
+    int good = 0;
+    for (int i = 1; i <= ds.PointCount; ++i) {
+      if (tarvo::IsBad(ds, i)) bad = i;
+      if (!tarvo::IsBad(ds, i) && ds.Points[i].Level == 1 && good == 0) good = i;
+    }
+    QVERIFY(bad > 0 && good > 0);
+    const QPoint b = w.PixelOf(bad);
+    const QPoint g = w.PixelOf(good);
+    QCOMPARE(image.pixelColor(b + QPoint(3, 3)), QColor(255, 0, 0));
+    QCOMPARE(image.pixelColor(g + QPoint(2, 0)), QColor(0, 0, 255));
+    QCOMPARE(image.pixelColor(g + QPoint(1, 1)), QColor(255, 255, 255));
+    QFile file(svg);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<svg"));
+  }
+};
+
+QTEST_MAIN(TestSectionWindow)
+#include "test_section_window.moc"
