@@ -17,6 +17,7 @@ public:
   Reply abortOrIgnore = Reply::Abort;  // --missing abort|ignore
   Reply yesOrNo = Reply::No;
   int errors = 0;
+  bool readWithErrors = false;  // the files were read with an error message, their data kept
 
   Reply Show(MessageKind kind, std::string_view text, Buttons buttons) override {
     const char* prefix = kind == MessageKind::Error ? "error: " : kind == MessageKind::Warning ? "warning: " : "";
@@ -38,6 +39,16 @@ public:
     return Reply::Ok;
   }
 };
+
+// Exit status of a command that did its work on data whose read reported an
+// error but kept what it could (a file cut short, data beyond a capacity).
+inline constexpr int ExitReadWithErrors = 3;
+
+// The exit status of a command that did its work: 0, or ExitReadWithErrors
+// when its data were read with errors.
+inline int SucceededStatus(const StderrMessenger& messenger) {
+  return messenger.readWithErrors ? ExitReadWithErrors : 0;
+}
 
 // Answers a reader's request for a second file with the file named on the
 // command line (--sequence), or cancels.

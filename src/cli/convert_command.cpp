@@ -353,7 +353,8 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   ds.XShift = static_cast<float>(o.shift);
 
   ConvertJob job{ds, o, state, messenger};
-  return target->run(job);
+  const int status = target->run(job);
+  return status == ExitOk ? SucceededStatus(messenger) : status;
 }
 
 }  // namespace tarvo::cli

@@ -18,7 +18,6 @@ namespace tarvo::cli {
 
 namespace {
 
-constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
@@ -215,7 +214,7 @@ int RunInfo(const std::vector<std::string>& args, const std::string& programDir)
     PrintText(ds, BuildSummary(ds), o.points);
     if (injections) PrintInjections(*injections);
   }
-  return ExitOk;
+  return SucceededStatus(messenger);
 }
 
 }  // namespace tarvo::cli

@@ -63,7 +63,9 @@ void PrintUsage(std::ostream& out) {
          "  -V, --version  show the version and exit\n"
          "\n"
          "Messages go to standard error. Exit status: 0 success, 1 failed command,\n"
-         "2 usage error.\n";
+         "2 usage error, 3 read with errors, data kept: a file was cut short or held\n"
+         "more than the program takes (\"Short file ...\", \"Only first N data points\n"
+         "...\"), the command worked on what was read and reported the error.\n";
 }
 
 // The directory of this program, where the sequence template tarvo.bin lives.

@@ -102,8 +102,13 @@ bool ReadFiles(const ReadOptions& o, const std::string& programDir, std::string_
     return true;
   };
 
+  const int errorsBefore = messenger.errors;
   if (!read(o.files, OpenCaller::Open)) return false;
-  return o.appended.empty() || read(o.appended, OpenCaller::Append);
+  if (!o.appended.empty() && !read(o.appended, OpenCaller::Append)) return false;
+  // Data are loaded, yet a reader said something went wrong: the data are
+  // what the rules keep of the files, not the whole files.
+  messenger.readWithErrors = messenger.errors > errorsBefore;
+  return true;
 }
 
 }  // namespace tarvo::cli

@@ -38,7 +38,9 @@ ArgUse TakeReadOption(const std::vector<std::string>& args, std::size_t& i, Read
 bool CheckReadOptions(const ReadOptions& o, std::string_view command);
 
 // Reads the files, then the appended files, into `ds`. False when nothing
-// was read; the reason has been printed (by the readers or here).
+// was read; the reason has been printed (by the readers or here). When data
+// were read but a reader reported an error (the data it kept are partial),
+// messenger.readWithErrors is set.
 bool ReadFiles(const ReadOptions& o, const std::string& programDir, std::string_view command, TDataset& ds,
                OpenCommandState& state, OpenResult& result, StderrMessenger& messenger);
 

@@ -300,32 +300,15 @@ int Merge(TransformJob& job) {
   return exit;
 }
 
-}  // namespace
-
-int RunTransform(const std::vector<std::string>& args, const std::string& programDir) {
-  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-    PrintTransformUsage(std::cout);
-    return ExitOk;
-  }
-  TransformOptions o;
-  if (!ParseTransformOptions(args, o)) {
-    PrintTransformUsage(std::cerr);
-    return ExitUsage;
-  }
-  OutputPath = o.output;
-
-  StderrMessenger messenger;
-  TDataset ds;
-  OpenCommandState state;
-  OpenResult result;
-  if (!ReadFiles(o.read, programDir, "transform", ds, state, result, messenger)) return ExitFailed;
-  ReadEnvironment env{messenger, (fs::path(programDir) / TemplateFileName).string(), nullptr};
-  TransformJob job{o, ds, state, messenger, env};
+// The operations in the order given, each on what the one before left.
+int RunOperations(TransformJob& job) {
+  TDataset& ds = job.ds;
+  StderrMessenger& messenger = job.messenger;
 
   bool done = false;
-  for (std::size_t k = 0; k < o.ops.size(); ++k) {
-    const std::string& op = o.ops[k];
-    const bool last = k + 1 == o.ops.size();
+  for (std::size_t k = 0; k < job.options.ops.size(); ++k) {
+    const std::string& op = job.options.ops[k];
+    const bool last = k + 1 == job.options.ops.size();
     int exit = ExitOk;
     if (op == "exchange-ab" || op == "exchange-mn") {
       if (!WorkOutMenuEnabling(ds).ExchangeElectrodes) return NeedsOneSequence(op);
@@ -357,7 +340,32 @@ int RunTransform(const std::vector<std::string>& args, const std::string& progra
     }
     if (exit != ExitOk) return exit;
   }
-  return done ? ExitOk : WriteOutput(job, o.output, o.reciprocal);
+  return done ? ExitOk : WriteOutput(job, job.options.output, job.options.reciprocal);
+}
+
+}  // namespace
+
+int RunTransform(const std::vector<std::string>& args, const std::string& programDir) {
+  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+    PrintTransformUsage(std::cout);
+    return ExitOk;
+  }
+  TransformOptions o;
+  if (!ParseTransformOptions(args, o)) {
+    PrintTransformUsage(std::cerr);
+    return ExitUsage;
+  }
+  OutputPath = o.output;
+
+  StderrMessenger messenger;
+  TDataset ds;
+  OpenCommandState state;
+  OpenResult result;
+  if (!ReadFiles(o.read, programDir, "transform", ds, state, result, messenger)) return ExitFailed;
+  ReadEnvironment env{messenger, (fs::path(programDir) / TemplateFileName).string(), nullptr};
+  TransformJob job{o, ds, state, messenger, env};
+  const int status = RunOperations(job);
+  return status == ExitOk ? SucceededStatus(messenger) : status;
 }
 
 }  // namespace tarvo::cli
