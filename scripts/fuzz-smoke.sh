@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the readers' libFuzzer targets with clang and runs each one briefly,
-# seeded with the example files and the test fixtures of its type. A crash
-# leaves its input in build-fuzz/findings/ and fails the run.
+# Builds the libFuzzer targets (the readers and the settings file) with clang
+# and runs each one briefly, seeded with the example files and the test
+# fixtures of its type and with its seeds in fuzz/seeds/. A crash leaves its
+# input in build-fuzz/findings/ and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-5}
@@ -26,9 +27,12 @@ for target in build-fuzz/fuzz_*; do
     fuzz_res2dinv_result) pattern='*.inv' ;;
     fuzz_abem_amp) pattern='*.amp' ;;
     fuzz_abem_protocol) pattern='*.org' ;;
+    fuzz_settings) pattern='*.ini' ;;
     *) pattern='*.txt' ;;
   esac
   find examples tests/data -type f -iname "$pattern" -exec cp {} "$corpus/" \; 2>/dev/null || true
+  # And the target's own seeds: the hostile inputs found so far.
+  if [ -d "fuzz/seeds/$name" ]; then cp fuzz/seeds/"$name"/* "$corpus/"; fi
   echo "fuzzing $name for ${seconds}s"
   if ! ASAN_OPTIONS=detect_leaks=0 "$target" -max_total_time="$seconds" -print_final_stats=0 \
       -artifact_prefix="build-fuzz/findings/$name-" "$corpus" > "build-fuzz/logs/$name.log" 2>&1; then

@@ -23,7 +23,6 @@ namespace tarvo::cli {
 
 namespace {
 
-constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
