@@ -11,6 +11,7 @@
 
 #include "engine/core/bad_points.h"
 #include "engine/core/text_tokens.h"
+#include "engine/core/reciprocals.h"
 #include "engine/core/thresholds.h"
 #include "engine/export/export_options.h"
 #include "engine/export/res2dinv_writer.h"
@@ -46,6 +47,7 @@ struct ConvertOptions {
   std::optional<int> noise;            // --noise: percent of Gaussian noise on the synthetic data
   std::optional<std::uint64_t> seed;   // --seed: makes the noise reproducible
   bool reciprocal = false;              // sequence targets: write every quadripole as its reciprocal
+  std::optional<TErrorModel::Kind> withErrors;  // write the error model's estimates where the format has errors
   std::optional<CableLayout> cable;     // abem-org: none means the preset of the "Long or short" dialog
 };
 
@@ -275,6 +277,10 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
         std::cerr << "tarvo-cli convert: --reciprocal-max takes a percentage of 0 or more\n";
         ok = false;
       }
+    } else if (a == "--with-errors") {
+      o.withErrors = TErrorModel::Kind::PowerLaw;
+    } else if (a == "--with-linear-errors") {
+      o.withErrors = TErrorModel::Kind::Linear;
     } else if (a == "--no-model-refinement") {
       o.exportOptions.ModelRefinement = false;
     } else if (a == "--topo-key") {
@@ -396,6 +402,16 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
     }
     std::cerr << "tarvo-cli: " << synthetic.replaced << " apparent resistivities calculated by iteration "
               << ds.Models.ChosenIteration << " of " << o.syntheticFrom << '\n';
+  }
+
+  if (o.withErrors) {
+    const auto model = FitErrorModel(ds, *o.withErrors);
+    if (!model) {
+      std::cerr << "tarvo-cli convert: --with-errors needs normal and reciprocal pairs to fit an error model; "
+                   "the data hold " << ds.Reciprocals.PairCount << " pairs\n";
+      return ExitFailed;
+    }
+    ApplyErrorModel(ds, *model);
   }
 
   // What the operator would have set in the windows before exporting.

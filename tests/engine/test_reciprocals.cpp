@@ -127,6 +127,11 @@ TEST(Reciprocals, PowerLawFitRecoversTheModelOfTheErrors) {
   const auto errors = ModelledErrors(ds, *power);
   EXPECT_NEAR(errors[1], 100 * power->At(ds.Points[1].Rho) / ds.Points[1].Rho, 1e-3);
 
+  // The estimates become the readings' errors, for the writers' error columns.
+  ApplyErrorModel(ds, *power);
+  EXPECT_TRUE(ds.HasErrors);
+  EXPECT_FLOAT_EQ(ds.Points[7].Err, errors[7]);
+
   const auto linear = FitErrorModel(ds, TErrorModel::Kind::Linear);
   ASSERT_TRUE(linear.has_value());
   EXPECT_GT(linear->B, 0);

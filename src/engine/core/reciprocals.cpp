@@ -196,6 +196,12 @@ std::vector<float> ModelledErrors(const TDataset& ds, const TErrorModel& model) 
   return errors;
 }
 
+void ApplyErrorModel(TDataset& ds, const TErrorModel& model) {
+  const std::vector<float> errors = ModelledErrors(ds, model);
+  for (int i = 1; i <= ds.PointCount; ++i) ds.Points[i].Err = errors[static_cast<std::size_t>(i)];
+  ds.HasErrors = true;
+}
+
 TReciprocalChart ReciprocalChartData(const TDataset& ds, double binWidth, int maxBins) {
   TReciprocalChart chart;
   chart.BinWidth = binWidth > 0 ? binWidth : 1;

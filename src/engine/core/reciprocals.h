@@ -64,6 +64,11 @@ TReciprocalStatistics ReciprocalStatistics(const TDataset& ds);
 // reading's own value: 100 * model(|R|) / |R| (0 where R is 0). Entry 0 unused.
 std::vector<float> ModelledErrors(const TDataset& ds, const TErrorModel& model);
 
+// Gives every reading the model's error estimate (ModelledErrors) as its
+// error in percent, so that the writers with an error column write them.
+// Readings whose value is 0 keep 0.
+void ApplyErrorModel(TDataset& ds, const TErrorModel& model);
+
 // What the reciprocal-error chart shows: per pair its mean magnitude R and
 // |dR|, and the pairs' errors in bins of `binWidth` percent from 0 (the last
 // bin takes every larger error).
