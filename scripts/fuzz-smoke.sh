@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the readers' libFuzzer targets with clang and runs each one briefly,
-# seeded with the example files and the test fixtures of its type. A crash
-# leaves its input in build-fuzz/findings/ and fails the run.
+# seeded with the example files, the test fixtures and the seeds in
+# fuzz/seeds of its type. A crash leaves its input in build-fuzz/findings/
+# and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-5}
@@ -25,9 +26,13 @@ for target in build-fuzz/fuzz_*; do
     fuzz_res2dinv) pattern='*.dat' ;;
     fuzz_abem_amp) pattern='*.amp' ;;
     fuzz_abem_protocol) pattern='*.org' ;;
+    fuzz_syscal_pro_bin) pattern='*.bin' ;;
+    fuzz_syscal_pro_binx) pattern='*.binx' ;;
+    fuzz_abem_lund) pattern='*.ohm' ;;
+    fuzz_unified) pattern='*.dat' ;;
     *) pattern='*.txt' ;;
   esac
-  find examples tests/data -type f -iname "$pattern" -exec cp {} "$corpus/" \; 2>/dev/null || true
+  find examples tests/data fuzz/seeds -type f -iname "$pattern" -exec cp {} "$corpus/" \; 2>/dev/null || true
   echo "fuzzing $name for ${seconds}s"
   if ! ASAN_OPTIONS=detect_leaks=0 "$target" -max_total_time="$seconds" -print_final_stats=0 \
       -artifact_prefix="build-fuzz/findings/$name-" "$corpus" > "build-fuzz/logs/$name.log" 2>&1; then
