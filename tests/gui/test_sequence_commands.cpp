@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QCheckBox>
+#include <QProgressBar>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -12,6 +14,7 @@
 #include "engine/import/electre_reader.h"
 #include "engine/import/open_command.h"
 #include "engine/import/syscal_reader.h"
+#include "engine/sequences/multichannel_optimiser.h"
 #include "gui/sequences/new_sequence_window.h"
 #include "gui/sequences/optimize_form.h"
 #include "gui/sequences/sequence_commands.h"
@@ -297,11 +300,74 @@ private slots:
     QCOMPARE(back.PointCount, dataset_.Sets[2].Last - dataset_.Sets[2].First + 1);
   }
 
+  tarvo::gui::SaveDialog Target() {
+    return [this](const SaveDialogSetup&) { return target_; };
+  }
+
   void injectionListOfTheSequence() {
     Open("dipole32.seq", 2);
-    tarvo::gui::TOptimizeForm form(dataset_);
-    QVERIFY(form.CountsText().startsWith(QStringLiteral("The number of quadripoles - ")));
+    tarvo::gui::TOptimizeForm form(dataset_, Target(), messages_);
+    QCOMPARE(form.CountsText(), QStringLiteral("The number of quadripoles - 159 The number of injection - 29"));
     QVERIFY(form.ListText().startsWith(QStringLiteral("nA  nB  nM   nN\nA ")));
+    // Nothing to save before "Optimize".
+    QVERIFY(!form.findChild<QPushButton*>(QStringLiteral("SaveSeqBt"))->isEnabled());
+    QVERIFY(form.findChild<QPushButton*>(QStringLiteral("OptiBt"))->isEnabled());
+  }
+
+  void optimizeReadsTheWindowAndSavesWhatTheCommandLineWrites() {
+    Open("dipole32.seq", 2);
+    tarvo::gui::TOptimizeForm form(dataset_, Target(), messages_);
+    form.findChild<QSpinBox*>(QStringLiteral("Edit1"))->setValue(4);
+    form.findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->setChecked(false);
+    auto* optimize = form.findChild<QPushButton*>(QStringLiteral("OptiBt"));
+    QTest::mouseClick(optimize, Qt::LeftButton);
+    QCOMPARE(form.CountsText(),
+             QStringLiteral("Quadripoles - 159  Injections - 54  Dummy dipoles - 0  Conflicts - 0  Lower bound - 54"));
+    const QStringList lines = form.ListText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 1 + 54);
+    auto* bar = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+
+    // What the engine writes for the same options, as tarvo-cli does.
+    tarvo::OptimiserOptions options;
+    options.channels = 4;
+    options.allowDummies = false;
+    const std::vector<tarvo::TQuadripole> quads = tarvo::OptimiserQuadripoles(dataset_);
+    const tarvo::OptimisedSequence expected = tarvo::OptimiseReadings(quads, options);
+    QCOMPARE(static_cast<int>(expected.readings.size()), 54);
+    tarvo::TDataset copy = dataset_;
+    const auto records = tarvo::OptimisedRecords(
+        expected, quads, [&copy](const tarvo::TQuadripole& q) { return tarvo::LayoutGeometricFactor(copy, q); });
+    // The same file name in another folder: the same title.
+    QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("reference")));
+    const QString reference = dir_.filePath(QStringLiteral("reference/window_opt.seq"));
+    QVERIFY(tarvo::WriteOptimisedSequence(copy, records, tarvo::OptimisedFormat::Syscal, reference.toStdString(), 2,
+                                          messages_));
+
+    target_ = dir_.filePath(QStringLiteral("window_opt.seq"));
+    auto* save = form.findChild<QPushButton*>(QStringLiteral("SaveSeqBt"));
+    QVERIFY(save->isEnabled());
+    QVERIFY(form.SaveSeqBtClick());
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
+    QFile written(*target_);
+    QFile wanted(reference);
+    QVERIFY(written.open(QIODevice::ReadOnly) && wanted.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), wanted.readAll());
+    const tarvo::TDataset back = ReadBack(*target_, false);
+    QCOMPARE(back.Quads.Size(), static_cast<int>(records.size()));
+    for (int i = 1; i <= back.Quads.Size(); ++i) QVERIFY(back.Quads[i] == records[static_cast<std::size_t>(i - 1)]);
+    QCOMPARE(back.SeqHeader.TitleText(), std::string("WINDOW_OP"));
+    // The loaded sequence is as it was.
+    QCOMPARE(dataset_.Quads.Size(), 159);
+
+    target_ = dir_.filePath(QStringLiteral("window_opt.txt"));
+    QVERIFY(form.SaveTxtBtClick());
+    QCOMPARE(ReadBack(*target_, true).PointCount, static_cast<int>(records.size()));
+
+    // Another channel count: the readings shown are no longer those to save.
+    form.findChild<QSpinBox*>(QStringLiteral("Edit1"))->setValue(10);
+    QVERIFY(!save->isEnabled());
   }
 };
 

@@ -1005,14 +1005,8 @@ std::optional<OptimisedFormat> OptimisedFormatOf(const std::string& path) {
   return std::nullopt;
 }
 
-bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records, const std::string& path,
-                            int extraDigits, Messenger& messenger) {
-  const std::optional<OptimisedFormat> format = OptimisedFormatOf(path);
-  if (!format) {
-    messenger.Error("An optimised sequence is written as a Syscal sequence (.seq) or as ElectreII text (.txt): " +
-                    path);
-    return false;
-  }
+bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records, OptimisedFormat format,
+                            const std::string& path, int extraDigits, Messenger& messenger) {
   if (static_cast<int>(records.size()) > MaxSequenceRecords) {
     messenger.Error("Too many quadripoles for a sequence file: " + std::to_string(records.size()) +
                     "\r\nMaximal number - " + std::to_string(MaxSequenceRecords));
@@ -1021,7 +1015,7 @@ bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& record
   bool written = false;
   bool failed = false;  // the writer has told the operator why
   WithOptimisedSequence(ds, records, [&] {
-    if (*format == OptimisedFormat::Syscal) {
+    if (format == OptimisedFormat::Syscal) {
       const SyscalSaveResult r = SaveSBClick(
           ds, SyscalSaveCaller::Merge, false, [&path](const SyscalSaveDialog&) { return std::optional(path); },
           messenger);

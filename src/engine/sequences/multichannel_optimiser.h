@@ -152,7 +152,7 @@ std::optional<OptimisedFormat> OptimisedFormatOf(const std::string& path);
 // abscissas. The dataset's quadripoles, headers and FileName are as before
 // afterwards; the writers apply a pending x shift to the layout as they
 // always do. False, after telling the operator, when nothing was written.
-bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records, const std::string& path,
-                            int extraDigits, Messenger& messenger);
+bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records, OptimisedFormat format,
+                            const std::string& path, int extraDigits, Messenger& messenger);
 
 }  // namespace tarvo

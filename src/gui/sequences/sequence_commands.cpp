@@ -99,8 +99,10 @@ public:
 
   void SyscalPro() {
     if (main_.Dataset().DataKind != DataKindSequence) return;
-    TOptimizeForm form(main_.Dataset(), &main_);
+    TOptimizeForm form(main_.Dataset(), dialog_, Messenger(), &main_);
     form.exec();
+    // A save applies a pending x shift to the layout.
+    Refresh();
   }
 
   // Transforms ---------------------------------------------------------

@@ -17,7 +17,8 @@ using CableDialog = std::function<CableLayout(CableLayout preset)>;
 // - "Elecre" (`aSave`), "Elecre II" (`aElecreII`), "Lund protocol (ABEM)"
 //   (`aABEM_org`): the sequence as a Syscal, ElectreII or Lund protocol file
 //   (a Syscal data file is rewritten in place);
-// - "Syscal-Pro" (`aSyscalPro`): the injection list of the sequence;
+// - "Syscal-Pro" (`aSyscalPro`): the injection list of the sequence and its
+//   readings for a multichannel instrument;
 // - Exchange: "A and B", "M and N", "Amn2mnB", "Shift64";
 // - File: "Extract array", "Merge SEQ", "Merge TXT" and "Reciprocal SEQ".
 // `dialog` asks for targets (a QFileDialog with an overwrite prompt when
