@@ -243,24 +243,40 @@ GroupPlan ExactPlan(std::vector<Link> links, int channels, bool dummies, const s
     gaps[set] = gaps[rest] + gap;
     fits[set] = size[set] + gaps[set] <= channels ? 1 : 0;
   }
-  // Cost of a plan: readings first, then dummies (never more than d).
+  // The sets that fit one reading, by their first dipole: a plan takes the
+  // reading that holds the first dipole left, then plans the rest.
+  std::vector<std::vector<std::size_t>> readingsFrom(static_cast<std::size_t>(d));
+  for (std::size_t set = 1; set < sets; ++set) {
+    if (!fits[set]) continue;
+    int low = 0;
+    while ((set >> low & 1) == 0) ++low;
+    readingsFrom[static_cast<std::size_t>(low)].push_back(set);
+  }
+  // Cost of a plan: readings first, then dummies (never more than d). Only
+  // the sets a plan can leave are worked out.
   const int scale = d + 1;
-  std::vector<int> cost(sets, 1 << 30);
+  constexpr int Unknown = -1;
+  std::vector<int> cost(sets, Unknown);
   std::vector<std::size_t> first(sets, 0);
   cost[0] = 0;
-  for (std::size_t set = 1; set < sets; ++set) {
-    const std::size_t low = set & (~set + 1);
-    // Every reading that holds the set's first dipole, and the best plan for the rest.
-    for (std::size_t part = set; part != 0; part = (part - 1) & set) {
-      if ((part & low) == 0 || !fits[part]) continue;
-      const int c = cost[set ^ part] + scale + gaps[part];
-      if (c < cost[set]) {
-        cost[set] = c;
+  const auto plan = [&](const auto& self, std::size_t set) -> int {
+    if (cost[set] != Unknown) return cost[set];
+    int low = 0;
+    while ((set >> low & 1) == 0) ++low;
+    int best = 1 << 30;
+    for (const std::size_t part : readingsFrom[static_cast<std::size_t>(low)]) {
+      if ((part & ~set) != 0) continue;
+      const int c = self(self, set ^ part) + scale + gaps[part];
+      if (c < best) {
+        best = c;
         first[set] = part;
       }
     }
-  }
-  GroupPlan plan;
+    cost[set] = best;
+    return best;
+  };
+  plan(plan, sets - 1);
+  GroupPlan result;
   for (std::size_t set = sets - 1; set != 0; set ^= first[set]) {
     Chain chain;
     for (int i = 0; i < d; ++i) {
@@ -268,13 +284,13 @@ GroupPlan ExactPlan(std::vector<Link> links, int channels, bool dummies, const s
       const Link& l = links[static_cast<std::size_t>(i)];
       if (!chain.empty() && chain.back().hi < l.lo) {
         chain.push_back(Link{chain.back().hi, l.lo, -1});
-        ++plan.dummies;
+        ++result.dummies;
       }
       chain.push_back(l);
     }
-    plan.chains.push_back(std::move(chain));
+    result.chains.push_back(std::move(chain));
   }
-  return plan;
+  return result;
 }
 
 // Improves a plan of a large group piece by piece: the readings taken in
@@ -342,8 +358,9 @@ std::vector<Chain> MirroredBack(std::vector<Chain> chains) {
 // fresh starts, each joined across gaps when dummies are allowed; the plan
 // with the fewest readings wins, then the one with the fewest dummies, so a
 // dummy is only ever used where no gap-free plan tried reaches as few
-// readings. A small group is planned exactly unless a plan without dummies
-// already meets its bound.
+// readings. A small group is then planned exactly unless a plan without
+// dummies already meets its bound; a large one that misses its bound is
+// improved window by window.
 GroupPlan PlanGroup(const std::vector<Link>& links, int channels, bool dummies, const std::vector<int>& currents) {
   GroupPlan best;
   bool first = true;
@@ -373,7 +390,7 @@ GroupPlan PlanGroup(const std::vector<Link>& links, int channels, bool dummies, 
   const bool atBound = static_cast<int>(best.chains.size()) <= GroupBound(links, channels, dummies);
   if (static_cast<int>(links.size()) <= ExactDipoles) {
     if (!atBound || best.dummies > 0) consider(ExactPlan(links, channels, dummies, currents));
-  } else if (!atBound || best.dummies > 0) {
+  } else if (!atBound) {
     ImproveByWindows(best, channels, dummies, currents);
   }
   return best;
