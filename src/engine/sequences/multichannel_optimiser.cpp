@@ -486,7 +486,8 @@ public:
                      channels_);
   }
 
-  // Conflict of the reading at `at` of a sequence of `size` readings given by `item(i)`.
+  // True when the reading at place `at` of the sequence `item(i)` measures on
+  // an electrode that carried current in one of the `rest` readings before.
   template <class Item>
   bool ConflictAt(const Item& item, int at) const {
     for (int k = 1; k <= rest_ && at - k >= 0; ++k) {
