@@ -179,7 +179,7 @@ int RunOptimise(const std::vector<std::string>& args, const std::string& program
   const OptimisedSequence r = OptimiseReadings(quads, o.optimiser);
   const std::vector<TQuadripole> records =
       OptimisedRecords(r, quads, [&ds](const TQuadripole& q) { return LayoutGeometricFactor(ds, q); });
-  if (!WriteOptimisedSequence(ds, records, o.output, ElectreDigits, messenger)) {
+  if (!WriteOptimisedSequence(ds, records, *OptimisedFormatOf(o.output), o.output, ElectreDigits, messenger)) {
     std::cerr << "tarvo-cli optimise: cannot write " << o.output << '\n';
     return ExitFailed;
   }

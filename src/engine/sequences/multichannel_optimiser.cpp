@@ -61,6 +61,7 @@ enum class FreshStarts {
 // can take more later), and every other leaving dipole starts a chain.
 std::vector<Chain> GapFreeChains(const std::vector<Link>& links, int channels, FreshStarts rule) {
   const int n = static_cast<int>(links.size());
+  const auto at = [](auto& v, int i) -> auto& { return v[static_cast<std::size_t>(i)]; };
   std::vector<int> coords;
   coords.reserve(static_cast<std::size_t>(2 * n));
   for (const Link& l : links) {
@@ -69,25 +70,47 @@ std::vector<Chain> GapFreeChains(const std::vector<Link>& links, int channels, F
   }
   std::sort(coords.begin(), coords.end());
   coords.erase(std::unique(coords.begin(), coords.end()), coords.end());
+  const int vertices = static_cast<int>(coords.size());
   const auto vertex = [&coords](int x) {
     return static_cast<int>(std::lower_bound(coords.begin(), coords.end(), x) - coords.begin());
   };
-  const int vertices = static_cast<int>(coords.size());
-  std::vector<std::vector<int>> leaving(static_cast<std::size_t>(vertices));
-  std::vector<std::vector<int>> arriving(static_cast<std::size_t>(vertices));
+  // The links leaving and arriving at each electrode: positions
+  // starts[v] .. starts[v + 1] of the links sorted by that end (stable, so
+  // in sequence order at one electrode).
+  std::vector<int> from(static_cast<std::size_t>(n));
+  std::vector<int> to(static_cast<std::size_t>(n));
+  std::vector<int> leaving(static_cast<std::size_t>(n));
+  std::vector<int> arriving(static_cast<std::size_t>(n));
+  std::vector<int> leaveStart(static_cast<std::size_t>(vertices) + 1, 0);
+  std::vector<int> arriveStart(static_cast<std::size_t>(vertices) + 1, 0);
   for (int i = 0; i < n; ++i) {
-    leaving[static_cast<std::size_t>(vertex(links[static_cast<std::size_t>(i)].lo))].push_back(i);
-    arriving[static_cast<std::size_t>(vertex(links[static_cast<std::size_t>(i)].hi))].push_back(i);
+    at(from, i) = vertex(at(links, i).lo);
+    at(to, i) = vertex(at(links, i).hi);
+    ++at(leaveStart, at(from, i) + 1);
+    ++at(arriveStart, at(to, i) + 1);
+  }
+  for (int v = 0; v < vertices; ++v) {
+    at(leaveStart, v + 1) += at(leaveStart, v);
+    at(arriveStart, v + 1) += at(arriveStart, v);
+  }
+  {
+    std::vector<int> leaveFill(leaveStart.begin(), leaveStart.end() - 1);
+    std::vector<int> arriveFill(arriveStart.begin(), arriveStart.end() - 1);
+    for (int i = 0; i < n; ++i) {
+      at(leaving, at(leaveFill, at(from, i))++) = i;
+      at(arriving, at(arriveFill, at(to, i))++) = i;
+    }
   }
 
   // The longest run of requested dipoles that starts with each link.
   std::vector<int> ahead(static_cast<std::size_t>(n), 0);
   std::vector<int> longestFrom(static_cast<std::size_t>(vertices), 0);
   for (int v = vertices - 1; v >= 0; --v) {
-    for (const int e : leaving[static_cast<std::size_t>(v)]) {
-      const int run = 1 + longestFrom[static_cast<std::size_t>(vertex(links[static_cast<std::size_t>(e)].hi))];
-      ahead[static_cast<std::size_t>(e)] = run;
-      longestFrom[static_cast<std::size_t>(v)] = std::max(longestFrom[static_cast<std::size_t>(v)], run);
+    for (int k = at(leaveStart, v); k < at(leaveStart, v + 1); ++k) {
+      const int e = at(leaving, k);
+      const int run = 1 + at(longestFrom, at(to, e));
+      at(ahead, e) = run;
+      at(longestFrom, v) = std::max(at(longestFrom, v), run);
     }
   }
 
@@ -98,17 +121,14 @@ std::vector<Chain> GapFreeChains(const std::vector<Link>& links, int channels, F
   std::vector<int> out;
   for (int v = 0; v < vertices; ++v) {
     open.clear();
-    for (const int e : arriving[static_cast<std::size_t>(v)]) {
-      if (length[static_cast<std::size_t>(e)] < channels) open.push_back(e);
+    for (int k = at(arriveStart, v); k < at(arriveStart, v + 1); ++k) {
+      const int e = at(arriving, k);
+      if (at(length, e) < channels) open.push_back(e);
     }
-    std::stable_sort(open.begin(), open.end(), [&length](int x, int y) {
-      return length[static_cast<std::size_t>(x)] < length[static_cast<std::size_t>(y)];
-    });
-    out = leaving[static_cast<std::size_t>(v)];
-    std::stable_sort(out.begin(), out.end(), [&ahead, rule](int x, int y) {
-      const int ax = ahead[static_cast<std::size_t>(x)];
-      const int ay = ahead[static_cast<std::size_t>(y)];
-      return rule == FreshStarts::LongestRuns ? ax > ay : ax < ay;
+    std::stable_sort(open.begin(), open.end(), [&](int x, int y) { return at(length, x) < at(length, y); });
+    out.assign(leaving.begin() + at(leaveStart, v), leaving.begin() + at(leaveStart, v + 1));
+    std::stable_sort(out.begin(), out.end(), [&](int x, int y) {
+      return rule == FreshStarts::LongestRuns ? at(ahead, x) > at(ahead, y) : at(ahead, x) < at(ahead, y);
     });
     const std::size_t joined = std::min(open.size(), out.size());
     const std::size_t fresh = out.size() - joined;
@@ -118,14 +138,14 @@ std::vector<Chain> GapFreeChains(const std::vector<Link>& links, int channels, F
       if (k < fresh) {
         chain = static_cast<int>(chains.size());
         chains.emplace_back();
-        length[static_cast<std::size_t>(e)] = 1;
+        at(length, e) = 1;
       } else {
         const int before = open[k - fresh];
-        chain = chainOf[static_cast<std::size_t>(before)];
-        length[static_cast<std::size_t>(e)] = length[static_cast<std::size_t>(before)] + 1;
+        chain = at(chainOf, before);
+        at(length, e) = at(length, before) + 1;
       }
-      chainOf[static_cast<std::size_t>(e)] = chain;
-      chains[static_cast<std::size_t>(chain)].push_back(links[static_cast<std::size_t>(e)]);
+      at(chainOf, e) = chain;
+      at(chains, chain).push_back(at(links, e));
     }
   }
   return chains;
@@ -206,6 +226,8 @@ int GroupBound(const std::vector<Link>& links, int channels, bool dummies) {
 constexpr int ExactDipoles = 10;
 // Rounds of ImproveByWindows over a large group.
 constexpr int WindowPasses = 3;
+// Moves the repair of the order may weigh in all (about 0.1 s of work).
+constexpr long RepairBudget = 4000000;
 
 // The exact plan: over every way to split the dipoles into readings, the
 // fewest readings, then the fewest dummies. A reading is a set of dipoles
@@ -243,24 +265,40 @@ GroupPlan ExactPlan(std::vector<Link> links, int channels, bool dummies, const s
     gaps[set] = gaps[rest] + gap;
     fits[set] = size[set] + gaps[set] <= channels ? 1 : 0;
   }
-  // Cost of a plan: readings first, then dummies (never more than d).
+  // The sets that fit one reading, by their first dipole: a plan takes the
+  // reading that holds the first dipole left, then plans the rest.
+  std::vector<std::vector<std::size_t>> readingsFrom(static_cast<std::size_t>(d));
+  for (std::size_t set = 1; set < sets; ++set) {
+    if (!fits[set]) continue;
+    int low = 0;
+    while ((set >> low & 1) == 0) ++low;
+    readingsFrom[static_cast<std::size_t>(low)].push_back(set);
+  }
+  // Cost of a plan: readings first, then dummies (never more than d). Only
+  // the sets a plan can leave are worked out.
   const int scale = d + 1;
-  std::vector<int> cost(sets, 1 << 30);
+  constexpr int Unknown = -1;
+  std::vector<int> cost(sets, Unknown);
   std::vector<std::size_t> first(sets, 0);
   cost[0] = 0;
-  for (std::size_t set = 1; set < sets; ++set) {
-    const std::size_t low = set & (~set + 1);
-    // Every reading that holds the set's first dipole, and the best plan for the rest.
-    for (std::size_t part = set; part != 0; part = (part - 1) & set) {
-      if ((part & low) == 0 || !fits[part]) continue;
-      const int c = cost[set ^ part] + scale + gaps[part];
-      if (c < cost[set]) {
-        cost[set] = c;
+  const auto plan = [&](const auto& self, std::size_t set) -> int {
+    if (cost[set] != Unknown) return cost[set];
+    int low = 0;
+    while ((set >> low & 1) == 0) ++low;
+    int best = 1 << 30;
+    for (const std::size_t part : readingsFrom[static_cast<std::size_t>(low)]) {
+      if ((part & ~set) != 0) continue;
+      const int c = self(self, set ^ part) + scale + gaps[part];
+      if (c < best) {
+        best = c;
         first[set] = part;
       }
     }
-  }
-  GroupPlan plan;
+    cost[set] = best;
+    return best;
+  };
+  plan(plan, sets - 1);
+  GroupPlan result;
   for (std::size_t set = sets - 1; set != 0; set ^= first[set]) {
     Chain chain;
     for (int i = 0; i < d; ++i) {
@@ -268,13 +306,13 @@ GroupPlan ExactPlan(std::vector<Link> links, int channels, bool dummies, const s
       const Link& l = links[static_cast<std::size_t>(i)];
       if (!chain.empty() && chain.back().hi < l.lo) {
         chain.push_back(Link{chain.back().hi, l.lo, -1});
-        ++plan.dummies;
+        ++result.dummies;
       }
       chain.push_back(l);
     }
-    plan.chains.push_back(std::move(chain));
+    result.chains.push_back(std::move(chain));
   }
-  return plan;
+  return result;
 }
 
 // Improves a plan of a large group piece by piece: the readings taken in
@@ -342,8 +380,9 @@ std::vector<Chain> MirroredBack(std::vector<Chain> chains) {
 // fresh starts, each joined across gaps when dummies are allowed; the plan
 // with the fewest readings wins, then the one with the fewest dummies, so a
 // dummy is only ever used where no gap-free plan tried reaches as few
-// readings. A small group is planned exactly unless a plan without dummies
-// already meets its bound.
+// readings. A small group is then planned exactly unless a plan without
+// dummies already meets its bound; a large one that misses its bound is
+// improved window by window.
 GroupPlan PlanGroup(const std::vector<Link>& links, int channels, bool dummies, const std::vector<int>& currents) {
   GroupPlan best;
   bool first = true;
@@ -351,12 +390,15 @@ GroupPlan PlanGroup(const std::vector<Link>& links, int channels, bool dummies, 
     if (first || FewerReadings(plan, best)) best = std::move(plan);
     first = false;
   };
+  const int bound = GroupBound(links, channels, dummies);
   std::vector<int> mirroredCurrents;
   for (const int c : currents) mirroredCurrents.push_back(-c);
   for (const bool fromEnd : {false, true}) {
     for (const FreshStarts rule : {FreshStarts::LongestRuns, FreshStarts::ShortestRuns}) {
       std::vector<Chain> chains =
           fromEnd ? MirroredBack(GapFreeChains(Mirrored(links), channels, rule)) : GapFreeChains(links, channels, rule);
+      // Gap-free chains at the bound cannot be bettered.
+      if (static_cast<int>(chains.size()) <= bound) return GroupPlan{std::move(chains), 0};
       if (dummies) {
         // Gaps are bridged taking the chains from either end of the line.
         const std::vector<Chain> mirrored = MirroredBack(chains);
@@ -370,10 +412,10 @@ GroupPlan PlanGroup(const std::vector<Link>& links, int channels, bool dummies, 
       consider(GroupPlan{std::move(chains), 0});
     }
   }
-  const bool atBound = static_cast<int>(best.chains.size()) <= GroupBound(links, channels, dummies);
+  const bool atBound = static_cast<int>(best.chains.size()) <= bound;
   if (static_cast<int>(links.size()) <= ExactDipoles) {
     if (!atBound || best.dummies > 0) consider(ExactPlan(links, channels, dummies, currents));
-  } else if (!atBound || best.dummies > 0) {
+  } else if (!atBound) {
     ImproveByWindows(best, channels, dummies, currents);
   }
   return best;
@@ -444,7 +486,8 @@ public:
                      channels_);
   }
 
-  // Conflict of the reading at `at` of a sequence of `size` readings given by `item(i)`.
+  // True when the reading at place `at` of the sequence `item(i)` measures on
+  // an electrode that carried current in one of the `rest` readings before.
   template <class Item>
   bool ConflictAt(const Item& item, int at) const {
     for (int k = 1; k <= rest_ && at - k >= 0; ++k) {
@@ -562,11 +605,12 @@ public:
 
   // Where a reading is in conflict, or the instrument would join it to the
   // reading before it, moves that reading or one of its neighbours within
-  // `rest` to the place where that helps most; as long as moves help.
-  void Repair(std::vector<int>& order) const {
+  // `rest` to the place where that helps most; as long as moves help and
+  // `budget` (moves weighed) lasts.
+  void Repair(std::vector<int>& order, long& budget) const {
     const int n = static_cast<int>(order.size());
     if (n < 2) return;
-    for (int pass = 0; pass < RepairPasses; ++pass) {
+    for (int pass = 0; pass < RepairPasses && budget > 0; ++pass) {
       bool moved = false;
       for (int at = 0; at < n; ++at) {
         const auto item = [&order](int i) { return order[static_cast<std::size_t>(i)]; };
@@ -576,6 +620,7 @@ public:
         int bestPlace = -1;
         std::pair<int, int> best{0, 0};  // change of (joins, conflicts)
         for (int q = std::max(0, at - std::max(rest_, 1)); q <= std::min(n - 1, at + rest_); ++q) {
+          budget -= n;
           for (int p = 0; p < n; ++p) {
             if (p == q) continue;
             const std::pair<int, int> change = MoveChange(order, q, p);
@@ -599,16 +644,18 @@ public:
   // A reading in conflict near the end of the order often has nowhere to go
   // without leaving the reading after it in conflict: moves it to its best
   // place anyway and follows with the next reading left in conflict, up to
-  // EjectDepth moves, keeping the moves when together they help.
-  void Eject(std::vector<int>& order) const {
+  // EjectDepth moves, keeping the moves when together they help; as long as
+  // `budget` lasts.
+  void Eject(std::vector<int>& order, long& budget) const {
     const int n = static_cast<int>(order.size());
     if (n < 2) return;
     std::pair<int, int> state{Joined(order), Conflicts(order)};
-    for (int at = 0; at < n && state != std::pair<int, int>{0, 0}; ++at) {
+    for (int at = 0; at < n && state != std::pair<int, int>{0, 0} && budget > 0; ++at) {
       if (!BadAt(order, at)) continue;
       std::vector<int> trial = order;
       int from = at;
       for (int depth = 0; depth < EjectDepth; ++depth) {
+        budget -= 2 * n;  // the moves weighed and the recount
         int bestPlace = -1;
         std::pair<int, int> best{0, 0};
         for (int p = 0; p < n; ++p) {
@@ -891,8 +938,10 @@ OptimisedSequence OptimiseReadings(const std::vector<TQuadripole>& quads, const 
   std::vector<int> order = natural;
   if (options.allowSorting) {
     order = rules.Greedy(natural, progress, n, total);
-    rules.Repair(order);
-    rules.Eject(order);
+    // Enough for a few hundred readings in conflict in a long sequence.
+    long budget = RepairBudget;
+    rules.Repair(order, budget);
+    rules.Eject(order, budget);
   }
   if (progress) progress(total, total);
 
