@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/core/dataset.h"
+#include "engine/display/display_state.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
 #include "gui/sequences/sequence_commands.h"
@@ -36,7 +37,9 @@ int main(int argc, char* argv[]) {
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
-  tarvo::gui::TSectForm sectionWindow(dataset);
+  // The colour table and the range multipliers of every map.
+  tarvo::DisplayState display;
+  tarvo::gui::TSectForm sectionWindow(dataset, display);
   tarvo::gui::TTableForm tableWindow(dataset);
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
   tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow);

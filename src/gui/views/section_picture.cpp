@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QVector>
 
+#include <limits>
+
 namespace tarvo::gui {
 
 namespace {
@@ -58,6 +60,50 @@ void PaintSectionPicture(QPainter& painter, const SectionView& view, const Secti
   // Frame.
   painter.setPen(QPen(SectionFrameColor, 0));
   painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom)).adjusted(0, 0, -1, -1));
+
+  // Ticks: short marks on both sides over a map, grid lines without one.
+  const bool map = view.ShowsMap();
+  QVector<QLine> ticks;
+  for (const SectionTick& t : s.verticalTicks) {
+    if (map) {
+      ticks.append(QLine(plot.left, t.pixel, plot.left + 5, t.pixel));
+      ticks.append(QLine(plot.right - 5, t.pixel, plot.right, t.pixel));
+    } else {
+      ticks.append(QLine(plot.left, t.pixel, plot.right, t.pixel));
+    }
+  }
+  for (const SectionTick& t : s.horizontalTicks) {
+    if (map) {
+      ticks.append(QLine(t.pixel, plot.top, t.pixel, plot.top + 5));
+      ticks.append(QLine(t.pixel, plot.bottom - 5, t.pixel, plot.bottom));
+    } else {
+      ticks.append(QLine(t.pixel, plot.top, t.pixel, plot.bottom));
+    }
+  }
+  painter.setPen(QPen(SectionFrameColor, 0));
+  painter.drawLines(ticks);
+
+  // Labels: the spacings right-aligned left of the plot, the coordinates
+  // centred under it, each one left out where it would run into the one
+  // before or past the right edge.
+  painter.setFont(input.font);
+  painter.setPen(Qt::black);
+  const QFontMetrics fm(input.font);
+  for (const SectionTick& t : s.verticalTicks) {
+    const QString text = QString::fromLatin1(t.label.c_str());
+    const int w = fm.horizontalAdvance(text);
+    painter.drawText(QRect(plot.left - 2 - w, t.pixel - fm.height() / 2, w, fm.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, text);
+  }
+  int lastRight = std::numeric_limits<int>::min();
+  for (const SectionTick& t : s.horizontalTicks) {
+    const QString text = QString::fromLatin1(t.label.c_str());
+    const int w = fm.horizontalAdvance(text);
+    const int left = t.pixel - w / 2;
+    if (left <= lastRight || left + w > view.Width()) continue;
+    painter.drawText(QRect(left, plot.bottom + 1, w, fm.height()), Qt::AlignHCenter | Qt::AlignTop, text);
+    lastRight = left + w;
+  }
 
   // Electrodes: small triangles pointing down to the top edge of the plot.
   const int y0 = s.electrodeRow;

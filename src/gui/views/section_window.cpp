@@ -126,8 +126,12 @@ bool SectionPaintBox::event(QEvent* event) {
 // ---------------------------------------------------------------------------
 // The window
 
-TSectForm::TSectForm(TDataset& ds, QWidget* parent) : QWidget(parent, Qt::Window), ds_(ds), view_(ds) {
+TSectForm::TSectForm(TDataset& ds, DisplayState& display, QWidget* parent)
+    : QWidget(parent, Qt::Window), ds_(ds), display_(display), view_(ds) {
   setObjectName(QStringLiteral("TSectForm"));
+  IncreaseColors(display_.Colors);
+  PaleColors(display_.Colors);
+  view_.SetColors(&display_.Colors, &display_.Multipliers);
   setWindowTitle(Latin1(view_.Caption()));
   BuildPanel();
   BuildPopup();
@@ -238,7 +242,7 @@ void TSectForm::ShowState() {
 }
 
 void TSectForm::SyncOptions() {
-  SectionOptions o = optionsSource_ ? optionsSource_() : view_.Options();
+  SectionViewOptions o = optionsSource_ ? optionsSource_() : view_.Options();
   o.mapOn = view_.Options().mapOn;
   view_.SetOptions(o);
 }
@@ -247,7 +251,32 @@ void TSectForm::LayOutIfDirty() {
   SyncOptions();
   view_.SetMetrics(MetricsOf(paintBox_->font()));
   if (view_.Dirty() && view_.Width() != paintBox_->width()) view_.Resize(paintBox_->width(), paintBox_->height());
-  if (view_.Refresh()) setWindowTitle(Latin1(view_.Caption()));
+  if (view_.Refresh()) {
+    setWindowTitle(Latin1(view_.Caption()));
+    PaintMapImage();
+  }
+}
+
+void TSectForm::PaintMapImage() {
+  if (!view_.ShowsMap()) {
+    mapImage_ = QImage();
+    return;
+  }
+  const SectionPlot& plot = view_.Layout().plot;
+  const QSize size(plot.right - plot.left, plot.bottom - plot.top);
+  if (size.isEmpty()) {
+    mapImage_ = QImage();
+    return;
+  }
+  if (mapImage_.size() != size) mapImage_ = QImage(size, QImage::Format_RGB32);
+  mapImage_.fill(SectionBackground);
+  const ColorTable& colors = view_.Colors();
+  QPainter painter(&mapImage_);
+  for (const MapSpan& span : view_.Map().Spans) {
+    const PaletteColor c = colors.ClassColor(span.ColorClass);
+    painter.fillRect(QRect(span.Left - plot.left, span.Row - plot.top, span.Right - span.Left, 1),
+                     QColor(RedOf(c), GreenOf(c), BlueOf(c)));
+  }
 }
 
 void TSectForm::FormResize() {
@@ -275,6 +304,7 @@ void TSectForm::PaintBoxPaint(QPainter& painter) {
   LayOutIfDirty();
   SectionPictureInput input;
   input.font = paintBox_->font();
+  input.map = &mapImage_;
   PaintSectionPicture(painter, view_, input);
   if (ds_.DataKind < DataKindSequence) return;
 
@@ -372,11 +402,15 @@ void TSectForm::DoubleClick() {
 }
 
 void TSectForm::SetMapOn(bool on) {
-  SectionOptions o = view_.Options();
+  SectionViewOptions o = view_.Options();
   o.mapOn = on;
   view_.SetOptions(o);
   setWindowTitle(Latin1(view_.Caption()));
   paintBox_->update();
+}
+
+void TSectForm::ColorsChanged() {
+  if (view_.ShowsMap()) Redraw();
 }
 
 QImage TSectForm::PictureImage() {
@@ -385,6 +419,7 @@ QImage TSectForm::PictureImage() {
   QPainter painter(&image);
   SectionPictureInput input;
   input.font = paintBox_->font();
+  input.map = &mapImage_;
   PaintSectionPicture(painter, view_, input);
   return image;
 }
@@ -401,6 +436,7 @@ bool TSectForm::SavePicture(const QString& path) {
     if (!painter.begin(&svg)) return false;
     SectionPictureInput input;
     input.font = paintBox_->font();
+    input.map = &mapImage_;
     PaintSectionPicture(painter, view_, input);
     return painter.end();
   }
@@ -432,7 +468,7 @@ void TSectForm::closeEvent(QCloseEvent* event) {
 void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section) {
   section.SetOptionsSource([&main] {
     const ShellState& s = main.Shell();
-    SectionOptions o;
+    SectionViewOptions o;
     o.ipMode = s.IPMode;
     o.dataPoints = s.program.DataPointsOnOff;
     o.hiddenLastLines = s.HiddenLastLines;
@@ -450,6 +486,10 @@ void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section) {
     }
   });
   QObject::connect(&section, &TSectForm::Closed, pano, [pano] { pano->setChecked(false); });
+  // "Map On/Off": the colour map is on when the window is created.
+  QAction* iso = main.Command(QStringLiteral("aIso"));
+  iso->setChecked(section.MapOn());
+  main.ProvideCommand(QStringLiteral("aIso"), [&section, iso] { section.SetMapOn(iso->isChecked()); });
   main.ProvideCommand(QStringLiteral("aRedraw"), [&main, &section] {
     if (main.Dataset().HasMeasurements() && section.MapOn()) section.Rebuild();
   });
