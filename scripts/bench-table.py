@@ -9,14 +9,26 @@ median of each benchmark is taken. A benchmark whose label reads
 pass over the same bytes). GUI_XML is the QtTest XML output of the window
 benchmarks (wall time, the median of -median runs).
 
-Targets: every engine step (open, write, engine) under 1 ms; every
-interactive step under 16 ms, start-up under 300 ms.
+Targets: every engine step (open, write, engine) under 1 ms, except the
+map arithmetic of MAP_TARGETS; every interactive step under 16 ms, start-up
+under 300 ms.
 """
 import json
 import sys
 import xml.etree.ElementTree as ET
 
 UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+# Targets of the colour maps, in ns, by name prefix: the levels and classes
+# of 100 bounds, the band fill of a 2000 x 200 grid into 1600 x 600 pixels.
+MAP_TARGETS = {"Maps/LevelsAndClasses": 10e3, "Maps/BandFill/": 8e6}
+
+
+def engine_target(name):
+    for prefix, target in MAP_TARGETS.items():
+        if name.startswith(prefix):
+            return target
+    return 1e6
 
 
 def engine_rows(path):
@@ -38,13 +50,13 @@ def engine_rows(path):
         if name.startswith("Baseline/"):
             continue
         if name in errors:
-            rows.append((name, None, None, 1e6, errors[name]))
+            rows.append((name, None, None, engine_target(name), errors[name]))
             continue
         baseline = None
         label = labels.get(name, "")
         if label.startswith("vs "):
             baseline = medians.get(label[3:])
-        rows.append((name, medians[name], baseline, 1e6, ""))
+        rows.append((name, medians[name], baseline, engine_target(name), ""))
     return rows
 
 

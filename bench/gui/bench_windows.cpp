@@ -4,6 +4,7 @@
 // window and the counts of the main window are repainted. Run offscreen
 // (QT_QPA_PLATFORM=offscreen); each figure is QtTest's wall time.
 #include <QApplication>
+#include <QImage>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,7 +12,11 @@
 #include <memory>
 #include <optional>
 
+#include "drawing/section_picture.h"
 #include "engine/core/dataset.h"
+#include "engine/display/color_table.h"
+#include "engine/display/contour_map.h"
+#include "map_grid.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
 #include "full_capacity_files.h"
@@ -118,6 +123,40 @@ private slots:
       w.Repaint();
     }
     QCOMPARE(w.dataset.Thresholds.ErrorLimit, errE->value());
+  }
+
+  // The spans of a 2000-station x 200-level map painted into its 1600 x 600
+  // off-screen image, one filled rectangle each, in the 21 first colours.
+  void paintMap() {
+    const bench::MapBenchGrid g;
+    FilledMap map;
+    BuildFilledMap(g.Input(), g.levels, map);
+    ColorTable colors;
+    SetFirstMapColors(colors);
+    const std::vector<QRgb> classColors = drawing::ClassColors(colors);
+    QImage image(bench::MapBenchGrid::Width, bench::MapBenchGrid::Height, QImage::Format_RGB32);
+    QBENCHMARK {
+      image.fill(Qt::white);
+      drawing::PaintSpans(image, QPoint(0, 0), map.Spans, classColors);
+    }
+    QVERIFY(!map.Spans.empty());
+    QVERIFY(image.pixel(800, 300) != qRgb(255, 255, 255));
+  }
+
+  // The same map from the grid: the band fill and the painting.
+  void drawFilledMap() {
+    const bench::MapBenchGrid g;
+    FilledMap map;
+    ColorTable colors;
+    SetFirstMapColors(colors);
+    const std::vector<QRgb> classColors = drawing::ClassColors(colors);
+    QImage image(bench::MapBenchGrid::Width, bench::MapBenchGrid::Height, QImage::Format_RGB32);
+    QBENCHMARK {
+      BuildFilledMap(g.Input(), g.levels, map);
+      image.fill(Qt::white);
+      drawing::PaintSpans(image, QPoint(0, 0), map.Spans, classColors);
+    }
+    QVERIFY(!map.Spans.empty());
   }
 };
 

@@ -5,13 +5,16 @@
 #include <string>
 
 #include "engine/core/dataset.h"
-#include "engine/display/display_state.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
 #include "gui/sequences/sequence_commands.h"
+#include "engine/display/display_state.h"
 #include "engine/settings/program_settings.h"
+#include "engine/settings/section_options_settings.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
+#include "gui/views/contour_commands.h"
+#include "gui/views/section_option_dlg.h"
 #include "gui/views/section_window.h"
 
 namespace {
@@ -37,14 +40,19 @@ int main(int argc, char* argv[]) {
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
-  // The colour table and the range multipliers of every map.
+  // The colour table, section options and range multipliers of every map;
+  // the configuration window gives the first maps their 21 pale colours.
   tarvo::DisplayState display;
   tarvo::gui::TSectForm sectionWindow(dataset, display);
   tarvo::gui::TTableForm tableWindow(dataset);
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
-  tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow);
   tarvo::gui::AttachConverterCommands(mainWindow);
   tarvo::gui::AttachSequenceCommands(mainWindow);
+  tarvo::gui::TSectionOptionDlg sectionOptions(display, mainWindow.OperatorMessenger(), &mainWindow);
+  tarvo::SectionOptionsSettings sectionOptionsSettings(display.Options);
+  mainWindow.AddSettingsOwner(&sectionOptionsSettings);
+  tarvo::gui::ContourCommands* contours = tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
+  tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow, contours);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

@@ -9,6 +9,9 @@
 #include "cli/convert_command.h"
 #include "cli/generate_command.h"
 #include "cli/info_command.h"
+#ifdef TARVO_CLI_PLOT
+#include "cli/plot_command.h"
+#endif
 #include "cli/transform_command.h"
 #include "engine/version.h"
 
@@ -57,6 +60,11 @@ void PrintUsage(std::ostream& out) {
          "      operations in the order given and write OUT (.seq, .txt or .dat). OP:\n"
          "      exchange-ab, exchange-mn, amn2mnb, shift64, extract (set K), merge\n"
          "      (transform --help tells more).\n"
+         "  plot FILE... -o OUT.png|OUT.svg [--ip] [--size WxH] [--levels FILE.lvl]\n"
+         "               [--colors N] [reading options of info]\n"
+         "      Read the files as info does and draw the gridded pseudosection as a\n"
+         "      filled colour map with axes, title and colour scale (plot --help tells\n"
+         "      more).\n"
          "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
@@ -95,6 +103,14 @@ int main(int argc, char* argv[]) {
   if (command == "convert") return tarvo::cli::RunConvert(args, ProgramDirectory(argv[0]));
   if (command == "transform") return tarvo::cli::RunTransform(args, ProgramDirectory(argv[0]));
   if (command == "generate") return tarvo::cli::RunGenerate(args, ProgramDirectory(argv[0]));
+  if (command == "plot") {
+#ifdef TARVO_CLI_PLOT
+    return tarvo::cli::RunPlot(args, ProgramDirectory(argv[0]));
+#else
+    std::cerr << "tarvo-cli: plot is not part of this build (it was built without the drawing library)\n";
+    return 1;
+#endif
+  }
 
   std::cerr << "tarvo-cli: unknown command or option '" << command << "'\n";
   PrintUsage(std::cerr);

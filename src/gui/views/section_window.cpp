@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QScreen>
-#include <QSvgGenerator>
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -27,12 +26,20 @@
 #include <algorithm>
 
 #include "engine/core/bad_points.h"
+#include "drawing/configuration_picture.h"
+#include "drawing/picture_output.h"
 #include "engine/display/section_status.h"
 #include "gui/editing/table_window.h"
 #include "gui/shell/main_window.h"
-#include "gui/views/section_picture.h"
+#include "gui/views/contour_commands.h"
 
 namespace tarvo::gui {
+
+using drawing::MetricsOf;
+using drawing::SectionBackground;
+using drawing::SectionCurrentMarkerColor;
+using drawing::SectionMarkerColor;
+using drawing::SectionPotentialMarkerColor;
 
 namespace {
 
@@ -257,27 +264,7 @@ void TSectForm::LayOutIfDirty() {
   }
 }
 
-void TSectForm::PaintMapImage() {
-  if (!view_.ShowsMap()) {
-    mapImage_ = QImage();
-    return;
-  }
-  const SectionPlot& plot = view_.Layout().plot;
-  const QSize size(plot.right - plot.left, plot.bottom - plot.top);
-  if (size.isEmpty()) {
-    mapImage_ = QImage();
-    return;
-  }
-  if (mapImage_.size() != size) mapImage_ = QImage(size, QImage::Format_RGB32);
-  mapImage_.fill(SectionBackground);
-  const ColorTable& colors = view_.Colors();
-  QPainter painter(&mapImage_);
-  for (const MapSpan& span : view_.Map().Spans) {
-    const PaletteColor c = colors.ClassColor(span.ColorClass);
-    painter.fillRect(QRect(span.Left - plot.left, span.Row - plot.top, span.Right - span.Left, 1),
-                     QColor(RedOf(c), GreenOf(c), BlueOf(c)));
-  }
-}
+void TSectForm::PaintMapImage() { drawing::PaintConfigurationMap(view_, mapImage_); }
 
 void TSectForm::FormResize() {
   view_.Resize(paintBox_->width(), paintBox_->height());
@@ -302,10 +289,7 @@ void TSectForm::Redraw() {
 
 void TSectForm::PaintBoxPaint(QPainter& painter) {
   LayOutIfDirty();
-  SectionPictureInput input;
-  input.font = paintBox_->font();
-  input.map = &mapImage_;
-  PaintSectionPicture(painter, view_, input);
+  drawing::PaintConfigurationPicture(painter, view_, paintBox_->font(), &mapImage_);
   if (ds_.DataKind < DataKindSequence) return;
 
   painter.setRenderHint(QPainter::Antialiasing, false);
@@ -413,44 +397,38 @@ void TSectForm::ColorsChanged() {
   if (view_.ShowsMap()) Redraw();
 }
 
+QSize TSectForm::PictureSize() const { return {std::max(view_.Width(), 1), std::max(view_.Height(), 1)}; }
+
+void TSectForm::PaintPicture(QPainter& painter) {
+  drawing::PaintConfigurationPicture(painter, view_, paintBox_->font(), &mapImage_);
+}
+
 QImage TSectForm::PictureImage() {
   LayOutIfDirty();
-  QImage image(std::max(view_.Width(), 1), std::max(view_.Height(), 1), QImage::Format_RGB32);
-  QPainter painter(&image);
-  SectionPictureInput input;
-  input.font = paintBox_->font();
-  input.map = &mapImage_;
-  PaintSectionPicture(painter, view_, input);
-  return image;
+  return drawing::RenderImage(PictureSize(), [this](QPainter& p, const QSize&) { PaintPicture(p); });
 }
 
-bool TSectForm::SavePicture(const QString& path) {
-  if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-    LayOutIfDirty();
-    QSvgGenerator svg;
-    svg.setFileName(path);
-    svg.setSize(QSize(view_.Width(), view_.Height()));
-    svg.setViewBox(QRect(0, 0, view_.Width(), view_.Height()));
-    svg.setTitle(windowTitle());
-    QPainter painter;
-    if (!painter.begin(&svg)) return false;
-    SectionPictureInput input;
-    input.font = paintBox_->font();
-    input.map = &mapImage_;
-    PaintSectionPicture(painter, view_, input);
-    return painter.end();
-  }
-  return PictureImage().save(path, "PNG");
+bool TSectForm::SavePicture(const QString& path, QString* error) {
+  LayOutIfDirty();
+  QString message;
+  const bool saved = drawing::SavePicture(path, PictureSize(), windowTitle(),
+                                          [this](QPainter& p, const QSize&) { PaintPicture(p); }, message);
+  if (error != nullptr) *error = message;
+  return saved;
 }
 
-void TSectForm::CopyPicture() { QGuiApplication::clipboard()->setImage(PictureImage()); }
+void TSectForm::CopyPicture() {
+  LayOutIfDirty();
+  QGuiApplication::clipboard()->setMimeData(
+      drawing::PictureMimeData(PictureSize(), windowTitle(), [this](QPainter& p, const QSize&) { PaintPicture(p); }));
+}
 
 void TSectForm::SavePictureAs() {
-  QString filter;
   const QString path = QFileDialog::getSaveFileName(this, tr("Save picture"), QString(),
-                                                    tr("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+                                                    tr("PNG image (*.png);;SVG drawing (*.svg)"));
   if (path.isEmpty()) return;
-  if (!SavePicture(path)) QMessageBox::critical(this, windowTitle(), tr("Cannot write %1").arg(path));
+  QString error;
+  if (!SavePicture(path, &error)) QMessageBox::critical(this, windowTitle(), error);
 }
 
 void TSectForm::BadCountChanged() {
@@ -465,7 +443,12 @@ void TSectForm::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------------------
 
-void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section) {
+void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section, ContourCommands* contours) {
+  if (contours != nullptr) {
+    contours->SetConfigurationLevels(&section.View().Levels());
+    QObject::connect(contours, &ContourCommands::ColorsChanged, &section, &TSectForm::ColorsChanged);
+    QObject::connect(contours, &ContourCommands::RangeChanged, &section, &TSectForm::ColorsChanged);
+  }
   section.SetOptionsSource([&main] {
     const ShellState& s = main.Shell();
     SectionViewOptions o;

@@ -18,6 +18,7 @@ class QToolButton;
 
 namespace tarvo::gui {
 
+class ContourCommands;
 class TMain;
 class TTableForm;
 class TSectForm;
@@ -98,7 +99,9 @@ public:
   // The picture as the window shows it without its markers, at the paint
   // box's size.
   QImage PictureImage();
-  bool SavePicture(const QString& path);  // .png, or .svg
+  // A .png or .svg file, written whole; false with the reason in `error`.
+  bool SavePicture(const QString& path, QString* error = nullptr);
+  // The bitmap and its SVG on the clipboard.
   void CopyPicture();
   void SavePictureAs();
 
@@ -142,6 +145,8 @@ private:
   void ApplyPick(const PickOutcome& outcome);
 
   void PaintMapImage();
+  QSize PictureSize() const;
+  void PaintPicture(QPainter& painter);
 
   TDataset& ds_;
   DisplayState& display_;
@@ -170,7 +175,9 @@ private:
 // window: "Section On/Off", "Map On/Off" and "Redraw", every read, set
 // selection, Res/IP switch, "Data points On/Off" and line hiding redraw it;
 // a pick here selects the table's row, a row or electrode selected there is
-// shown here, and the table's Delete key deletes as here.
-void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section);
+// shown here, and the table's Delete key deletes as here. The colour
+// commands of the Contours menu (when given) redraw its map, whose levels
+// their "Min" and "Max" captions show.
+void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section, ContourCommands* contours = nullptr);
 
 }  // namespace tarvo::gui
