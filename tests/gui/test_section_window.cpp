@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QFileInfo>
+#include <QProcess>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -317,6 +319,36 @@ private slots:
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("<svg"));
   }
+
+#ifdef TARVO_CLI
+  // "Save picture" of the window and tarvo-cli configuration at the same
+  // size give the same bytes.
+  void pictureIsTheCommandLinesPicture() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    const QSize size = w.section.PaintBox()->size();
+    QTemporaryDir dir;
+    for (const char* name : {"window.png", "window.svg"}) {
+      const QString own = dir.filePath(QLatin1String(name));
+      const QString other = dir.filePath(QStringLiteral("cli.") + QFileInfo(own).suffix());
+      QVERIFY(w.section.SavePicture(own));
+      QProcess cli;
+      cli.start(QStringLiteral(TARVO_CLI),
+                {QStringLiteral("configuration"), QStringLiteral(TARVO_EXAMPLES_DIR "/wenner32.001"),
+                 QStringLiteral("--size"), QStringLiteral("%1x%2").arg(size.width()).arg(size.height()),
+                 QStringLiteral("-o"), other});
+      QVERIFY(cli.waitForFinished(60000));
+      QCOMPARE(cli.exitCode(), 0);
+      QFile a(own);
+      QFile b(other);
+      QVERIFY(a.open(QIODevice::ReadOnly));
+      QVERIFY(b.open(QIODevice::ReadOnly));
+      const QByteArray mine = a.readAll();
+      QVERIFY(mine.size() > 1000);
+      QVERIFY2(mine == b.readAll(), name);
+    }
+  }
+#endif
 };
 
 QTEST_MAIN(TestSectionWindow)
