@@ -42,24 +42,22 @@ int main(int argc, char* argv[]) {
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
-  tarvo::gui::TSectForm sectionWindow(dataset);
+  // The colour table, section options and range multipliers of every map;
+  // the configuration window gives the first maps their 21 pale colours.
+  tarvo::DisplayState display;
+  tarvo::gui::TSectForm sectionWindow(dataset, display);
   tarvo::gui::TTableForm tableWindow(dataset);
   tarvo::gui::AttachTableWindow(mainWindow, tableWindow);
   tarvo::gui::TOKBottomDlg numberDialog(&mainWindow);
   tarvo::gui::DialogNumberAsker numbers(numberDialog);
   tarvo::gui::AttachInversionResultCommands(mainWindow, tableWindow, numbers);
-  tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow);
   tarvo::gui::AttachConverterCommands(mainWindow);
   tarvo::gui::AttachSequenceCommands(mainWindow);
-  // The colour table, section options and range multipliers of every map.
-  // The first maps use 21 pale colours, which the configuration window will
-  // set when it is created; until it exists they are set here.
-  tarvo::DisplayState display;
-  tarvo::SetFirstMapColors(display.Colors);
   tarvo::gui::TSectionOptionDlg sectionOptions(display, mainWindow.OperatorMessenger(), &mainWindow);
   tarvo::SectionOptionsSettings sectionOptionsSettings(display.Options);
   mainWindow.AddSettingsOwner(&sectionOptionsSettings);
-  tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
+  tarvo::gui::ContourCommands* contours = tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
+  tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow, contours);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

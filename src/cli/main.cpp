@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/configuration_command.h"
 #include "cli/convert_command.h"
 #include "cli/generate_command.h"
 #include "cli/info_command.h"
@@ -96,6 +97,11 @@ void PrintUsage(std::ostream& out) {
          "      potential electrodes), write them as a Syscal sequence (.seq) or as\n"
          "      ElectreII text (.txt) and print quadripoles, injections, dummy dipoles,\n"
          "      rest conflicts and the lower bound (optimise --help tells more).\n"
+         "  configuration FILE... -o OUT.png|OUT.svg [--size WxH] [--ip] [--no-map]\n"
+         "               [--no-points] [--set K] [--shift M] [--max-q N] [reading options]\n"
+         "      Read the files as info does and draw the picture of the array\n"
+         "      configuration window: electrodes, data points and bad points over the\n"
+         "      colour map (configuration --help tells more).\n"
          "\n"
          "Options:\n"
          "  -h, --help     show this help and exit\n"
@@ -136,11 +142,12 @@ int main(int argc, char* argv[]) {
   if (command == "convert") return tarvo::cli::RunConvert(args, ProgramDirectory(argv[0]));
   if (command == "transform") return tarvo::cli::RunTransform(args, ProgramDirectory(argv[0]));
   if (command == "generate") return tarvo::cli::RunGenerate(args, ProgramDirectory(argv[0]));
-  if (command == "plot") {
+  if (command == "plot" || command == "configuration") {
 #ifdef TARVO_CLI_PLOT
+    if (command == "configuration") return tarvo::cli::RunConfiguration(args, ProgramDirectory(argv[0]));
     return tarvo::cli::RunPlot(args, ProgramDirectory(argv[0]));
 #else
-    std::cerr << "tarvo-cli: plot is not part of this build (it was built without the drawing library)\n";
+    std::cerr << "tarvo-cli: " << command << " is not part of this build (it was built without the drawing library)\n";
     return 1;
 #endif
   }

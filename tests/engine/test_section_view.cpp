@@ -46,6 +46,7 @@ TDataset Survey(const std::vector<std::vector<P>>& sets, int electrodes = 11, fl
     }
     AddSet(ds, first, ds.PointCount, 3);
   }
+  ds.ArrayType = 3;
   RecordingMessenger messenger;
   BuildStationAndLevelLists(ds, messenger);
   for (int i = 1; i <= ds.PointCount; ++i) FindStationAndLevel(ds, i);
@@ -116,6 +117,28 @@ TEST(SectionLayout, SmallBoxesAndDegenerateRanges) {
   EXPECT_TRUE(std::isfinite(l.vScale));
 }
 
+TEST(SectionLayout, TicksAndTheirLabels) {
+  TDataset ds = Survey({{{2, 1, 1}, {5, 4, 1}}}, 11);
+  ds.XShift = 100;
+  SectionView v = View(ds);
+  const SectionScene& s = v.Scene();
+  // Across: the shifted coordinates 100..110, at the pixels of 0..10.
+  ASSERT_FALSE(s.horizontalTicks.empty());
+  EXPECT_EQ(s.horizontalTicks.front().label, "100");
+  EXPECT_EQ(s.horizontalTicks.front().pixel, v.Layout().PixelX(0));
+  EXPECT_EQ(s.horizontalTicks.back().label, "110");
+  EXPECT_EQ(s.horizontalTicks.back().pixel, v.Layout().PixelX(10));
+  EXPECT_LE(static_cast<int>(s.horizontalTicks.size()), (498 - 40) / 35 + 1);
+  // Down: round spacings from 0.01 to the largest, about one per text
+  // height: 21 rows of text make steps of 0.2.
+  ASSERT_FALSE(s.verticalTicks.empty());
+  EXPECT_EQ(s.verticalTicks.front().label, "0.2");
+  EXPECT_EQ(s.verticalTicks.front().pixel, v.Layout().PixelY(0.2));
+  EXPECT_EQ(s.verticalTicks[4].label, "1");
+  EXPECT_EQ(s.verticalTicks[4].pixel, v.Layout().PixelY(1));
+  EXPECT_LE(static_cast<int>(s.verticalTicks.size()), (287 - 5) / 13 + 1);
+}
+
 // ---------------------------------------------------------------------------
 // Scene
 
@@ -136,7 +159,7 @@ TEST(SectionScene, SymbolsOffsetsSetsAndHiddenLines) {
 
   ds.ElectrodePosFlag[3] = 1;
   ds.SelectedSetEntry = 1;
-  SectionOptions o;
+  SectionViewOptions o;
   o.mapOn = false;
   o.hiddenLastLines = 2;
   v.SetOptions(o);
@@ -163,7 +186,7 @@ TEST(SectionScene, SymbolsOffsetsSetsAndHiddenLines) {
 TEST(SectionScene, SequenceSymbolsAndSetFills) {
   TDataset ds = Survey({{{2, 1, 1, QPlanned}}, {{2, 1, 1, QRepeated}, {4, 1, 1, 3}, {6, 1, 1, QPlanned}}}, 11,
                        DataKindSequence);
-  SectionOptions o;
+  SectionViewOptions o;
   o.dataPoints = false;  // has no say over a sequence
   SectionView v(ds);
   v.SetMetrics({13, 35});
@@ -185,6 +208,60 @@ TEST(SectionScene, SequenceSymbolsAndSetFills) {
   v.Refresh();
   ASSERT_EQ(s.setSquares.size(), 1u);
   EXPECT_EQ(s.setSquares[0].fill, SetSquareFill::Green);
+}
+
+TEST(SectionMap, MeasuredDataGetTheirOwnGridAndLevels) {
+  // Three levels under every second station, resistivities 10..1000.
+  std::vector<P> points;
+  for (int st = 0; st < 10; ++st) {
+    for (int lv = 1; lv <= 3; ++lv) {
+      points.push_back({static_cast<float>(st), static_cast<float>(lv), 1, 0, static_cast<float>(10 * (st + 1) * lv)});
+    }
+  }
+  TDataset ds = Survey({points});
+  ColorTable colors;
+  SetFirstMapColors(colors);
+  RangeMultipliers multipliers;
+  SectionView v(ds);
+  v.SetMetrics({13, 35});
+  v.SetColors(&colors, &multipliers);
+  v.Resize(500, 300);
+  v.Refresh();
+  EXPECT_TRUE(v.ShowsMap());
+  EXPECT_EQ(v.Caption(), "Data and quadripoles configuration");
+  EXPECT_EQ(v.GridDescription().StationCount, 10);
+  EXPECT_EQ(v.GridDescription().LevelCount, 3);
+  ASSERT_FALSE(v.Map().Spans.empty());
+  EXPECT_GE(v.Levels().Count, 2);
+  EXPECT_LE(v.Levels().Count, colors.Count - 1);
+  for (const MapSpan& span : v.Map().Spans) {
+    EXPECT_GE(span.Row, v.Layout().PixelY(1));
+    EXPECT_LE(span.Row, v.Layout().PixelY(3) + 1);
+    EXPECT_GE(span.Left, v.Layout().PixelX(0));
+    EXPECT_LE(span.Right, v.Layout().PixelX(9) + 1);
+  }
+  // A wider maximum raises the upper end of the range.
+  const ValueRange before = v.Range();
+  multipliers.WidenMax();
+  v.MarkDirty();
+  v.Refresh();
+  EXPECT_FLOAT_EQ(v.Range().Low, before.Low);
+  EXPECT_GT(v.Range().High, before.High);
+
+  // Chargeability is mapped linearly; without the map, or for a sequence,
+  // nothing is mapped.
+  SectionViewOptions o;
+  o.mapOn = false;
+  v.SetOptions(o);
+  v.Refresh();
+  EXPECT_TRUE(v.Map().Spans.empty());
+  EXPECT_EQ(v.Caption(), "Configuration of array");
+  o.mapOn = true;
+  v.SetOptions(o);
+  ds.DataKind = DataKindSequence;
+  v.MarkDirty();
+  v.Refresh();
+  EXPECT_TRUE(v.Map().Spans.empty());
 }
 
 // ---------------------------------------------------------------------------

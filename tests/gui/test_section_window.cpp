@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QFileInfo>
+#include <QProcess>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -34,13 +36,14 @@ constexpr int ProsysFilter = 7;
 // The windows of the program as its entry makes and connects them.
 struct Windows {
   TDataset dataset;
+  tarvo::DisplayState display;
   TMain main;
   TSectForm section;
   TTableForm table;
   tarvo::RecordingMessenger messages;
 
   explicit Windows(const QString& settingsDir)
-      : main(dataset, TMain::Paths{QStringLiteral(TARVO_PROGRAM_DIR), settingsDir}), section(dataset), table(dataset) {
+      : main(dataset, TMain::Paths{QStringLiteral(TARVO_PROGRAM_DIR), settingsDir}), section(dataset, display), table(dataset) {
     tarvo::gui::AttachTableWindow(main, table);
     tarvo::gui::AttachSectionWindow(main, table, section);
     main.SetMessenger(&messages);
@@ -202,6 +205,25 @@ private slots:
     QCOMPARE(w.section.nD_p()->text(), QString());
   }
 
+  void mapFillsTheBandsOfMeasuredData() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    QVERIFY(w.Command("aIso")->isChecked());
+    QVERIFY(w.Command("aIso")->isEnabled());
+    QCOMPARE(w.section.windowTitle(), QStringLiteral("Data and quadripoles configuration"));
+    const QImage image = w.section.PictureImage();
+    // Just under the first level at the middle of the line, off every tick.
+    const tarvo::SectionLayout& l = w.section.View().Layout();
+    const TDataset& ds = w.dataset;
+    const int y = l.PixelY(ds.LevelSpacing[1]) + 3;
+    const int x = l.PixelX((ds.ElectrodePos[1] + ds.ElectrodePos[ds.ElectrodePosCount]) / 2) + 3;
+    QVERIFY(image.pixelColor(x, y) != QColor(255, 255, 255));
+    QVERIFY(!w.section.View().Map().Spans.empty());
+    w.Command("aIso")->trigger();
+    QCOMPARE(w.section.PictureImage().pixelColor(x, y), QColor(255, 255, 255));
+    QCOMPARE(w.section.windowTitle(), QStringLiteral("Configuration of array"));
+  }
+
   void viewSwitchesRedraw() {
     Windows w(settingsDir_.path());
     w.Open("wenner32.001", SyscalDataFilter);
@@ -269,6 +291,9 @@ private slots:
   void pictureIsSavedAsPngAndSvg() {
     Windows w(settingsDir_.path());
     w.Open("wenner32.001", SyscalDataFilter);
+    // The symbols alone, on the window colour.
+    w.Command("aIso")->trigger();
+    QVERIFY(!w.section.MapOn());
     QTemporaryDir dir;
     const QString png = dir.filePath(QStringLiteral("section.png"));
     const QString svg = dir.filePath(QStringLiteral("section.svg"));
@@ -294,6 +319,36 @@ private slots:
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("<svg"));
   }
+
+#ifdef TARVO_CLI
+  // "Save picture" of the window and tarvo-cli configuration at the same
+  // size give the same bytes.
+  void pictureIsTheCommandLinesPicture() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    const QSize size = w.section.PaintBox()->size();
+    QTemporaryDir dir;
+    for (const char* name : {"window.png", "window.svg"}) {
+      const QString own = dir.filePath(QLatin1String(name));
+      const QString other = dir.filePath(QStringLiteral("cli.") + QFileInfo(own).suffix());
+      QVERIFY(w.section.SavePicture(own));
+      QProcess cli;
+      cli.start(QStringLiteral(TARVO_CLI),
+                {QStringLiteral("configuration"), QStringLiteral(TARVO_EXAMPLES_DIR "/wenner32.001"),
+                 QStringLiteral("--size"), QStringLiteral("%1x%2").arg(size.width()).arg(size.height()),
+                 QStringLiteral("-o"), other});
+      QVERIFY(cli.waitForFinished(60000));
+      QCOMPARE(cli.exitCode(), 0);
+      QFile a(own);
+      QFile b(other);
+      QVERIFY(a.open(QIODevice::ReadOnly));
+      QVERIFY(b.open(QIODevice::ReadOnly));
+      const QByteArray mine = a.readAll();
+      QVERIFY(mine.size() > 1000);
+      QVERIFY2(mine == b.readAll(), name);
+    }
+  }
+#endif
 };
 
 QTEST_MAIN(TestSectionWindow)

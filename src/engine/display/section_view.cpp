@@ -22,7 +22,13 @@ void SectionView::SetMetrics(const SectionMetrics& metrics) {
   dirty_ = true;
 }
 
-void SectionView::SetOptions(const SectionOptions& options) {
+void SectionView::SetColors(const ColorTable* colors, const RangeMultipliers* multipliers) {
+  colors_ = colors;
+  multipliers_ = multipliers;
+  dirty_ = true;
+}
+
+void SectionView::SetOptions(const SectionViewOptions& options) {
   if (options == options_) return;
   options_ = options;
   dirty_ = true;
@@ -68,7 +74,9 @@ std::string SectionView::Caption() const {
 bool SectionView::Refresh() {
   if (ds_.DataKind < DataKindSequence || !dirty_) return false;
   layout_ = LayOutSection(ds_, width_, height_, metrics_);
+  BuildMap();
   BuildScene();
+  BuildTicks();
   BuildIndex();
   dirty_ = false;
   return true;
@@ -147,6 +155,56 @@ void SectionView::BuildScene() {
   for (int j = 0; j < options_.hiddenLastLines && levels - j >= 1; ++j) {
     s.hiddenLines.push_back(layout_.PixelY(ds_.LevelSpacing[levels - j]));
   }
+}
+
+void SectionView::BuildTicks() {
+  const SectionPlot& plot = layout_.plot;
+  scene_.verticalTicks.clear();
+  scene_.horizontalTicks.clear();
+  // One label per text height down, one per width of "00000" across.
+  const int rowsOfText = std::max(1, (plot.bottom - plot.top) / std::max(1, metrics_.textHeight));
+  AxisTicks(ticks_, layout_.sMax, 0.01f, rowsOfText, false, 0.01f);
+  for (int k = 1; k <= ticks_.Count; ++k) {
+    const float v = ticks_.Bound(k);
+    scene_.verticalTicks.push_back({layout_.PixelY(v), MapLabel(v)});
+  }
+  const double shift = ds_.XShift;
+  const int columnsOfText = std::max(1, (plot.right - plot.left) / std::max(1, metrics_.fiveZerosWidth));
+  AxisTicks(ticks_, static_cast<float>(layout_.xFirst + shift), static_cast<float>(layout_.xLast + shift),
+            columnsOfText, false, 0.005f);
+  for (int k = 1; k <= ticks_.Count; ++k) {
+    const float v = ticks_.Bound(k);
+    scene_.horizontalTicks.push_back({layout_.PixelX(v - shift), MapLabel(v)});
+  }
+}
+
+void SectionView::BuildMap() {
+  map_.Spans.clear();
+  if (!ShowsMap()) return;
+  if (!grid_) {
+    grid_ = std::make_unique<ValueGrid>();
+    raw_ = std::make_unique<ValueGrid>();
+  }
+  GridSettings settings;
+  settings.InterpolationWidth = options_.interpolationWidth;
+  const bool ip = options_.ipMode;
+  BuildGrid(ds_, settings, *grid_, *raw_, ds_.ArrayType, SetSelector(), descriptor_, ip, nullptr);
+  const GridView view = ViewOf(*grid_, descriptor_);
+  range_ = AutoRangeConfiguration(view, ip, multipliers_ != nullptr ? *multipliers_ : ownMultipliers_);
+  // Levels the range cannot give (too many decades) leave the last ones in use.
+  MapLevels(levels_, ip ? MapScale::Linear : MapScale::Logarithmic, Colors().Count, range_);
+
+  columns_.resize(static_cast<std::size_t>(descriptor_.StationCount));
+  for (int s = 1; s <= descriptor_.StationCount; ++s) columns_[static_cast<std::size_t>(s - 1)] = layout_.PixelX(descriptor_.Stations[s]);
+  rows_.resize(static_cast<std::size_t>(descriptor_.LevelCount));
+  for (int l = 1; l <= descriptor_.LevelCount; ++l) rows_[static_cast<std::size_t>(l - 1)] = layout_.PixelY(descriptor_.Spacing[l]);
+  FilledMapInput input;
+  input.grid = view;
+  input.stationColumns = columns_;
+  input.levelRows = rows_;
+  input.logarithmic = !ip;
+  input.logBoundLimit = 1e10f;
+  BuildFilledMap(input, levels_, map_);
 }
 
 void SectionView::BuildIndex() {

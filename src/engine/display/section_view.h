@@ -2,12 +2,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engine/core/dataset.h"
+#include "engine/display/color_table.h"
+#include "engine/display/contour_levels.h"
+#include "engine/display/contour_map.h"
 #include "engine/display/point_index.h"
 #include "engine/display/section_layout.h"
 #include "engine/display/section_status.h"
@@ -21,13 +25,13 @@
 namespace tarvo {
 
 // What the main window decides about the drawing.
-struct SectionOptions {
+struct SectionViewOptions {
   bool mapOn = true;        // "Map On/Off"
   bool ipMode = false;      // "Res/IP" shows chargeability
   bool dataPoints = true;   // "Data points On/Off"
   int hiddenLastLines = 0;  // "Delete ... last lines"
   int interpolationWidth = 1;  // Options > "Interpolation"
-  bool operator==(const SectionOptions&) const = default;
+  bool operator==(const SectionViewOptions&) const = default;
 };
 
 enum class SectionSymbol : std::uint8_t {
@@ -57,8 +61,16 @@ struct SectionElectrode {
   bool deleted = false;  // drawn red instead of navy
 };
 
+// A tick of an axis: its pixel (row or column) and its label.
+struct SectionTick {
+  int pixel = 0;
+  std::string label;
+};
+
 // Everything of a full redraw except the frame and the colour map.
 struct SectionScene {
+  std::vector<SectionTick> verticalTicks;    // spacing, labels left of the plot
+  std::vector<SectionTick> horizontalTicks;  // coordinates shifted by XShift, labels under the plot
   int electrodeRow = 0;  // pixel row of spacing 0, where the triangles point
   std::vector<SectionElectrode> electrodes;
   std::vector<SectionMark> marks;
@@ -102,9 +114,12 @@ public:
   const TDataset& Dataset() const { return ds_; }
 
   void SetMetrics(const SectionMetrics& metrics);
+  // The shared colour table and the range multipliers of this window's map;
+  // until they are given, the map uses a table and multipliers of its own.
+  void SetColors(const ColorTable* colors, const RangeMultipliers* multipliers);
   // New options mark the layout dirty when they change the drawing.
-  void SetOptions(const SectionOptions& options);
-  const SectionOptions& Options() const { return options_; }
+  void SetOptions(const SectionViewOptions& options);
+  const SectionViewOptions& Options() const { return options_; }
 
   // The paint box got a new size: the layout is dirty, the panels are
   // cleared, the markers hidden, the pick forgotten, "Remove double points"
@@ -184,11 +199,23 @@ public:
   // The window's caption: with a colour map of measured data the one of the
   // map, else the one of the array.
   std::string Caption() const;
+  // The colour map is drawn: map on and measured data.
   bool ShowsMap() const;
+
+  // The colour map of the last layout: the window's grid, its range and
+  // levels, and the spans of colour classes in paint-box pixels (empty
+  // without a map).
+  const FilledMap& Map() const { return map_; }
+  const ContourLevels& Levels() const { return levels_; }
+  const ValueRange& Range() const { return range_; }
+  const GridDescriptor& GridDescription() const { return descriptor_; }
+  const ColorTable& Colors() const { return colors_ != nullptr ? *colors_ : ownColors_; }
 
 private:
   void EnsureLayout();
   void BuildScene();
+  void BuildTicks();
+  void BuildMap();
   void BuildIndex();
   void ShowPick(int i, double x, double s);
   void ClearPick();
@@ -197,7 +224,7 @@ private:
   std::pair<int, int> ScopeRange() const;  // first and last point searched
 
   TDataset& ds_;
-  SectionOptions options_;
+  SectionViewOptions options_;
   SectionMetrics metrics_;
   int width_ = 0;
   int height_ = 0;
@@ -205,6 +232,21 @@ private:
 
   SectionLayout layout_;
   SectionScene scene_;
+
+  // The colour map: the window's own grid, built when the map is drawn.
+  const ColorTable* colors_ = nullptr;
+  const RangeMultipliers* multipliers_ = nullptr;
+  ColorTable ownColors_;
+  RangeMultipliers ownMultipliers_;
+  std::unique_ptr<ValueGrid> grid_;
+  std::unique_ptr<ValueGrid> raw_;
+  GridDescriptor descriptor_;
+  ValueRange range_;
+  ContourLevels levels_;
+  ContourLevels ticks_;
+  FilledMap map_;
+  std::vector<int> columns_;
+  std::vector<int> rows_;
   PointIndex index_;
   std::vector<IndexSite> sites_;
   std::pair<int, int> indexScope_{1, 0};

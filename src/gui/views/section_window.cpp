@@ -19,7 +19,6 @@
 #include <QPainter>
 #include <QRubberBand>
 #include <QScreen>
-#include <QSvgGenerator>
 #include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -27,12 +26,20 @@
 #include <algorithm>
 
 #include "engine/core/bad_points.h"
+#include "drawing/configuration_picture.h"
+#include "drawing/picture_output.h"
 #include "engine/display/section_status.h"
 #include "gui/editing/table_window.h"
 #include "gui/shell/main_window.h"
-#include "gui/views/section_picture.h"
+#include "gui/views/contour_commands.h"
 
 namespace tarvo::gui {
+
+using drawing::MetricsOf;
+using drawing::SectionBackground;
+using drawing::SectionCurrentMarkerColor;
+using drawing::SectionMarkerColor;
+using drawing::SectionPotentialMarkerColor;
 
 namespace {
 
@@ -126,8 +133,12 @@ bool SectionPaintBox::event(QEvent* event) {
 // ---------------------------------------------------------------------------
 // The window
 
-TSectForm::TSectForm(TDataset& ds, QWidget* parent) : QWidget(parent, Qt::Window), ds_(ds), view_(ds) {
+TSectForm::TSectForm(TDataset& ds, DisplayState& display, QWidget* parent)
+    : QWidget(parent, Qt::Window), ds_(ds), display_(display), view_(ds) {
   setObjectName(QStringLiteral("TSectForm"));
+  IncreaseColors(display_.Colors);
+  PaleColors(display_.Colors);
+  view_.SetColors(&display_.Colors, &display_.Multipliers);
   setWindowTitle(Latin1(view_.Caption()));
   BuildPanel();
   BuildPopup();
@@ -238,7 +249,7 @@ void TSectForm::ShowState() {
 }
 
 void TSectForm::SyncOptions() {
-  SectionOptions o = optionsSource_ ? optionsSource_() : view_.Options();
+  SectionViewOptions o = optionsSource_ ? optionsSource_() : view_.Options();
   o.mapOn = view_.Options().mapOn;
   view_.SetOptions(o);
 }
@@ -247,8 +258,13 @@ void TSectForm::LayOutIfDirty() {
   SyncOptions();
   view_.SetMetrics(MetricsOf(paintBox_->font()));
   if (view_.Dirty() && view_.Width() != paintBox_->width()) view_.Resize(paintBox_->width(), paintBox_->height());
-  if (view_.Refresh()) setWindowTitle(Latin1(view_.Caption()));
+  if (view_.Refresh()) {
+    setWindowTitle(Latin1(view_.Caption()));
+    PaintMapImage();
+  }
 }
+
+void TSectForm::PaintMapImage() { drawing::PaintConfigurationMap(view_, mapImage_); }
 
 void TSectForm::FormResize() {
   view_.Resize(paintBox_->width(), paintBox_->height());
@@ -273,9 +289,7 @@ void TSectForm::Redraw() {
 
 void TSectForm::PaintBoxPaint(QPainter& painter) {
   LayOutIfDirty();
-  SectionPictureInput input;
-  input.font = paintBox_->font();
-  PaintSectionPicture(painter, view_, input);
+  drawing::PaintConfigurationPicture(painter, view_, paintBox_->font(), &mapImage_);
   if (ds_.DataKind < DataKindSequence) return;
 
   painter.setRenderHint(QPainter::Antialiasing, false);
@@ -372,49 +386,49 @@ void TSectForm::DoubleClick() {
 }
 
 void TSectForm::SetMapOn(bool on) {
-  SectionOptions o = view_.Options();
+  SectionViewOptions o = view_.Options();
   o.mapOn = on;
   view_.SetOptions(o);
   setWindowTitle(Latin1(view_.Caption()));
   paintBox_->update();
 }
 
+void TSectForm::ColorsChanged() {
+  if (view_.ShowsMap()) Redraw();
+}
+
+QSize TSectForm::PictureSize() const { return {std::max(view_.Width(), 1), std::max(view_.Height(), 1)}; }
+
+void TSectForm::PaintPicture(QPainter& painter) {
+  drawing::PaintConfigurationPicture(painter, view_, paintBox_->font(), &mapImage_);
+}
+
 QImage TSectForm::PictureImage() {
   LayOutIfDirty();
-  QImage image(std::max(view_.Width(), 1), std::max(view_.Height(), 1), QImage::Format_RGB32);
-  QPainter painter(&image);
-  SectionPictureInput input;
-  input.font = paintBox_->font();
-  PaintSectionPicture(painter, view_, input);
-  return image;
+  return drawing::RenderImage(PictureSize(), [this](QPainter& p, const QSize&) { PaintPicture(p); });
 }
 
-bool TSectForm::SavePicture(const QString& path) {
-  if (QFileInfo(path).suffix().compare(QStringLiteral("svg"), Qt::CaseInsensitive) == 0) {
-    LayOutIfDirty();
-    QSvgGenerator svg;
-    svg.setFileName(path);
-    svg.setSize(QSize(view_.Width(), view_.Height()));
-    svg.setViewBox(QRect(0, 0, view_.Width(), view_.Height()));
-    svg.setTitle(windowTitle());
-    QPainter painter;
-    if (!painter.begin(&svg)) return false;
-    SectionPictureInput input;
-    input.font = paintBox_->font();
-    PaintSectionPicture(painter, view_, input);
-    return painter.end();
-  }
-  return PictureImage().save(path, "PNG");
+bool TSectForm::SavePicture(const QString& path, QString* error) {
+  LayOutIfDirty();
+  QString message;
+  const bool saved = drawing::SavePicture(path, PictureSize(), windowTitle(),
+                                          [this](QPainter& p, const QSize&) { PaintPicture(p); }, message);
+  if (error != nullptr) *error = message;
+  return saved;
 }
 
-void TSectForm::CopyPicture() { QGuiApplication::clipboard()->setImage(PictureImage()); }
+void TSectForm::CopyPicture() {
+  LayOutIfDirty();
+  QGuiApplication::clipboard()->setMimeData(
+      drawing::PictureMimeData(PictureSize(), windowTitle(), [this](QPainter& p, const QSize&) { PaintPicture(p); }));
+}
 
 void TSectForm::SavePictureAs() {
-  QString filter;
   const QString path = QFileDialog::getSaveFileName(this, tr("Save picture"), QString(),
-                                                    tr("PNG image (*.png);;SVG drawing (*.svg)"), &filter);
+                                                    tr("PNG image (*.png);;SVG drawing (*.svg)"));
   if (path.isEmpty()) return;
-  if (!SavePicture(path)) QMessageBox::critical(this, windowTitle(), tr("Cannot write %1").arg(path));
+  QString error;
+  if (!SavePicture(path, &error)) QMessageBox::critical(this, windowTitle(), error);
 }
 
 void TSectForm::BadCountChanged() {
@@ -429,10 +443,15 @@ void TSectForm::closeEvent(QCloseEvent* event) {
 
 // ---------------------------------------------------------------------------
 
-void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section) {
+void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section, ContourCommands* contours) {
+  if (contours != nullptr) {
+    contours->SetConfigurationLevels(&section.View().Levels());
+    QObject::connect(contours, &ContourCommands::ColorsChanged, &section, &TSectForm::ColorsChanged);
+    QObject::connect(contours, &ContourCommands::RangeChanged, &section, &TSectForm::ColorsChanged);
+  }
   section.SetOptionsSource([&main] {
     const ShellState& s = main.Shell();
-    SectionOptions o;
+    SectionViewOptions o;
     o.ipMode = s.IPMode;
     o.dataPoints = s.program.DataPointsOnOff;
     o.hiddenLastLines = s.HiddenLastLines;
@@ -450,6 +469,10 @@ void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section) {
     }
   });
   QObject::connect(&section, &TSectForm::Closed, pano, [pano] { pano->setChecked(false); });
+  // "Map On/Off": the colour map is on when the window is created.
+  QAction* iso = main.Command(QStringLiteral("aIso"));
+  iso->setChecked(section.MapOn());
+  main.ProvideCommand(QStringLiteral("aIso"), [&section, iso] { section.SetMapOn(iso->isChecked()); });
   main.ProvideCommand(QStringLiteral("aRedraw"), [&main, &section] {
     if (main.Dataset().HasMeasurements() && section.MapOn()) section.Rebuild();
   });

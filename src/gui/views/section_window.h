@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "engine/core/dataset.h"
+#include "engine/display/display_state.h"
 #include "engine/display/section_view.h"
 
 class QAction;
@@ -17,6 +18,7 @@ class QToolButton;
 
 namespace tarvo::gui {
 
+class ContourCommands;
 class TMain;
 class TTableForm;
 class TSectForm;
@@ -53,13 +55,15 @@ private:
 class TSectForm : public QWidget, private DatasetObserver {
   Q_OBJECT
 public:
-  explicit TSectForm(TDataset& ds, QWidget* parent = nullptr);
+  // Created once at start-up: the first maps get 21 pale colours (the
+  // shared table is increased and made pale here).
+  TSectForm(TDataset& ds, DisplayState& display, QWidget* parent = nullptr);
   ~TSectForm() override;
 
   // What the main window decides about the drawing, asked before each
   // redraw (Res/IP, "Data points On/Off", the hidden last lines, the
   // interpolation width). The colour map switch is the window's own.
-  void SetOptionsSource(std::function<SectionOptions()> source) { optionsSource_ = std::move(source); }
+  void SetOptionsSource(std::function<SectionViewOptions()> source) { optionsSource_ = std::move(source); }
 
   // Left edge of the work area, top just under `mainWindow`, as wide as the
   // work area and as high as it leaves.
@@ -87,12 +91,17 @@ public:
 
   // "Map On/Off".
   void SetMapOn(bool on);
+  // The colour table or the range multipliers changed: a shown map is
+  // drawn again.
+  void ColorsChanged();
   bool MapOn() const { return view_.Options().mapOn; }
 
   // The picture as the window shows it without its markers, at the paint
   // box's size.
   QImage PictureImage();
-  bool SavePicture(const QString& path);  // .png, or .svg
+  // A .png or .svg file, written whole; false with the reason in `error`.
+  bool SavePicture(const QString& path, QString* error = nullptr);
+  // The bitmap and its SVG on the clipboard.
   void CopyPicture();
   void SavePictureAs();
 
@@ -135,9 +144,15 @@ private:
   void ShowState();
   void ApplyPick(const PickOutcome& outcome);
 
+  void PaintMapImage();
+  QSize PictureSize() const;
+  void PaintPicture(QPainter& painter);
+
   TDataset& ds_;
+  DisplayState& display_;
   SectionView view_;
-  std::function<SectionOptions()> optionsSource_;
+  QImage mapImage_;  // the last colour map, over the plot rectangle
+  std::function<SectionViewOptions()> optionsSource_;
   SectionPaintBox* paintBox_ = nullptr;
   QLabel* rxP_ = nullptr;
   QLabel* ndP_ = nullptr;
@@ -160,7 +175,9 @@ private:
 // window: "Section On/Off", "Map On/Off" and "Redraw", every read, set
 // selection, Res/IP switch, "Data points On/Off" and line hiding redraw it;
 // a pick here selects the table's row, a row or electrode selected there is
-// shown here, and the table's Delete key deletes as here.
-void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section);
+// shown here, and the table's Delete key deletes as here. The colour
+// commands of the Contours menu (when given) redraw its map, whose levels
+// their "Min" and "Max" captions show.
+void AttachSectionWindow(TMain& main, TTableForm& table, TSectForm& section, ContourCommands* contours = nullptr);
 
 }  // namespace tarvo::gui

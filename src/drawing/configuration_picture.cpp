@@ -1,4 +1,4 @@
-#include "gui/views/section_picture.h"
+#include "drawing/configuration_picture.h"
 
 #include <QFontMetrics>
 #include <QLine>
@@ -7,7 +7,11 @@
 #include <QRect>
 #include <QVector>
 
-namespace tarvo::gui {
+#include <limits>
+
+#include "drawing/section_picture.h"
+
+namespace tarvo::drawing {
 
 namespace {
 
@@ -40,7 +44,19 @@ SectionMetrics MetricsOf(const QFont& font) {
   return {fm.height(), fm.horizontalAdvance(QStringLiteral("00000"))};
 }
 
-void PaintSectionPicture(QPainter& painter, const SectionView& view, const SectionPictureInput& input) {
+void PaintConfigurationMap(const SectionView& view, QImage& image) {
+  const SectionPlot& plot = view.Layout().plot;
+  const QSize size(plot.right - plot.left, plot.bottom - plot.top);
+  if (!view.ShowsMap() || size.isEmpty()) {
+    image = QImage();
+    return;
+  }
+  if (image.size() != size || image.format() != QImage::Format_RGB32) image = QImage(size, QImage::Format_RGB32);
+  image.fill(SectionBackground);
+  PaintSpans(image, QPoint(plot.left, plot.top), view.Map().Spans, ClassColors(view.Colors()));
+}
+
+void PaintConfigurationPicture(QPainter& painter, const SectionView& view, const QFont& font, const QImage* map) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.fillRect(QRect(0, 0, view.Width(), view.Height()), SectionBackground);
@@ -53,11 +69,55 @@ void PaintSectionPicture(QPainter& painter, const SectionView& view, const Secti
   const SectionScene& s = view.Scene();
   const SectionPlot& plot = l.plot;
 
-  if (input.map != nullptr && !input.map->isNull()) painter.drawImage(QPoint(plot.left, plot.top), *input.map);
+  if (map != nullptr && !map->isNull() && view.ShowsMap()) painter.drawImage(QPoint(plot.left, plot.top), *map);
 
   // Frame.
   painter.setPen(QPen(SectionFrameColor, 0));
   painter.drawRect(QRect(QPoint(plot.left, plot.top), QPoint(plot.right, plot.bottom)).adjusted(0, 0, -1, -1));
+
+  // Ticks: short marks on both sides over a map, grid lines without one.
+  const bool shortTicks = view.ShowsMap();
+  QVector<QLine> ticks;
+  for (const SectionTick& t : s.verticalTicks) {
+    if (shortTicks) {
+      ticks.append(QLine(plot.left, t.pixel, plot.left + 5, t.pixel));
+      ticks.append(QLine(plot.right - 5, t.pixel, plot.right, t.pixel));
+    } else {
+      ticks.append(QLine(plot.left, t.pixel, plot.right, t.pixel));
+    }
+  }
+  for (const SectionTick& t : s.horizontalTicks) {
+    if (shortTicks) {
+      ticks.append(QLine(t.pixel, plot.top, t.pixel, plot.top + 5));
+      ticks.append(QLine(t.pixel, plot.bottom - 5, t.pixel, plot.bottom));
+    } else {
+      ticks.append(QLine(t.pixel, plot.top, t.pixel, plot.bottom));
+    }
+  }
+  painter.setPen(QPen(SectionFrameColor, 0));
+  painter.drawLines(ticks);
+
+  // Labels: the spacings right-aligned left of the plot, the coordinates
+  // centred under it, each one left out where it would run into the one
+  // before or past the right edge.
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  const QFontMetrics fm(font);
+  for (const SectionTick& t : s.verticalTicks) {
+    const QString text = QString::fromLatin1(t.label.c_str());
+    const int w = fm.horizontalAdvance(text);
+    painter.drawText(QRect(plot.left - 2 - w, t.pixel - fm.height() / 2, w, fm.height()),
+                     Qt::AlignRight | Qt::AlignVCenter, text);
+  }
+  int lastRight = std::numeric_limits<int>::min();
+  for (const SectionTick& t : s.horizontalTicks) {
+    const QString text = QString::fromLatin1(t.label.c_str());
+    const int w = fm.horizontalAdvance(text);
+    const int left = t.pixel - w / 2;
+    if (left <= lastRight || left + w > view.Width()) continue;
+    painter.drawText(QRect(left, plot.bottom + 1, w, fm.height()), Qt::AlignHCenter | Qt::AlignTop, text);
+    lastRight = left + w;
+  }
 
   // Electrodes: small triangles pointing down to the top edge of the plot.
   const int y0 = s.electrodeRow;
@@ -111,4 +171,4 @@ void PaintSectionPicture(QPainter& painter, const SectionView& view, const Secti
   painter.restore();
 }
 
-}  // namespace tarvo::gui
+}  // namespace tarvo::drawing
