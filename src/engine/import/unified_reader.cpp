@@ -44,42 +44,42 @@ std::string Lower(std::string_view s) {
 
 // A column name with its unit ("I/mA", "err/%"), without regard to case.
 ColumnSpec SpecOf(std::string_view token) {
-  ColumnSpec spec;
-  spec.name = std::string(token);
+  ColumnSpec named;
+  named.name = std::string(token);
   const std::size_t slash = token.find('/');
   const std::string name = Lower(token.substr(0, slash));
   const std::string unit = slash == std::string_view::npos ? std::string() : Lower(token.substr(slash + 1));
-  if (name == "x") spec.column = Column::X;
-  else if (name == "y") spec.column = Column::Y;
-  else if (name == "z") spec.column = Column::Z;
-  else if (name == "a" || name == "c1") spec.column = Column::A;
-  else if (name == "b" || name == "c2") spec.column = Column::B;
-  else if (name == "m" || name == "p1") spec.column = Column::M;
-  else if (name == "n" || name == "p2") spec.column = Column::N;
-  else if (name == "rhoa" || name == "ra" || name == "rho_a") spec.column = Column::Rhoa;
-  else if (name == "r" || name == "rho") spec.column = Column::R;
-  else if (name == "err") spec.column = Column::Err;
-  else if (name == "ip") spec.column = Column::IP;
-  else if (name == "i") spec.column = Column::I;
-  else if (name == "u") spec.column = Column::U;
-  else if (name == "k") spec.column = Column::K;
-  else if (name == "valid") spec.column = Column::Valid;
+  if (name == "x") named.column = Column::X;
+  else if (name == "y") named.column = Column::Y;
+  else if (name == "z") named.column = Column::Z;
+  else if (name == "a" || name == "c1") named.column = Column::A;
+  else if (name == "b" || name == "c2") named.column = Column::B;
+  else if (name == "m" || name == "p1") named.column = Column::M;
+  else if (name == "n" || name == "p2") named.column = Column::N;
+  else if (name == "rhoa" || name == "ra" || name == "rho_a") named.column = Column::Rhoa;
+  else if (name == "r" || name == "rho") named.column = Column::R;
+  else if (name == "err") named.column = Column::Err;
+  else if (name == "ip") named.column = Column::IP;
+  else if (name == "i") named.column = Column::I;
+  else if (name == "u") named.column = Column::U;
+  else if (name == "k") named.column = Column::K;
+  else if (name == "valid") named.column = Column::Valid;
 
   // Currents and voltages in amperes and volts unless a unit says otherwise;
   // errors relative unless given in percent or in ohm.
-  if (spec.column == Column::I || spec.column == Column::U) {
-    const char base = spec.column == Column::I ? 'a' : 'v';
-    if (unit.empty() || unit == std::string(1, base)) spec.scale = 1000;
-    else if (unit == std::string("m") + base) spec.scale = 1;
-    else if (unit == std::string("u") + base) spec.scale = 0.001;
-    else spec.column = Column::None;
-  } else if (spec.column == Column::Err) {
-    if (unit.empty() || unit == "1") spec.scale = 100;
-    else if (unit == "%") spec.scale = 1;
-    else if (unit == "ohm") spec.errorInOhm = true;
-    else spec.column = Column::None;
+  if (named.column == Column::I || named.column == Column::U) {
+    const char base = named.column == Column::I ? 'a' : 'v';
+    if (unit.empty() || unit == std::string(1, base)) named.scale = 1000;
+    else if (unit == std::string("m") + base) named.scale = 1;
+    else if (unit == std::string("u") + base) named.scale = 0.001;
+    else named.column = Column::None;
+  } else if (named.column == Column::Err) {
+    if (unit.empty() || unit == "1") named.scale = 100;
+    else if (unit == "%") named.scale = 1;
+    else if (unit == "ohm") named.errorInOhm = true;
+    else named.column = Column::None;
   }
-  return spec;
+  return named;
 }
 
 // The lines of the file, and the place reached in them.
@@ -103,20 +103,20 @@ public:
   // The column names of a "#" line right after a count line; nothing (and
   // the line left) when the next line is not one.
   std::vector<ColumnSpec> TakeColumnNames() {
-    std::vector<ColumnSpec> specs;
-    if (next_ >= lines_.size()) return specs;
+    std::vector<ColumnSpec> columns;
+    if (next_ >= lines_.size()) return columns;
     std::string_view line = lines_[next_];
     const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string_view::npos || line[start] != '#') return specs;
+    if (start == std::string_view::npos || line[start] != '#') return columns;
     line.remove_prefix(start + 1);
     bool known = false;
     for (std::string_view t = NextToken(line); !t.empty(); t = NextToken(line)) {
-      specs.push_back(SpecOf(t));
-      known = known || specs.back().column != Column::None;
+      columns.push_back(SpecOf(t));
+      known = known || columns.back().column != Column::None;
     }
     if (!known) return {};
     ++next_;
-    return specs;
+    return columns;
   }
 
 private:
@@ -137,8 +137,8 @@ void ClearRead(TDataset& ds) {
   ds.HasErrors = false;
 }
 
-bool Has(const std::vector<ColumnSpec>& specs, Column c) {
-  return std::any_of(specs.begin(), specs.end(), [c](const ColumnSpec& s) { return s.column == c; });
+bool Has(const std::vector<ColumnSpec>& columns, Column c) {
+  return std::any_of(columns.begin(), columns.end(), [c](const ColumnSpec& s) { return s.column == c; });
 }
 
 class Reader {
@@ -286,30 +286,30 @@ private:
     bool hasErr = false;
     bool rejected = false;
     const ColumnSpec* errSpec = nullptr;
-    for (const ColumnSpec& spec : data_) {
+    for (const ColumnSpec& named : data_) {
       const std::string_view token = NextToken(line);
-      if (token.empty() && spec.column == Column::Err && errorOptional) break;
-      if (spec.column == Column::None) {
-        if (token.empty()) return Fail("column " + spec.name + " of datum " + std::to_string(i));
+      if (token.empty() && named.column == Column::Err && errorOptional) break;
+      if (named.column == Column::None) {
+        if (token.empty()) return Fail("column " + named.name + " of datum " + std::to_string(i));
         continue;
       }
       const std::optional<double> v = ParseNumber(token);
-      if (!v || std::fabs(*v) > 3.4e38) return Fail("column " + spec.name + " of datum " + std::to_string(i));
-      const double value = *v * spec.scale;
-      switch (spec.column) {
+      if (!v || std::fabs(*v) > 3.4e38) return Fail("column " + named.name + " of datum " + std::to_string(i));
+      const double value = *v * named.scale;
+      switch (named.column) {
         case Column::A: case Column::B: case Column::M: case Column::N: {
           const double n = *v;
           if (n != std::floor(n) || n > static_cast<double>(electrodes_.size())) {
             return Fail("the electrodes of datum " + std::to_string(i));
           }
-          const int index = spec.column == Column::A ? 0 : spec.column == Column::B ? 1 : spec.column == Column::M ? 2 : 3;
+          const int index = named.column == Column::A ? 0 : named.column == Column::B ? 1 : named.column == Column::M ? 2 : 3;
           electrode[static_cast<std::size_t>(index)] = n > 0 ? static_cast<int>(n) : 0;
           break;
         }
         case Column::Rhoa: rhoa = value; break;
         case Column::R: r = value; break;
         case Column::K: k = value; break;
-        case Column::Err: err = value; hasErr = true; errSpec = &spec; break;
+        case Column::Err: err = value; hasErr = true; errSpec = &named; break;
         case Column::IP: p.IP = static_cast<float>(value); break;
         case Column::U: u = value; break;
         case Column::I: current = value; break;
