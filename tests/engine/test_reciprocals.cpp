@@ -106,10 +106,10 @@ TEST(Reciprocals, ThresholdMarksBothReadingsBadAndZeroLeavesEverythingAsItWas) {
 }
 
 TEST(Reciprocals, PowerLawFitRecoversTheModelOfTheErrors) {
-  // |dR| = 0.02 * R^1.3 exactly, over resistivities from 1 to about 1000.
-  TDataset ds = Line(64);
+  // |dR| = 0.02 * R^1.3 exactly, over resistivities from 1 to about 100.
+  TDataset ds = Line(48);
   const double a = 0.02, b = 1.3;
-  for (int k = 0; k < 30; ++k) {
+  for (int k = 0; k < 20; ++k) {
     const double r = std::pow(10.0, k / 10.0);
     const double d = a * std::pow(r, b);
     const float x = static_cast<float>(k * 2);
@@ -117,12 +117,12 @@ TEST(Reciprocals, PowerLawFitRecoversTheModelOfTheErrors) {
     Add(ds, x + 2, x + 3, x, x + 1, static_cast<float>(r - d / 2));
   }
   PairReciprocals(ds);
-  ASSERT_EQ(ds.Reciprocals.PairCount, 30);
+  ASSERT_EQ(ds.Reciprocals.PairCount, 20);
   const auto power = FitErrorModel(ds, TErrorModel::Kind::PowerLaw);
   ASSERT_TRUE(power.has_value());
   EXPECT_NEAR(power->A, a, a * 1e-3);
   EXPECT_NEAR(power->B, b, 1e-4);
-  EXPECT_EQ(power->PairsUsed, 30);
+  EXPECT_EQ(power->PairsUsed, 20);
   // Every reading gets an estimate in percent of its own value.
   const auto errors = ModelledErrors(ds, *power);
   EXPECT_NEAR(errors[1], 100 * power->At(ds.Points[1].Rho) / ds.Points[1].Rho, 1e-3);
