@@ -48,6 +48,7 @@ struct ConvertOptions {
   std::optional<std::uint64_t> seed;   // --seed: makes the noise reproducible
   bool reciprocal = false;              // sequence targets: write every quadripole as its reciprocal
   std::optional<TErrorModel::Kind> withErrors;  // write the error model's estimates where the format has errors
+  bool onePerPair = false;  // one reading per good normal/reciprocal pair: their mean, with the pair's error
   std::optional<CableLayout> cable;     // abem-org: none means the preset of the "Long or short" dialog
 };
 
@@ -281,6 +282,8 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
       o.withErrors = TErrorModel::Kind::PowerLaw;
     } else if (a == "--with-linear-errors") {
       o.withErrors = TErrorModel::Kind::Linear;
+    } else if (a == "--one-per-pair") {
+      o.onePerPair = true;
     } else if (a == "--no-model-refinement") {
       o.exportOptions.ModelRefinement = false;
     } else if (a == "--topo-key") {
@@ -417,6 +420,15 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   // What the operator would have set in the windows before exporting.
   if (!target->sequenceFile) ds.Thresholds = o.thresholds;
   CountBadPoints(ds);
+  if (o.onePerPair) {
+    const bool hadErrors = ds.HasErrors;
+    const int merged = AverageReciprocalPairs(ds);
+    std::cerr << "tarvo-cli: " << merged << " normal and reciprocal pairs written as one reading each\n";
+    if (!hadErrors && merged > 0 && ds.Reciprocals.PairCount * 2 < ds.PointCount) {
+      std::cerr << "tarvo-cli: readings without a partner carry no error (0); --with-errors gives them the "
+                   "error model's\n";
+    }
+  }
   if (o.topoKey) ds.TopoDistanceType = *o.topoKey;
   ds.XShift = static_cast<float>(o.shift);
 

@@ -82,6 +82,64 @@ TEST(Reciprocals, ResistancesAreComparedWhereVoltageAndCurrentExist) {
   EXPECT_NEAR(ds.Reciprocals.Error[n], 0.01 / 0.105 * 100, 1e-3);
 }
 
+// A reciprocal recorded with one dipole the other way round measures the
+// opposite voltage: compared as it stands, the pair would disagree by 200 %.
+TEST(Reciprocals, ResistancesOfAReversedDipoleAreComparedWithTheirSignTurned) {
+  TDataset ds = Line();
+  ds.DataKind = DataKindTextWithVI;
+  struct Case { float a, b, m, n, v; };
+  // The reciprocals of 0 1 2 3 (+10 mV at 100 mA).
+  for (const Case c : {Case{2, 3, 0, 1, 10.2f}, Case{3, 2, 0, 1, -10.2f}, Case{2, 3, 1, 0, -10.2f},
+                       Case{3, 2, 1, 0, 10.2f}}) {
+    TDataset line = ds;
+    const int n = Add(line, 0, 1, 2, 3, 100);
+    const int r = Add(line, c.a, c.b, c.m, c.n, 100);
+    line.Points[n].V = 10;
+    line.Points[r].V = c.v;
+    line.Points[n].I = line.Points[r].I = 100;
+    PairReciprocals(line);
+    ASSERT_EQ(line.Reciprocals.Partner[n], r) << c.a << ' ' << c.b << ' ' << c.m << ' ' << c.n;
+    EXPECT_NEAR(line.Reciprocals.Error[n], 0.2 / 10.1 * 100, 1e-3) << c.a << ' ' << c.b << ' ' << c.m << ' ' << c.n;
+    EXPECT_NEAR(PartnerValue(line, n), 0.102, 1e-6);
+  }
+}
+
+TEST(Reciprocals, AveragingKeepsOneReadingPerGoodPairWithItsError) {
+  TDataset ds = Line();
+  ds.DataKind = DataKindTextWithVI;
+  ds.HasIP = true;
+  const int n = Add(ds, 0, 1, 2, 3, 100);
+  const int r = Add(ds, 3, 2, 0, 1, 110);      // current dipole reversed: V has the other sign
+  const int badN = Add(ds, 5, 6, 7, 8, 100);
+  const int badR = Add(ds, 7, 8, 5, 6, 100);
+  const int lone = Add(ds, 10, 11, 12, 13, 70);
+  for (int i = 1; i <= ds.PointCount; ++i) ds.Points[i].I = 100;
+  ds.Points[n].V = 10;
+  ds.Points[r].V = -11;
+  ds.Points[n].IP = 4;
+  ds.Points[r].IP = 6;
+  ds.Points[badN].V = ds.Points[badR].V = 5;
+  ds.Points[lone].V = 7;
+  ds.Points[badR].Q = QRejected;
+  PairReciprocals(ds);
+  CountBadPoints(ds);
+  const int badBefore = ds.BadCount;
+
+  EXPECT_EQ(AverageReciprocalPairs(ds), 1);
+  EXPECT_FLOAT_EQ(ds.Points[n].Rho, 105);
+  EXPECT_FLOAT_EQ(ds.Points[n].V, 10.5f);  // mean resistance 0.105 Ohm at the first reading's 100 mA
+  EXPECT_FLOAT_EQ(ds.Points[n].IP, 5);
+  EXPECT_NEAR(ds.Points[n].Err, 1.0 / 10.5 * 100, 1e-3);
+  EXPECT_TRUE(ds.HasErrors);
+  EXPECT_TRUE(CarriesDeletedMark(ds, ds.Points[r]));
+  EXPECT_FALSE(IsBad(ds, n));
+  // A pair with a bad reading and an unpaired reading are left as they were.
+  EXPECT_FLOAT_EQ(ds.Points[badN].V, 5);
+  EXPECT_FALSE(IsBad(ds, badN));
+  EXPECT_FLOAT_EQ(ds.Points[lone].V, 7);
+  EXPECT_EQ(ds.BadCount, badBefore + 1);
+}
+
 TEST(Reciprocals, ThresholdMarksBothReadingsBadAndZeroLeavesEverythingAsItWas) {
   TDataset ds = Line();
   const int n = Add(ds, 0, 1, 2, 3, 100);

@@ -5,6 +5,8 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableView>
+#include <QSignalSpy>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -131,6 +133,21 @@ private slots:
     QVERIFY(file.readAll().contains("<svg"));
     QVERIFY(tarvo::gui::TReciprocalForm::SaveChart(*form->HistogramChart(), dir.filePath(QStringLiteral("e.png"))));
     QVERIFY(!QImage(dir.filePath(QStringLiteral("e.png"))).isNull());
+
+    // One pair gives no fit: only averaging is offered. It keeps the mean
+    // in the first reading, deletes the second and tells the main window.
+    QVERIFY(!form->findChild<QPushButton*>(QStringLiteral("PowerLawErrorsButton"))->isEnabled());
+    auto* average = form->findChild<QPushButton*>(QStringLiteral("AveragePairsButton"));
+    QVERIFY(average->isEnabled());
+    table_->MaxReciprocalEdit()->setText(QStringLiteral("0"));
+    emit table_->MaxReciprocalEdit()->textEdited(QStringLiteral("0"));
+    QSignalSpy edited(form, &tarvo::gui::TReciprocalForm::DataEdited);
+    average->click();
+    QCOMPARE(edited.count(), 1);
+    QCOMPARE(ds_->Points[1].Rho, static_cast<float>((100.0 + 105.12820) / 2));
+    QVERIFY(ds_->HasErrors);
+    QVERIFY(Cell(2, 4, BadRole).toBool());
+    QCOMPARE(ds_->BadCount, 1);
   }
 
   void sequenceShowsKAndIsBadOnlyWhenMarked() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "engine/core/bad_points.h"
 #include "engine/core/numbers.h"
 
 namespace tarvo {
@@ -62,6 +63,31 @@ double ReciprocalValue(const TDataset& ds, int i) {
   return p.Rho;
 }
 
+namespace {
+
+bool ComparesResistances(const TDataset& ds, int i) { return ds.HasVoltageAndCurrent() && ds.Points[i].I != 0; }
+
+// +1 when reciprocal j has its current dipole in the direction of normal i's
+// potential dipole and its potential dipole in the direction of i's current
+// dipole, or both reversed; -1 when only one of them is reversed. By
+// reciprocity R(AB, MN) = R(MN, AB), so one reversed dipole flips the sign.
+int PolaritySign(const TDataset& ds, int i, int j) {
+  const TDataPoint& n = ds.Points[i];
+  const TDataPoint& r = ds.Points[j];
+  const bool currentSame = ElectrodeKey(ds, r.XM) == ElectrodeKey(ds, n.XA);
+  const bool potentialSame = ElectrodeKey(ds, r.XA) == ElectrodeKey(ds, n.XM);
+  return currentSame == potentialSame ? 1 : -1;
+}
+
+}  // namespace
+
+double PartnerValue(const TDataset& ds, int i) {
+  const TReciprocalPairs& pairs = ds.Reciprocals;
+  const int j = pairs.Partner[static_cast<std::size_t>(i)];
+  const int sign = pairs.Sign.empty() ? 1 : pairs.Sign[static_cast<std::size_t>(i)];
+  return sign * ReciprocalValue(ds, j);
+}
+
 double ReciprocalErrorPercent(double normal, double reciprocal) {
   const double mean = (std::fabs(normal) + std::fabs(reciprocal)) / 2;
   if (mean == 0) return 0;
@@ -78,6 +104,7 @@ void PairReciprocals(TDataset& ds) {
   pairs.Partner.assign(static_cast<std::size_t>(n) + 1, 0);
   pairs.Error.assign(static_cast<std::size_t>(n) + 1, 0.0f);
   pairs.IPDifference.assign(static_cast<std::size_t>(n) + 1, 0.0f);
+  pairs.Sign.assign(static_cast<std::size_t>(n) + 1, std::int8_t{1});
 
   // Points not yet paired, by their quadripole; each list in index order.
   std::unordered_map<QuadKey, std::vector<int>, QuadHash> waiting;
@@ -97,7 +124,10 @@ void PairReciprocals(TDataset& ds) {
         const int j = found->second[used++];
         pairs.Partner[static_cast<std::size_t>(i)] = j;
         pairs.Partner[static_cast<std::size_t>(j)] = i;
-        const auto e = static_cast<float>(ReciprocalErrorPercent(ReciprocalValue(ds, j), ReciprocalValue(ds, i)));
+        const bool resistances = ComparesResistances(ds, i) && ComparesResistances(ds, j);
+        const auto sign = static_cast<std::int8_t>(resistances ? PolaritySign(ds, i, j) : 1);
+        pairs.Sign[static_cast<std::size_t>(i)] = pairs.Sign[static_cast<std::size_t>(j)] = sign;
+        const auto e = static_cast<float>(ReciprocalErrorPercent(sign * ReciprocalValue(ds, j), ReciprocalValue(ds, i)));
         pairs.Error[static_cast<std::size_t>(i)] = pairs.Error[static_cast<std::size_t>(j)] = e;
         if (ds.HasIP) {
           const float d = std::fabs(ds.Points[j].IP - p.IP);
@@ -125,7 +155,7 @@ std::optional<TErrorModel> FitErrorModel(const TDataset& ds, TErrorModel::Kind f
   for (int i = 1; i < static_cast<int>(pairs.Partner.size()); ++i) {
     const int j = pairs.Partner[static_cast<std::size_t>(i)];
     if (j <= i) continue;  // each pair once
-    const double a = ReciprocalValue(ds, i), b = ReciprocalValue(ds, j);
+    const double a = ReciprocalValue(ds, i), b = PartnerValue(ds, i);
     const double r = (std::fabs(a) + std::fabs(b)) / 2;
     const double d = std::fabs(a - b);
     if (!std::isfinite(r) || !std::isfinite(d)) continue;
@@ -202,6 +232,33 @@ void ApplyErrorModel(TDataset& ds, const TErrorModel& model) {
   ds.HasErrors = true;
 }
 
+int AverageReciprocalPairs(TDataset& ds) {
+  const TReciprocalPairs& pairs = ds.Reciprocals;
+  int merged = 0;
+  for (int i = 1; i < static_cast<int>(pairs.Partner.size()) && i <= ds.PointCount; ++i) {
+    const int j = pairs.Partner[static_cast<std::size_t>(i)];
+    if (j <= i || j > ds.PointCount || IsBad(ds, i) || IsBad(ds, j)) continue;
+    TDataPoint& p = ds.Points[i];
+    const TDataPoint& q = ds.Points[j];
+    const auto mean = [](float a, float b) { return static_cast<float>((static_cast<double>(a) + b) / 2); };
+    if (ComparesResistances(ds, i) && ComparesResistances(ds, j)) {
+      // The mean resistance at the first reading's current.
+      const double resistance = (ReciprocalValue(ds, i) + PartnerValue(ds, i)) / 2;
+      p.V = static_cast<float>(resistance * p.I);
+    }
+    p.Rho = mean(p.Rho, q.Rho);
+    if (p.R != 0 && q.R != 0) p.R = mean(p.R, q.R);
+    p.IP = mean(p.IP, q.IP);
+    for (int w = 1; w <= MaxIPWindows; ++w) p.M[w] = mean(p.M[w], q.M[w]);
+    p.Err = pairs.Error[static_cast<std::size_t>(i)];
+    ToggleDeletedMark(ds.Points[j]);
+    ++merged;
+  }
+  if (merged > 0) ds.HasErrors = true;
+  CountBadPoints(ds);
+  return merged;
+}
+
 TReciprocalChart ReciprocalChartData(const TDataset& ds, double binWidth, int maxBins) {
   TReciprocalChart chart;
   chart.BinWidth = binWidth > 0 ? binWidth : 1;
@@ -211,7 +268,7 @@ TReciprocalChart ReciprocalChartData(const TDataset& ds, double binWidth, int ma
   for (int i = 1; i < static_cast<int>(pairs.Partner.size()); ++i) {
     const int j = pairs.Partner[static_cast<std::size_t>(i)];
     if (j <= i) continue;
-    const double a = ReciprocalValue(ds, i), b = ReciprocalValue(ds, j);
+    const double a = ReciprocalValue(ds, i), b = PartnerValue(ds, i);
     chart.MeanValue.push_back((std::fabs(a) + std::fabs(b)) / 2);
     chart.Difference.push_back(std::fabs(a - b));
     const double e = pairs.Error[static_cast<std::size_t>(i)];

@@ -18,6 +18,10 @@ namespace tarvo {
 // carry V and I (and I is not zero), otherwise the apparent resistivity.
 double ReciprocalValue(const TDataset& ds, int i);
 
+// The value of point i's partner, with the sign it would have in point i's
+// electrode order (see TReciprocalPairs::Sign). i must be paired.
+double PartnerValue(const TDataset& ds, int i);
+
 // Reciprocal error of two readings in percent:
 // |Rn - Rr| / ((|Rn| + |Rr|) / 2) * 100; 0 when both are 0.
 double ReciprocalErrorPercent(double normal, double reciprocal);
@@ -68,6 +72,14 @@ std::vector<float> ModelledErrors(const TDataset& ds, const TErrorModel& model);
 // error in percent, so that the writers with an error column write them.
 // Readings whose value is 0 keep 0.
 void ApplyErrorModel(TDataset& ds, const TErrorModel& model);
+
+// Keeps one reading per pair for the exports: where both readings of a pair
+// are good, the first takes the mean of the two (resistance or apparent
+// resistivity, chargeability and its windows) and the pair's reciprocal
+// error as its error in percent, and the second is marked deleted. Pairs
+// with a bad reading are left as they are. Returns the number of pairs
+// merged and recounts the bad points; the pairing itself is kept.
+int AverageReciprocalPairs(TDataset& ds);
 
 // What the reciprocal-error chart shows: per pair its mean magnitude R and
 // |dR|, and the pairs' errors in bins of `binWidth` percent from 0 (the last

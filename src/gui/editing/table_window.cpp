@@ -641,6 +641,10 @@ void AttachTableWindow(TMain& main, TTableForm& table) {
   QObject::connect(&main, &TMain::XShiftChanged, &table, [&table] { table.FillElectrodeGrid(); });
   QObject::connect(&main, &TMain::HiddenLinesChanged, &table, [&table] { table.FormShow(); });
   QObject::connect(&main, &TMain::SettingsLoaded, &table, [&table] { table.ShowThresholds(); });
+  QObject::connect(table.ReciprocalForm(), &TReciprocalForm::DataEdited, &table, [&main, &table] {
+    main.MarkModified();
+    table.FormShow();
+  });
 }
 
 }  // namespace tarvo::gui

@@ -99,9 +99,48 @@ TReciprocalForm::TReciprocalForm(TDataset& ds, QWidget* parent) : QWidget(parent
   };
   charts->addLayout(column(pairs_), 3);
   charts->addLayout(column(histogram_), 2);
+  auto* actions = new QHBoxLayout;
+  powerErrors_ = new QPushButton(tr("Errors from the power law"), this);
+  powerErrors_->setObjectName(QStringLiteral("PowerLawErrorsButton"));
+  powerErrors_->setToolTip(tr("Every reading gets the error the power law estimates; exports with an error column write it"));
+  linearErrors_ = new QPushButton(tr("Errors from the linear model"), this);
+  linearErrors_->setObjectName(QStringLiteral("LinearErrorsButton"));
+  linearErrors_->setToolTip(tr("Every reading gets the error the linear model estimates; exports with an error column write it"));
+  average_ = new QPushButton(tr("One reading per pair"), this);
+  average_->setObjectName(QStringLiteral("AveragePairsButton"));
+  average_->setToolTip(tr("The first reading of each good pair takes the mean of both and the pair's error; "
+                          "the second is deleted"));
+  connect(powerErrors_, &QPushButton::clicked, this, &TReciprocalForm::UsePowerLawErrorsClick);
+  connect(linearErrors_, &QPushButton::clicked, this, &TReciprocalForm::UseLinearErrorsClick);
+  connect(average_, &QPushButton::clicked, this, &TReciprocalForm::AveragePairsClick);
+  actions->addWidget(powerErrors_);
+  actions->addWidget(linearErrors_);
+  actions->addWidget(average_);
+  actions->addStretch();
+
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(charts, 1);
   layout->addWidget(model_);
+  layout->addLayout(actions);
+}
+
+void TReciprocalForm::UseModelErrors(TErrorModel::Kind form) {
+  const auto model = FitErrorModel(ds_, form);
+  if (!model) return;  // the button is disabled without a model
+  ApplyErrorModel(ds_, *model);
+  ds_.Notify([](DatasetObserver& o) { o.BadCountChanged(); });
+  emit DataEdited();
+  Refill();
+}
+
+void TReciprocalForm::UsePowerLawErrorsClick() { UseModelErrors(TErrorModel::Kind::PowerLaw); }
+
+void TReciprocalForm::UseLinearErrorsClick() { UseModelErrors(TErrorModel::Kind::Linear); }
+
+void TReciprocalForm::AveragePairsClick() {
+  if (AverageReciprocalPairs(ds_) == 0) return;
+  emit DataEdited();
+  Refill();
 }
 
 QString TReciprocalForm::ModelText() const { return model_->text(); }
@@ -162,6 +201,9 @@ void TReciprocalForm::Refill() {
   if (power) text += tr("; |dR| = %1 * R^%2").arg(Num(power->A), Num(power->B));
   if (linear) text += tr("; |dR| = %1 + %2 * R").arg(Num(linear->A), Num(linear->B));
   model_->setText(text);
+  powerErrors_->setEnabled(power.has_value());
+  linearErrors_->setEnabled(linear.has_value());
+  average_->setEnabled(s.Pairs > 0);
 }
 
 bool TReciprocalForm::SaveChart(QCustomPlot& chart, const QString& path) {

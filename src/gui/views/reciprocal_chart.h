@@ -3,9 +3,11 @@
 #include <QWidget>
 
 #include "engine/core/dataset.h"
+#include "engine/core/reciprocals.h"
 
 class QCustomPlot;
 class QLabel;
+class QPushButton;
 
 namespace tarvo::gui {
 
@@ -25,11 +27,24 @@ public:
   QCustomPlot* HistogramChart() const { return histogram_; }
   QString ModelText() const;
 
+  // What the operator can do with the pairs: give every reading the error
+  // the fitted model estimates (the exports with an error column then write
+  // it), or keep one reading per pair, their mean with its error.
+  void UsePowerLawErrorsClick();
+  void UseLinearErrorsClick();
+  void AveragePairsClick();
+
   // Writes the chart as PNG or SVG by the file name's extension; false when
   // the file could not be written.
   static bool SaveChart(QCustomPlot& chart, const QString& path);
 
+signals:
+  // The dataset's values or marks were changed here: the main window shows
+  // "Modified" and the views redraw.
+  void DataEdited();
+
 private:
+  void UseModelErrors(TErrorModel::Kind form);
   void SaveClick(QCustomPlot& chart);
   void CopyClick(QCustomPlot& chart);
 
@@ -37,6 +52,9 @@ private:
   QCustomPlot* pairs_ = nullptr;
   QCustomPlot* histogram_ = nullptr;
   QLabel* model_ = nullptr;
+  QPushButton* powerErrors_ = nullptr;
+  QPushButton* linearErrors_ = nullptr;
+  QPushButton* average_ = nullptr;
 };
 
 }  // namespace tarvo::gui
