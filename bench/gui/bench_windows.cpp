@@ -16,6 +16,7 @@
 #include "engine/core/dataset.h"
 #include "engine/display/color_table.h"
 #include "engine/display/contour_map.h"
+#include "engine/display/display_state.h"
 #include "map_grid.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
@@ -23,6 +24,7 @@
 #include "gui/sequences/sequence_commands.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
+#include "gui/views/section_window.h"
 
 namespace tarvo::gui {
 namespace {
@@ -31,11 +33,14 @@ namespace {
 struct Windows {
   TDataset dataset;
   TMain main;
+  DisplayState display;
+  TSectForm section;
   TTableForm table;
   bench::NullMessenger messenger;
 
-  explicit Windows(const TMain::Paths& paths) : main(dataset, paths), table(dataset) {
+  explicit Windows(const TMain::Paths& paths) : main(dataset, paths), section(dataset, display), table(dataset) {
     AttachTableWindow(main, table);
+    AttachSectionWindow(main, table, section, nullptr);
     AttachConverterCommands(main);
     AttachSequenceCommands(main);
     main.SetMessenger(&messenger);
@@ -47,6 +52,7 @@ struct Windows {
   void Repaint() {
     main.repaint();
     if (table.isVisible()) table.repaint();
+    if (section.isVisible()) section.PaintBox()->repaint();
     QCoreApplication::processEvents();
   }
 
@@ -123,6 +129,41 @@ private slots:
       w.Repaint();
     }
     QCOMPARE(w.dataset.Thresholds.ErrorLimit, errE->value());
+  }
+
+  // The configuration window at 1600 x 420 with its colour map: "Redraw"
+  // lays the picture out anew (grid, map, symbols) and paints it.
+  void configurationRedraw() {
+    Windows w(Paths());
+    w.Open(bench::Files().Reader("Open/Prosys"));
+    w.section.resize(1600, 420);
+    w.section.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.section));
+    QVERIFY(w.section.MapOn());
+    QBENCHMARK {
+      w.section.Redraw();
+      w.section.PaintBox()->repaint();
+    }
+    QCOMPARE(w.dataset.PointCount, MaxPoints);
+  }
+
+  // Delete of a picked point and Delete again: the mark, the recount, the
+  // configuration window, the table row and the main window's counts.
+  void configurationDelete() {
+    Windows w(Paths());
+    w.Open(bench::Files().Reader("Open/Prosys"));
+    w.section.resize(1600, 420);
+    w.section.show();
+    w.table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.section));
+    const int point = w.dataset.PointCount / 2;
+    w.section.ShowDataPoint(point);
+    const int before = w.dataset.BadCount;
+    QBENCHMARK {
+      w.section.DeleteMClick();
+      w.Repaint();
+    }
+    QVERIFY(w.dataset.BadCount == before || w.dataset.BadCount == before + 1);
   }
 
   // The spans of a 2000-station x 200-level map painted into its 1600 x 600
