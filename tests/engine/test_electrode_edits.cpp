@@ -425,8 +425,11 @@ TEST(ElectrodeEditUndo, OneStepRestoresTheDatasetAsBeforeTheEdit) {
 
   undo.Remember(ds);
   ToggleElectrodes(ds, {3});
+  // The operator's thresholds set after the edit are not taken back.
+  ds.Thresholds.ErrorLimit = 7;
   RecordingMessenger m;
   EXPECT_TRUE(undo.Undo(ds));
+  EXPECT_EQ(ds.Thresholds.ErrorLimit, 7);
   EXPECT_EQ(ds.ElectrodePosFlag[3], 0);
   for (int i = 1; i <= ds.PointCount; ++i) EXPECT_EQ(ds.Points[i].Q, 255);
   EXPECT_FALSE(undo.CanUndo());

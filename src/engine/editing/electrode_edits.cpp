@@ -329,8 +329,12 @@ void ElectrodeEditUndo::Remember(TDataset&& ds) {
 bool ElectrodeEditUndo::Undo(TDataset& ds) {
   if (!saved_) return false;
   const auto observers = ds.Observers;
+  const AcceptanceThresholds thresholds = ds.Thresholds;
+  const float shift = ds.XShift;
   ds = std::move(*saved_);
   ds.Observers = observers;
+  ds.Thresholds = thresholds;
+  ds.XShift = shift;
   saved_.reset();
   return true;
 }

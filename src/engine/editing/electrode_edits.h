@@ -96,8 +96,9 @@ public:
   void Remember(const TDataset& ds);
   void Remember(TDataset&& ds);
   bool CanUndo() const { return saved_.has_value(); }
-  // Puts the remembered dataset back (the observers stay those of `ds`)
-  // and forgets it. False when nothing is remembered.
+  // Puts the remembered dataset back and forgets it; the observers, the
+  // acceptance thresholds and the X shift, which the operator sets in the
+  // windows, stay those of `ds`. False when nothing is remembered.
   bool Undo(TDataset& ds);
   void Forget() { saved_.reset(); }
 
