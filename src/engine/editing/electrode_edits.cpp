@@ -170,17 +170,18 @@ ElectrodeEditOutcome RemoveBrokenElectrode(TDataset& ds, int r, Messenger& messe
     ds.Electrodes[number(r)].Y = -5;
   }
 
-  // Every number of electrodes r..count-1 becomes the next one's, once.
+  // Every number of electrodes r..count-1 becomes the next one's, once
+  // (the first electrode of a number counts, as in a scan from r on).
+  std::vector<int> renumbered(static_cast<std::size_t>(MaxElectrodes) + 1, 0);
+  for (int i = count - 1; i >= r; --i) {
+    if (valid(number(i))) renumbered[static_cast<std::size_t>(number(i))] = number(i + 1);
+  }
   for (int q = 1; q <= ds.Quads.Size(); ++q) {
     TQuadripole& quad = ds.Quads[q];
     for (std::int16_t* n : {&quad.A, &quad.B, &quad.M, &quad.N}) {
-      if (*n == 0) continue;
-      for (int i = r; i <= count - 1; ++i) {
-        if (*n == number(i)) {
-          *n = static_cast<std::int16_t>(number(i + 1));
-          break;
-        }
-      }
+      if (*n < 1 || *n > MaxElectrodes) continue;
+      const int to = renumbered[static_cast<std::size_t>(*n)];
+      if (to != 0) *n = static_cast<std::int16_t>(to);
     }
   }
   for (int i = r; i <= count - 1; ++i) {
