@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/core/dataset.h"
+#include "gui/editing/electrode_commands.h"
 #include "gui/editing/number_dialog.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
@@ -58,6 +59,7 @@ int main(int argc, char* argv[]) {
   mainWindow.AddSettingsOwner(&sectionOptionsSettings);
   tarvo::gui::ContourCommands* contours = tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
   tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow, contours);
+  tarvo::gui::AttachElectrodeCommands(mainWindow, tableWindow, &sectionWindow);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

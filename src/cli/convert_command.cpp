@@ -360,6 +360,10 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
 }  // namespace
 
 int RunConvert(const std::vector<std::string>& args, const std::string& programDir) {
+  return RunConvert(args, programDir, AfterReadStep{});
+}
+
+int RunConvert(const std::vector<std::string>& args, const std::string& programDir, const AfterReadStep& afterRead) {
   ConvertOptions o;
   if (!ParseConvertOptions(args, o)) return ExitUsage;
   const ConvertTarget* target = FindTarget(o.to);
@@ -387,6 +391,7 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   OpenCommandState state;
   OpenResult result;
   if (!ReadFiles(o.read, programDir, "convert", ds, state, result, messenger)) return ExitFailed;
+  if (afterRead && !afterRead(ds, result, messenger)) return ExitFailed;
   if (target->suits != nullptr && !target->suits(ds, result.enabling)) {
     std::cerr << "tarvo-cli convert: --to " << target->name << " needs " << target->needs << '\n';
     return ExitFailed;

@@ -10,6 +10,7 @@ void ClearDataset(TDataset& ds) {
   if (!IsLoaded(ds.DataKind)) return;
 
   for (int e = 1; e <= MaxElectrodePositions; ++e) ds.TypedAltitude[e].reset();
+  ds.ElectrodeXZSquare = false;
   ds.Reciprocals = {};
 
   if (ds.SetCount >= 1) ds.SeqHeader = ds.SetSeqHeaders[ds.SetCount];

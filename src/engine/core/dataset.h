@@ -116,6 +116,9 @@ struct TDataset {
   FixedTable<std::uint8_t, MaxElectrodePositions> ElectrodePosFlag;
   FixedTable<ElectrodeXZEntry, MaxElectrodePositions> ElectrodeXZ;
   int ElectrodeXZCount = 0;
+  // The profile was pasted for square interpolation: the electrodes' altitudes
+  // come from the quadratic through the profile points around them.
+  bool ElectrodeXZSquare = false;
   bool ElectrodeNumbersAvailable = false;
   // Altitudes the operator typed into the electrode table; each stands for
   // its position's working altitude until the table is filled again.

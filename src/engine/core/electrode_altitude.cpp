@@ -16,6 +16,29 @@ TElectrodeAltitude ElectrodeAltitude(const TDataset& ds, int e) {
 }
 
 double ProfileAltitude(const TDataset& ds, double x) {
+  return ds.ElectrodeXZSquare ? SquareProfileAltitude(ds, x) : LinearProfileAltitude(ds, x);
+}
+
+double SquareProfileAltitude(const TDataset& ds, double x) {
+  const int n = ds.ElectrodeXZCount;
+  if (n < 3) return LinearProfileAltitude(ds, x);
+  const auto& p = ds.ElectrodeXZ;
+  // The quadratic (Lagrange) through points a, a+1, a+2 at x.
+  const auto quadratic = [&p, x](int a) {
+    const double x0 = p[a].X, x1 = p[a + 1].X, x2 = p[a + 2].X;
+    const double l0 = (x - x1) * (x - x2) / ((x0 - x1) * (x0 - x2));
+    const double l1 = (x - x0) * (x - x2) / ((x1 - x0) * (x1 - x2));
+    const double l2 = (x - x0) * (x - x1) / ((x2 - x0) * (x2 - x1));
+    return l0 * p[a].Z + l1 * p[a + 1].Z + l2 * p[a + 2].Z;
+  };
+  int e = 2;
+  while (e < n - 1 && p[e].X < x) ++e;
+  double z = quadratic(e - 1);
+  if (e >= 3 && x <= p[e - 1].X) z = (z + quadratic(e - 2)) / 2.0;
+  return z;
+}
+
+double LinearProfileAltitude(const TDataset& ds, double x) {
   const int n = ds.ElectrodeXZCount;
   if (n == 1) return ds.ElectrodeXZ[1].Z;
   int e = 2;

@@ -27,11 +27,24 @@ struct TElectrodeAltitude {
 // profile, otherwise ElectrodePosZ.
 TElectrodeAltitude ElectrodeAltitude(const TDataset& ds, int e);
 
+// The altitude of the topography profile at x: square interpolation when the
+// profile was pasted for it (ElectrodeXZSquare) and has three points or more,
+// otherwise linear. Needs ElectrodeXZCount >= 1.
+double ProfileAltitude(const TDataset& ds, double x);
+
 // Linear interpolation in the topography profile: between the first point
 // from the second on that is not left of x (or the last point) and the one
 // before it; beyond the ends the end segment goes on. A profile of one point
 // is flat. Needs ElectrodeXZCount >= 1.
-double ProfileAltitude(const TDataset& ds, double x);
+double LinearProfileAltitude(const TDataset& ds, double x);
+
+// Square interpolation at x: e is the first profile point from the second
+// on, up to the last but one, that is not left of x (the last but one when
+// none is); the value is the quadratic through points e-1, e and e+1; when
+// e >= 3 and x lies at or left of point e-1, the quadratic through e-2, e-1
+// and e is computed too and the two are averaged. Needs three points; with
+// fewer it is the linear interpolation.
+double SquareProfileAltitude(const TDataset& ds, double x);
 
 // Altitude with three decimals, trailing zeros and a trailing point removed.
 std::string AltitudeWithThreeDecimals(double z);

@@ -215,7 +215,9 @@ TTableForm::TTableForm(TDataset& ds, QWidget* parent)
 
   BuildDataPage();
   BuildElectrodePage();
-  pages_->addTab(new QWidget(pages_), tr("Multinodes"));
+  multinodesPage_ = new QWidget(pages_);
+  multinodesPage_->setObjectName(QStringLiteral("MultinodesPage"));
+  pages_->addTab(multinodesPage_, tr("Multinodes"));
   pages_->setTabEnabled(2, false);
   spacings_ = new QListWidget(pages_);
   spacings_->setObjectName(QStringLiteral("CheckListBoxSp"));
@@ -381,6 +383,7 @@ void TTableForm::BuildElectrodePage() {
   chart_->setVisible(false);
 
   auto* tableColumn = new QVBoxLayout;
+  electrodeColumn_ = tableColumn;
   auto* copies = new QHBoxLayout;
   copyElectrodeTable_ = ClipboardButton(page, "CopyElectrodeTable", tr("Copy"),
                                         tr("Copy electodes|Copy postions of all electodes"));
@@ -504,6 +507,13 @@ void TTableForm::SetPastedPoints(const std::vector<ReliefPoint>& points) {
   chart_->rescaleAxes();
   chart_->replot();
 }
+
+void TTableForm::RefreshElectrodes() {
+  electrodeModel_->Refill();
+  if (chart_->isVisible()) DrawRelief();
+}
+
+void TTableForm::AddElectrodeTools(QWidget* bar) { electrodeColumn_->insertWidget(0, bar); }
 
 void TTableForm::ErrEChange(int value) {
   if (EditErrorLimit(ds_, std::to_string(value))) errE_->setSingleStep(ErrorLimitStep(value));

@@ -24,6 +24,7 @@ class QSpinBox;
 class QTabWidget;
 class QTableView;
 class QToolButton;
+class QVBoxLayout;
 
 namespace tarvo {
 struct ShellState;
@@ -128,6 +129,13 @@ public:
   void ShowThresholds();
   // Altitude points pasted over the electrodes, drawn as a second series.
   void SetPastedPoints(const std::vector<ReliefPoint>& points);
+  // The electrode grid and the relief drawn again from the dataset, the
+  // working altitudes kept (after an electrode edit).
+  void RefreshElectrodes();
+  // The bar of the electrode commands, above the electrode grid.
+  void AddElectrodeTools(QWidget* bar);
+  // The page of the "Multinodes" tab, filled by the electrode commands.
+  QWidget* MultinodesPage() const { return multinodesPage_; }
 
   // What the copy commands take from the main window: its options (the VES
   // curve is read from the grid the configuration view builds with them)
@@ -203,6 +211,8 @@ private:
   QTableView* electrodeGrid_ = nullptr;
   QCustomPlot* chart_ = nullptr;
   QListWidget* spacings_ = nullptr;
+  QWidget* multinodesPage_ = nullptr;
+  QVBoxLayout* electrodeColumn_ = nullptr;
   QWidget* firstBar_ = nullptr;   // "Max. q (%)", "Min. dU ", "Min. I ": data with voltage and current
   QWidget* secondBar_ = nullptr;  // "Min. IP ", "Max. IP ", "Decay chart": data with IP
   QSpinBox* errE_ = nullptr;

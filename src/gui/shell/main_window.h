@@ -102,6 +102,9 @@ public:
   void ShowSummary(bool fromTableWindow = false);
   // Another window edited the dataset (electrodes, sequences).
   void MarkModified();
+  // Another window rebuilt the dataset in memory (the open command's
+  // rebuild after electrode edits): the windows refresh as after a read.
+  void ApplyRebuild(const OpenResult& result) { ApplyRead(result, OpenCaller::RebuildAfterEdits); }
 
 signals:
   // After every read, failed or not; LastOpenResult() tells what suits the
