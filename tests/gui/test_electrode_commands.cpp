@@ -167,6 +167,14 @@ private slots:
     QCOMPARE(w.ElectrodeCell(2, 2), QStringLiteral("102.25"));
     QCOMPARE(w.Modified(), QStringLiteral("Modified"));
 
+    // "Topography...": the block of a Res2dInv file.
+    w.commands->SetTopographyFileChooser([] { return QStringLiteral(TARVO_EXAMPLES_DIR "/wenner32_topo.dat"); });
+    w.commands->TopographyFile()->click();
+    QCOMPARE(w.dataset.ElectrodeXZCount, 32);
+    QCOMPARE(w.ElectrodeCell(1, 2), QStringLiteral("110"));
+    w.commands->UndoEdit()->trigger();
+    QCOMPARE(w.dataset.ElectrodeXZCount, 3);
+
     QGuiApplication::clipboard()->setText(QStringLiteral("1\t50\n2\t51.5\n"));
     w.commands->PasteAltitudes()->click();
     QCOMPARE(w.ElectrodeCell(2, 2), QStringLiteral("51.5"));
