@@ -11,6 +11,7 @@ void ClearDataset(TDataset& ds) {
 
   for (int e = 1; e <= MaxElectrodePositions; ++e) ds.TypedAltitude[e].reset();
   ds.Reciprocals = {};
+  ds.DecayFits = {};
 
   if (ds.SetCount >= 1) ds.SeqHeader = ds.SetSeqHeaders[ds.SetCount];
   ds.Quads.Release();
