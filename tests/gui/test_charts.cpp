@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
@@ -210,6 +211,34 @@ private slots:
     const QStringList lines = QApplication::clipboard()->text().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QCOMPARE(lines.first(), QStringLiteral("X\tSP0\tSP_mean"));
     QCOMPARE(lines.size(), static_cast<int>(count) + 1);
+  }
+
+  // The copies of the SP window and the decay chart are the texts of
+  // tarvo-cli table --sp and --decay.
+  void copiesAreTheCliTexts() {
+    Windows w;
+    w.Open("dipole32_ip.txt");
+    const auto cli = [](const QStringList& what) {
+      QProcess p;
+      p.start(QStringLiteral(TARVO_PROGRAM_DIR "/tarvo-cli"),
+              QStringList{QStringLiteral("table"), QStringLiteral(TARVO_EXAMPLES_DIR "/dipole32_ip.txt"),
+                          QStringLiteral("--type"), QStringLiteral("prosys"), QStringLiteral("-o"), QStringLiteral("-")} +
+                  what);
+      return p.waitForFinished(60000) && p.exitCode() == 0 ? QString::fromLatin1(p.readAllStandardOutput()) : QString();
+    };
+    w.sp.FormShow();
+    w.sp.ComboBox()->setCurrentIndex(1);
+    w.sp.CopyBtn()->click();
+    const QString sp = QApplication::clipboard()->text();
+    QVERIFY(!sp.isEmpty());
+    QCOMPARE(sp, cli({QStringLiteral("--sp"), QStringLiteral("2")}));
+
+    w.SelectRow(30);
+    w.table.DecayBox()->setChecked(true);
+    w.chart.CopyClick();
+    const QString decay = QApplication::clipboard()->text();
+    QVERIFY(decay.startsWith(QStringLiteral("\tN\t")));
+    QCOMPARE(decay, cli({QStringLiteral("--decay"), QStringLiteral("30")}));
   }
 
   void graphWindowSeriesKeepTheirOrder() {
