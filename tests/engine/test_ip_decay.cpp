@@ -335,6 +335,15 @@ TEST(DecayChart, DragStoresTheWindowAndUnDoPutsItBack) {
   EXPECT_FLOAT_EQ(ds.Points[7].IP, static_cast<float>(*GlobalChargeability(before, ds.IPParameters.Windows, 1, 20)));
   EXPECT_NEAR(ds.DecayFits.Of(7), 0, 1e-3);
 
+  // Changing the window range reloads the stored values as the new initial ones.
+  chart.SetWorkingValue(2, 111);
+  chart.ShowDecay(ds, 0, 1, 20);
+  chart.ShowDecay(ds, 7, 2, 20);
+  EXPECT_FALSE(chart.Modified());
+  EXPECT_EQ(chart.InitialValues()[2], 111);
+  EXPECT_EQ(chart.InitialValues(), ds.Points[7].M);
+  EXPECT_DOUBLE_EQ(chart.GlobalStart(), 320);  // the start of M2
+
   // A reversed range draws no chargeability line.
   chart.ShowDecay(ds, 7, 5, 2);
   EXPECT_FALSE(chart.Global());
