@@ -6,6 +6,8 @@
 
 #include "engine/core/dataset.h"
 #include "gui/editing/electrode_commands.h"
+#include "engine/settings/ip_parameter_settings.h"
+#include "gui/editing/ip_parameters_window.h"
 #include "gui/editing/number_dialog.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
@@ -17,8 +19,11 @@
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
 #include "gui/views/contour_commands.h"
+#include "gui/views/graph_window.h"
+#include "gui/views/ip_chart_window.h"
 #include "gui/views/section_option_dlg.h"
 #include "gui/views/section_window.h"
+#include "gui/views/sp_window.h"
 
 namespace {
 
@@ -60,6 +65,19 @@ int main(int argc, char* argv[]) {
   tarvo::gui::ContourCommands* contours = tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
   tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow, contours);
   tarvo::gui::AttachElectrodeCommands(mainWindow, tableWindow, &sectionWindow);
+  // The charts: "P&C effects" (filled and docked by the median-filter
+  // windows), "SP" behind "sp", the IP parameters and the decay chart
+  // behind the table window's "Decay chart".
+  tarvo::gui::TGraphForm graphForm(&mainWindow);
+  graphForm.hide();
+  tarvo::gui::TSPform spForm(dataset, &mainWindow);
+  tarvo::gui::AttachSPWindow(mainWindow, spForm);
+  tarvo::gui::TIPform ipForm(dataset, &mainWindow);
+  tarvo::IPParameterSettings ipSettings(dataset);
+  mainWindow.AddSettingsOwner(&ipSettings);
+  QObject::connect(&mainWindow, &tarvo::gui::TMain::SettingsLoaded, &ipForm, [&ipForm] { ipForm.ShowSchedule(); });
+  tarvo::gui::TIPchartForm ipChart(dataset, ipForm, &mainWindow);
+  tarvo::gui::AttachIPChart(mainWindow, tableWindow, ipChart, &sectionWindow);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

@@ -278,6 +278,12 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
         std::cerr << "tarvo-cli convert: --reciprocal-max takes a percentage of 0 or more\n";
         ok = false;
       }
+    } else if (a == "--max-decay-misfit") {
+      ok = number(o.thresholds.MaxDecayMisfit);
+      if (ok && !(o.thresholds.MaxDecayMisfit >= 0)) {
+        std::cerr << "tarvo-cli convert: --max-decay-misfit takes a percentage of 0 or more\n";
+        ok = false;
+      }
     } else if (a == "--with-errors") {
       o.withErrors = TErrorModel::Kind::PowerLaw;
     } else if (a == "--with-linear-errors") {

@@ -8,6 +8,7 @@
 
 #include "cli/cli_io.h"
 #include "engine/core/array_types.h"
+#include "engine/core/ip_decay.h"
 #include "engine/core/numbers.h"
 #include "engine/core/positions.h"
 #include "engine/shell/summary.h"
@@ -57,6 +58,18 @@ bool ParseInfoOptions(const std::vector<std::string>& args, InfoOptions& o) {
   return CheckReadOptions(o.read, "info");
 }
 
+// Where the IP window times come from, as the decay chart says it.
+std::string IPTimesText(const TDataset& ds) {
+  const TIPWindows w = IPWindowsInUse(ds);
+  std::string text = w.Source == IPTimesSource::File
+                         ? "from the file"
+                         : "of the schedule " + std::string(IPPulseTimeNames[static_cast<std::size_t>(ds.IPParameters.TimeIndex)]) +
+                               " s " + std::string(IPWindowTypeNames[static_cast<std::size_t>(ds.IPParameters.TypeIndex)]);
+  text += ": delay " + FormatValue(w.IPWindowWidths[0], 2) + " ms, M" + std::to_string(ds.IPWindowCount) + " ends at " +
+          FormatValue(w.End(std::min(ds.IPWindowCount, MaxIPWindows)), 2) + " ms";
+  return text;
+}
+
 void PrintText(const TDataset& ds, const DatasetSummary& s, bool points) {
   std::cout << "File: " << ds.FileName << '\n';
   std::cout << "Data kind: " << ds.DataKind
@@ -84,6 +97,7 @@ void PrintText(const TDataset& ds, const DatasetSummary& s, bool points) {
     if (s.showOverlapping) std::cout << "Overlapping " << s.overlapping << '\n';
   }
   if (ds.HasMeasurements() || ds.HasIP) std::cout << "Bad points " << s.badPoints << '\n';
+  if (ds.HasIP && ds.IPWindowCount > 0) std::cout << "IP windows " << ds.IPWindowCount << ", times " << IPTimesText(ds) << '\n';
   if (!s.state.empty()) std::cout << s.state << '\n';
 
   if (!points) return;
@@ -278,6 +292,10 @@ void PrintJson(const TDataset& ds, bool points, const std::optional<InjectionRep
       j.Key("V"); j.Write(p.V);
       j.Key("IP"); j.Write(p.IP);
       j.Key("SP"); j.Write(p.SP);
+      if (ds.IPWindowCount > 0) {
+        // Percent; -1 when there is nothing to fit, -2 when the windows change sign.
+        j.Key("DecayMisfit"); j.Write(ds.DecayFits.Of(i));
+      }
       j.Key("M");
       j.BeginArray();
       for (int w = 1; w <= ds.IPWindowCount && w <= MaxIPWindows; ++w) j.Write(p.M[w]);

@@ -1,5 +1,6 @@
 #include "cli/table_command.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -8,8 +9,10 @@
 #include "cli/read_options.h"
 #include "engine/core/text_file.h"
 #include "engine/core/text_tokens.h"
+#include "engine/display/sp_chart.h"
 #include "engine/display/value_grid.h"
 #include "engine/editing/clipboard_tables.h"
+#include "engine/editing/ip_decay_chart.h"
 #include "workbook/xlsx_workbook.h"
 
 namespace tarvo::cli {
@@ -20,7 +23,7 @@ constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
-enum class Which { None, Electrodes, Spacings, Ves, Station, Model };
+enum class Which { None, Electrodes, Spacings, Ves, Station, Model, SP, Decay };
 
 struct TableOptions {
   ReadOptions read;
@@ -30,6 +33,7 @@ struct TableOptions {
   double x = 0;               // --ves, --station: the location
   bool difference = false;    // --model: changes against the first time set
   bool mean = false;          // --model: the mean model
+  std::optional<int> item;    // --sp: the line (1-based); --decay: the data point
   std::string output;
 };
 
@@ -84,6 +88,8 @@ bool ParseTableOptions(const std::vector<std::string>& args, TableOptions& o) {
       ok = location(Which::Ves);
     } else if (a == "--station") {
       ok = location(Which::Station);
+    } else if (a == "--sp" || a == "--decay") {
+      ok = whole(o.item) && Choose(o, a == "--sp" ? Which::SP : Which::Decay, a);
     } else if (a == "--level") {
       ok = whole(o.level);
     } else if (a == "--layer") {
@@ -105,7 +111,8 @@ bool ParseTableOptions(const std::vector<std::string>& args, TableOptions& o) {
   }
   if (!CheckReadOptions(o.read, "table")) return false;
   if (o.which == Which::None) {
-    std::cerr << "tarvo-cli table: which table? --electrodes, --spacings, --ves X, --station X or --model\n";
+    std::cerr << "tarvo-cli table: which table? --electrodes, --spacings, --ves X, --station X, --model, --sp K "
+                 "or --decay N\n";
     return false;
   }
   if (o.output.empty()) {
@@ -162,6 +169,8 @@ std::optional<std::vector<TCellTable>> BuildTables(const TableOptions& o, const 
     }
     case Which::Station:
     case Which::Model: break;
+    case Which::SP:
+    case Which::Decay:  // texts, written by RunTable
     case Which::None: return std::nullopt;
   }
 
@@ -181,6 +190,20 @@ std::optional<std::vector<TCellTable>> BuildTables(const TableOptions& o, const 
   return LayerWorkbook(ds);
 }
 
+int WriteText(const std::string& output, const std::string& text) {
+  if (output == "-") {
+    std::cout << text;
+    return ExitOk;
+  }
+  const FileReadResult written = WriteFileWhole(output, text);
+  if (!written.ok) {
+    std::cerr << "tarvo-cli table: " << written.error << '\n';
+    return ExitFailed;
+  }
+  std::cout << "Table: " << output << '\n';
+  return ExitOk;
+}
+
 }  // namespace
 
 int RunTable(const std::vector<std::string>& args, const std::string& programDir) {
@@ -195,6 +218,31 @@ int RunTable(const std::vector<std::string>& args, const std::string& programDir
   ds.SelectedSetEntry = -1;
 
   const bool workbook = IsWorkbook(o.output);
+  if (o.which == Which::SP || o.which == Which::Decay) {
+    // The texts of the SP window's and the decay chart's "Copy".
+    if (workbook) {
+      std::cerr << "tarvo-cli table: --sp and --decay write text, not a workbook\n";
+      return ExitFailed;
+    }
+    std::string text;
+    if (o.which == Which::SP) {
+      const std::vector<TSPLine> lines = BuildSPLines(ds);
+      if (!ds.HasSP || *o.item > static_cast<int>(lines.size())) {
+        std::cerr << "tarvo-cli table: --sp needs data with SP and a line from 1 to " << lines.size() << '\n';
+        return ExitFailed;
+      }
+      text = SPCopyText(lines, *o.item - 1);
+    } else {
+      if (ds.IPWindowCount < 1 || *o.item > ds.PointCount) {
+        std::cerr << "tarvo-cli table: --decay needs data with IP windows and a point from 1 to " << ds.PointCount << '\n';
+        return ExitFailed;
+      }
+      TDecayChartModel chart;
+      chart.ShowDecay(ds, *o.item, 1, std::min(ds.IPWindowCount, MaxIPWindows));
+      text = DecayCopyText(ds, *o.item, chart.Curve());
+    }
+    return WriteText(o.output, text);
+  }
   const auto tables = BuildTables(o, ds, workbook);
   if (!tables) return ExitFailed;
 
@@ -209,17 +257,7 @@ int RunTable(const std::vector<std::string>& args, const std::string& programDir
   }
   std::string text;
   for (const TCellTable& t : *tables) text += ClipboardText(t);
-  if (o.output == "-") {
-    std::cout << text;
-    return ExitOk;
-  }
-  const FileReadResult written = WriteFileWhole(o.output, text);
-  if (!written.ok) {
-    std::cerr << "tarvo-cli table: " << written.error << '\n';
-    return ExitFailed;
-  }
-  std::cout << "Table: " << o.output << '\n';
-  return ExitOk;
+  return WriteText(o.output, text);
 }
 
 }  // namespace tarvo::cli

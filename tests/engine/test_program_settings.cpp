@@ -170,7 +170,7 @@ TEST_F(ProgramSettingsTest, SavesTheFileInItsLayout) {
   EXPECT_EQ(IniText(),
             "[Version]\r\nnVersion=5\r\n\r\n"
             "[OpenDialog]\r\nInitialDir=/x\r\nFilterIdex=2\r\nRes2dInvExt=.dat\r\n\r\n"
-            "[IP]\r\nMin_IP=-13\r\nMax_IP=56\r\n\r\n"
+            "[IP]\r\nMin_IP=-13\r\nMax_IP=56\r\nMax_decay_misfit=0\r\n\r\n"
             "[Options]\r\nModel refinement=1\r\nDatapoints On/Off=0\r\n\r\n"
             "[HistoryList]\r\nHistoryCount=3\r\nH0=/a\r\nH1=/b\r\nH2=/c\r\n\r\n"
             "[Res2dInv]\r\nKeyTopo=1\r\nIPcaption=mV/V\r\n\r\n");
@@ -184,6 +184,7 @@ TEST_F(ProgramSettingsTest, SaveAndLoadRoundTripKeepsForeignSections) {
   open.RecentDirs = {"/survey/2024", "/old dir"};
   ds.Thresholds.MinIP = -40;
   ds.Thresholds.MaxIP = 250;
+  ds.Thresholds.MaxDecayMisfit = 7.5f;
   ds.TopoDistanceType = 1;
   program.ModelRefinement = false;
   program.SetIPUnitCaption("ms");
@@ -207,6 +208,7 @@ TEST_F(ProgramSettingsTest, SaveAndLoadRoundTripKeepsForeignSections) {
   EXPECT_EQ(open2.RecentDirs, open.RecentDirs);
   EXPECT_EQ(ds2.Thresholds.MinIP, -40.0f);
   EXPECT_EQ(ds2.Thresholds.MaxIP, 250.0f);
+  EXPECT_EQ(ds2.Thresholds.MaxDecayMisfit, 7.5f);
   EXPECT_EQ(ds2.TopoDistanceType, 1);
   EXPECT_FALSE(program2.ModelRefinement);
   EXPECT_TRUE(program2.DataPointsOnOff);

@@ -373,6 +373,33 @@ TEST_F(SequenceTransformsTest, ExtractShowsOnlyTheSelectedSetAndRestoresTheDatas
   EXPECT_TRUE(SamePoints(ds.Points, before.Points));
 }
 
+// The per-point lists of the bad-point test follow the extracted points: a
+// point of the set is judged by its own decay fit and reciprocal error, not
+// by those of the point that had its number in the whole line.
+TEST_F(SequenceTransformsTest, ExtractJudgesEveryPointByItsOwnFits) {
+  SchlumbergerAndDipoleDipole(ds, messenger);
+  const int second = ds.Sets[2].First;
+  ds.HasIP = true;
+  ds.DecayFits.Misfit.assign(static_cast<std::size_t>(ds.PointCount) + 1, 1.0f);
+  ds.DecayFits.Misfit[static_cast<std::size_t>(second)] = 50;  // the poor decay is the set's first point
+  ds.Reciprocals.Partner.assign(static_cast<std::size_t>(ds.PointCount) + 1, 0);
+  ds.Reciprocals.Error.assign(static_cast<std::size_t>(ds.PointCount) + 1, 0.0f);
+  ds.Reciprocals.Partner[static_cast<std::size_t>(second + 1)] = 1;
+  ds.Reciprocals.Error[static_cast<std::size_t>(second + 1)] = 30;  // and the second disagrees with its pair
+  ds.Thresholds.MaxDecayMisfit = 10;
+  ds.Thresholds.MaxReciprocalError = 10;
+  const TDecayFits fits = ds.DecayFits;
+  ASSERT_TRUE(WithExtractedSet(ds, 1, [&] {
+    ASSERT_GE(ds.PointCount, 2);
+    EXPECT_TRUE(IsBad(ds, 1));
+    EXPECT_TRUE(IsBad(ds, 2));
+    for (int i = 3; i <= ds.PointCount; ++i) EXPECT_FALSE(IsBad(ds, i)) << i;
+  }));
+  EXPECT_EQ(ds.DecayFits.Misfit, fits.Misfit);
+  EXPECT_TRUE(IsBad(ds, second));
+  EXPECT_FALSE(IsBad(ds, 1));
+}
+
 TEST_F(SequenceTransformsTest, ExtractRestoresWhenTheWorkFailsAndRefusesSetsOutOfRange) {
   SchlumbergerAndDipoleDipole(ds, messenger);
   const TDataset before = ds;

@@ -6,6 +6,17 @@
 
 namespace tarvo {
 
+namespace {
+// "Max decay misfit": with IP windows, a decay whose misfit exceeds the
+// limit, or whose windows change sign, is no clean decay.
+bool DecayTooPoor(const TDataset& ds, int i) {
+  const float limit = ds.Thresholds.MaxDecayMisfit;
+  if (!(limit > 0) || !ds.HasIP) return false;
+  const float misfit = ds.DecayFits.Of(i);
+  return misfit == TDecayFits::SignChange || misfit > limit;
+}
+}  // namespace
+
 bool IsBad(const TDataset& ds, int i) {
   const TDataPoint& p = ds.Points[i];
   const AcceptanceThresholds& t = ds.Thresholds;
@@ -23,6 +34,7 @@ bool IsBad(const TDataset& ds, int i) {
   if (ds.HasIP && (p.IP < t.MinIP || p.IP > t.MaxIP)) return true;
   if (t.MaxReciprocalError > 0 && ds.Reciprocals.Paired(i) && ds.Reciprocals.Error[i] > t.MaxReciprocalError)
     return true;
+  if (DecayTooPoor(ds, i)) return true;
   return false;
 }
 
@@ -45,6 +57,13 @@ std::string BadPointReason(const TDataset& ds, int i) {
   }
   if (ds.HasIP && p.IP < t.MinIP) return "IP < Min. IP " + value(t.MinIP);
   if (ds.HasIP && p.IP > t.MaxIP) return "IP > Max. IP " + value(t.MaxIP);
+  if (t.MaxReciprocalError > 0 && ds.Reciprocals.Paired(i) && ds.Reciprocals.Error[i] > t.MaxReciprocalError)
+    return "reciprocal error " + value(ds.Reciprocals.Error[i]) + " > " + value(t.MaxReciprocalError) + " %";
+  if (DecayTooPoor(ds, i)) {
+    const float misfit = ds.DecayFits.Of(i);
+    if (misfit == TDecayFits::SignChange) return "IP decay changes sign";
+    return "decay misfit " + value(misfit) + " > " + value(t.MaxDecayMisfit) + " %";
+  }
   return {};
 }
 

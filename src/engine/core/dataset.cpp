@@ -12,6 +12,7 @@ void ClearDataset(TDataset& ds) {
   for (int e = 1; e <= MaxElectrodePositions; ++e) ds.TypedAltitude[e].reset();
   ds.ElectrodeXZSquare = false;
   ds.Reciprocals = {};
+  ds.DecayFits = {};
 
   if (ds.SetCount >= 1) ds.SeqHeader = ds.SetSeqHeaders[ds.SetCount];
   ds.Quads.Release();

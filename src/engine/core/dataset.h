@@ -9,6 +9,8 @@
 #include "engine/core/capacities.h"
 #include "engine/core/data_kind.h"
 #include "engine/core/data_point.h"
+#include "engine/core/decay_fits.h"
+#include "engine/core/ip_windows.h"
 #include "engine/core/reciprocal_pairs.h"
 #include "engine/core/inversion_model.h"
 #include "engine/core/syscal_records.h"
@@ -125,6 +127,11 @@ struct TDataset {
   FixedTable<std::optional<double>, MaxElectrodePositions> TypedAltitude;
   // Normal and reciprocal readings paired after every read (reciprocals.h).
   TReciprocalPairs Reciprocals;
+  // How well every point's IP windows follow a smooth decay (ip_decay.h).
+  TDecayFits DecayFits;
+  // The window schedule of the IP parameters window; the times of the decay
+  // chart where the file gives none. Kept across reads.
+  TIPParameters IPParameters;
 
   AcceptanceThresholds Thresholds;
 

@@ -13,6 +13,7 @@ struct AcceptanceThresholds {
   float MinIP = -100;       // "Min. IP "
   float MaxIP = 100;        // "Max. IP "
   float MaxReciprocalError = 0;  // "Max reciprocal error, %": a pair that disagrees more is bad; 0 = off
+  float MaxDecayMisfit = 0;      // "Max decay misfit" (%): a poorer IP decay is bad; 0 = off
 };
 
 }  // namespace tarvo

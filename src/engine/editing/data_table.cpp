@@ -32,6 +32,7 @@ float* ThresholdValue(AcceptanceThresholds& t, ThresholdEdit field) {
     case ThresholdEdit::MinIP: return &t.MinIP;
     case ThresholdEdit::MaxIP: return &t.MaxIP;
     case ThresholdEdit::MaxReciprocalError: return &t.MaxReciprocalError;
+    case ThresholdEdit::MaxDecayMisfit: return &t.MaxDecayMisfit;
   }
   return nullptr;
 }
@@ -52,6 +53,7 @@ std::vector<DataColumn> DataColumns(const TDataset& ds) {
   if (ds.HasIP) columns.push_back(DataColumn::IP);
   if (ds.DataKind == DataKindTextWithVI) columns.push_back(DataColumn::Ndata);
   if (ds.HasSP) columns.push_back(DataColumn::SP);
+  if (ds.HasIP && ds.IPWindowCount >= 3) columns.push_back(DataColumn::DecayMisfit);
   if (ds.Reciprocals.PairCount > 0) {
     columns.push_back(DataColumn::RecErr);
     columns.push_back(DataColumn::Partner);
@@ -73,6 +75,7 @@ std::string_view DataColumnHeader(DataColumn column) {
     case DataColumn::IP: return "IP";
     case DataColumn::Ndata: return "Ndata";
     case DataColumn::SP: return "SP";
+    case DataColumn::DecayMisfit: return "Misfit %";
     case DataColumn::RecErr: return "Rec.err %";
     case DataColumn::Partner: return "Partner";
   }
@@ -97,6 +100,12 @@ std::string DataCellText(const TDataset& ds, int point, DataColumn column, int r
     case DataColumn::IP: return FormatValue(p.IP, TableDigits);
     case DataColumn::Ndata: return std::to_string(p.LineNo);
     case DataColumn::SP: return FormatValue(p.SP, TableDigits);
+    case DataColumn::DecayMisfit: {
+      const float misfit = ds.DecayFits.Of(point);
+      if (misfit == TDecayFits::SignChange) return "sign";
+      // Hundredths of a percent: an exact decay shows 0, not its rounding noise.
+      return misfit >= 0 ? FormatValue(std::round(double{misfit} * 100) / 100, TableDigits) : std::string();
+    }
     case DataColumn::RecErr:
       return ds.Reciprocals.Paired(point) ? FormatValue(ds.Reciprocals.Error[static_cast<std::size_t>(point)], TableDigits)
                                           : std::string();
@@ -165,8 +174,10 @@ bool EditThreshold(TDataset& ds, ThresholdEdit field, std::string_view text) {
   if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return false;
   float* held = ThresholdValue(ds.Thresholds, field);
   const float typed = static_cast<float>(*value);
-  // A reciprocal error limit is a percentage: 0 switches it off, below 0 means nothing.
-  if (field == ThresholdEdit::MaxReciprocalError && typed < 0) return false;
+  // The reciprocal error and decay misfit limits are percentages: 0 switches
+  // them off, below 0 means nothing.
+  const bool percentage = field == ThresholdEdit::MaxReciprocalError || field == ThresholdEdit::MaxDecayMisfit;
+  if (percentage && typed < 0) return false;
   if (typed == *held) return false;
   *held = typed;
   CountBadPoints(ds);

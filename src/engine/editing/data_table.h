@@ -13,7 +13,9 @@ namespace tarvo {
 
 // RecErr and Partner: the reciprocal error of the reading's pair and the row
 // number of its partner, shown when the data hold normal/reciprocal pairs.
-enum class DataColumn { N, PsZ, X, MN, AppRes, KArr, Q, V, I, IP, Ndata, SP, RecErr, Partner };
+// DecayMisfit: how far the point's IP windows depart from a smooth decay
+// (engine/core/ip_decay.h), shown when the data carry three windows or more.
+enum class DataColumn { N, PsZ, X, MN, AppRes, KArr, Q, V, I, IP, Ndata, SP, DecayMisfit, RecErr, Partner };
 
 // The columns the dataset has, in order.
 std::vector<DataColumn> DataColumns(const TDataset& ds);
@@ -52,8 +54,8 @@ int ErrorLimitStep(int value);
 // when the limit was taken.
 bool EditErrorLimit(TDataset& ds, std::string_view text);
 
-// "Min. dU ", "Min. I ", "Min. IP ", "Max. IP ", "Max reciprocal error, %"
-enum class ThresholdEdit { MinVoltage, MinCurrent, MinIP, MaxIP, MaxReciprocalError };
+// "Min. dU ", "Min. I ", "Min. IP ", "Max. IP ", "Max reciprocal error, %", "Max decay misfit"
+enum class ThresholdEdit { MinVoltage, MinCurrent, MinIP, MaxIP, MaxReciprocalError, MaxDecayMisfit };
 
 // One of the real thresholds typed as text: a number that differs from the
 // value held is stored and the bad points are recounted. Unparsable or

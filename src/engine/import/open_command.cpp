@@ -8,6 +8,7 @@
 
 #include "engine/core/bad_points.h"
 #include "engine/core/layout_analysis.h"
+#include "engine/core/ip_decay.h"
 #include "engine/core/reciprocals.h"
 
 namespace tarvo {
@@ -219,6 +220,7 @@ CommandEnabling WorkOutEnabling(const TDataset& ds) {
   e.CopyMeanModel = ds.TimeSetCount == 0;
   e.DecayBoxEnabled = ds.IPWindowCount > 0;
   e.IPThresholdBar = ds.HasIP;
+  e.SP = ds.HasSP && ds.PointCount > 0;
   e.SyscalPro = ds.SetCount >= 1 && ds.Sets[ds.SetCount].Last == ds.SeqHeader.QuadCount;
   e.Median = ds.DataKind == DataKindResistivityOnly;
   e.ThresholdControls = ds.HasVoltageAndCurrent();
@@ -304,6 +306,7 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
   // After reading.
   AnalyseLayout(ds, env.messenger);
   PairReciprocals(ds);
+  FitDecays(ds);
   ds.MergedCount = 0;
   if (ds.IsSequence() && ds.SetCount > 1) {
     MarkRepeatedQuadripoles(ds);

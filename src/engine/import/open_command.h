@@ -86,6 +86,7 @@ struct CommandEnabling {
   bool CopyMeanModel = false;
   bool DecayBoxEnabled = false;
   bool IPThresholdBar = false;
+  bool SP = false;                 // "sp": the self-potential chart
   bool SyscalPro = false;
   bool Median = false;
   bool ThresholdControls = false;  // the error/voltage/current thresholds

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -157,15 +158,33 @@ bool WithExtractedSet(TDataset& ds, int k, const std::function<void()>& work) {
     TSetEntry firstSet;
     std::uint8_t arrayType;
     float xShift;
+    TReciprocalPairs reciprocals;
+    TDecayFits decayFits;
   };
   const TSetEntry chosen = ds.Sets[k + 1];
-  Kept kept{ds.SetCount, ds.PointCount, ds.Points.Storage(), ds.Sets[1], ds.ArrayType, ds.XShift};
+  Kept kept{ds.SetCount, ds.PointCount, ds.Points.Storage(), ds.Sets[1], ds.ArrayType, ds.XShift,
+            ds.Reciprocals, ds.DecayFits};
 
   const int first = std::max(chosen.First, 1);
   const int last = std::min(chosen.Last, ds.PointCount);
   std::vector<TDataPoint> narrowed;
   for (int i = first; i <= last; ++i) narrowed.push_back(ds.Points[i]);
   const int size = static_cast<int>(narrowed.size());
+
+  // The per-point lists the bad-point test reads follow the points, so that
+  // point i of the set is judged by its own reciprocal error and decay fit.
+  const auto slice = [first, last](auto& list) {
+    using List = std::decay_t<decltype(list)>;
+    List part(1);
+    for (int i = first; i <= last; ++i) {
+      part.push_back(i < static_cast<int>(list.size()) ? list[static_cast<std::size_t>(i)] : typename List::value_type{});
+    }
+    if (!list.empty()) list = std::move(part);
+  };
+  slice(ds.Reciprocals.Partner);
+  slice(ds.Reciprocals.Error);
+  slice(ds.Reciprocals.IPDifference);
+  slice(ds.DecayFits.Misfit);
 
   ds.Points.Storage() = std::move(narrowed);
   ds.PointCount = size;
@@ -182,6 +201,8 @@ bool WithExtractedSet(TDataset& ds, int k, const std::function<void()>& work) {
     ds.SetCount = kept.setCount;
     ds.Sets[1] = kept.firstSet;
     ds.ArrayType = kept.arrayType;
+    ds.Reciprocals = std::move(kept.reciprocals);
+    ds.DecayFits = std::move(kept.decayFits);
     if (applied != 0) {
       for (int i = 1; i <= ds.Points.Size(); ++i) ShiftPoint(ds.Points[i], applied);
     }

@@ -9,7 +9,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/core/numbers.h"
 #include "engine/core/text_file.h"
+#include "engine/core/text_tokens.h"
 
 namespace tarvo {
 
@@ -115,6 +117,13 @@ void ReadMainSettings(const IniFile& ini, ProgramSettings& program, OpenCommandS
 
   ds.Thresholds.MinIP = static_cast<float>(ini.ReadInteger(IPSection, "Min_IP", DefaultMinIP));
   ds.Thresholds.MaxIP = static_cast<float>(ini.ReadInteger(IPSection, "Max_IP", DefaultMaxIP));
+  // "Max decay misfit" is a percentage with decimals; 0 (off) unless a
+  // stored value of 0 or more reads as a number.
+  ds.Thresholds.MaxDecayMisfit = 0;
+  if (const auto misfit = ParseNumber(ini.ReadString(IPSection, "Max_decay_misfit", "0"));
+      misfit && *misfit >= 0 && *misfit < 1e30) {
+    ds.Thresholds.MaxDecayMisfit = static_cast<float>(*misfit);
+  }
 
   program.ModelRefinement = ini.ReadBool(OptionsSection, "Model refinement", program.ModelRefinement);
   program.DataPointsOnOff = ini.ReadBool(OptionsSection, "Datapoints On/Off", program.DataPointsOnOff);
@@ -142,6 +151,7 @@ void WriteMainSettings(IniFile& ini, const ProgramSettings& program, const OpenC
 
   ini.WriteInteger(IPSection, "Min_IP", RoundedThreshold(ds.Thresholds.MinIP, DefaultMinIP));
   ini.WriteInteger(IPSection, "Max_IP", RoundedThreshold(ds.Thresholds.MaxIP, DefaultMaxIP));
+  ini.WriteString(IPSection, "Max_decay_misfit", FormatValue(ds.Thresholds.MaxDecayMisfit, 3));
 
   ini.WriteBool(OptionsSection, "Model refinement", program.ModelRefinement);
   ini.WriteBool(OptionsSection, "Datapoints On/Off", program.DataPointsOnOff);

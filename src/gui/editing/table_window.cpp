@@ -290,6 +290,9 @@ void TTableForm::BuildDataPage() {
   bar2->setContentsMargins(0, 0, 0, 0);
   minIPEdit_ = addEdit(bar2, secondBar, tr("Min. IP "), "Min_IPEdit", tr("Minimal acceptable chargeability"));
   maxIPEdit_ = addEdit(bar2, secondBar, tr("Max. IP "), "Max_IPEdit", tr("Maximal acceptable chargeability"));
+  maxDecayMisfitEdit_ = addEdit(bar2, secondBar, tr("Max decay misfit"), "MaxDecayMisfitEdit",
+                                tr("A reading whose IP windows depart more (%) from a power-law decay, or change "
+                                   "sign, is bad; 0 = off"));
   decayBox_ = new QCheckBox(tr("Decay chart"), secondBar);
   decayBox_->setObjectName(QStringLiteral("DecayBox"));
   decayBox_->setEnabled(false);
@@ -338,6 +341,8 @@ void TTableForm::BuildDataPage() {
   connect(maxIPEdit_, &QLineEdit::textEdited, this, [this] { ThresholdEditChange(maxIPEdit_, ThresholdEdit::MaxIP); });
   connect(maxReciprocalEdit_, &QLineEdit::textEdited, this,
           [this] { ThresholdEditChange(maxReciprocalEdit_, ThresholdEdit::MaxReciprocalError); });
+  connect(maxDecayMisfitEdit_, &QLineEdit::textEdited, this,
+          [this] { ThresholdEditChange(maxDecayMisfitEdit_, ThresholdEdit::MaxDecayMisfit); });
   connect(decayBox_, &QCheckBox::toggled, this, &TTableForm::DecayChartToggled);
   connect(dataGrid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& current) {
@@ -495,6 +500,7 @@ void TTableForm::ShowThresholds() {
   minIPEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MinIP)));
   maxIPEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MaxIP)));
   maxReciprocalEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MaxReciprocalError)));
+  maxDecayMisfitEdit_->setText(Latin1(ThresholdText(ds_, ThresholdEdit::MaxDecayMisfit)));
 }
 
 void TTableForm::SetPastedPoints(const std::vector<ReliefPoint>& points) {

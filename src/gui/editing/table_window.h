@@ -169,6 +169,7 @@ public:
   QLineEdit* Min_I_Edit() const { return minIEdit_; }
   QLineEdit* Min_IPEdit() const { return minIPEdit_; }
   QLineEdit* Max_IPEdit() const { return maxIPEdit_; }
+  QLineEdit* MaxDecayMisfitEdit() const { return maxDecayMisfitEdit_; }
   QCheckBox* DecayBox() const { return decayBox_; }
   QWidget* FirstThresholdBar() const { return firstBar_; }
   QWidget* ReciprocalBar() const { return reciprocalBar_; }
@@ -220,6 +221,7 @@ private:
   QLineEdit* minIEdit_ = nullptr;
   QLineEdit* minIPEdit_ = nullptr;
   QLineEdit* maxIPEdit_ = nullptr;
+  QLineEdit* maxDecayMisfitEdit_ = nullptr;  // "Max decay misfit": IP data with windows
   QCheckBox* decayBox_ = nullptr;
   QWidget* reciprocalBar_ = nullptr;  // "Max reciprocal error, %" and the chart: data with reciprocal pairs
   QLineEdit* maxReciprocalEdit_ = nullptr;

@@ -74,7 +74,7 @@ const QStringList AlwaysEnabled = {
     QStringLiteral("Decrease1"), QStringLiteral("Pale1"), QStringLiteral("Max1"), QStringLiteral("Min1"),
     QStringLiteral("Default1"), QStringLiteral("aRedraw"), QStringLiteral("aIso"), QStringLiteral("aPano"),
     QStringLiteral("aTable"), QStringLiteral("DatapointsOnOff1"), QStringLiteral("aMany"),
-    QStringLiteral("ToolButton1"), QStringLiteral("About"), QStringLiteral("MergeTXT1"),
+    QStringLiteral("About"), QStringLiteral("MergeTXT1"),
 };
 
 QLabel* PanelLabel(const char* name, const QString& hint, QWidget* parent) {
@@ -972,6 +972,7 @@ void TMain::ApplyEnabling(const CommandEnabling& e) {
   SetCommandEnabled(QStringLiteral("aTimeLapse"), e.TimeLapse);
   SetCommandEnabled(QStringLiteral("aManySmall"), e.ManySmall);
   SetCommandEnabled(QStringLiteral("aAdd"), e.Append);
+  SetCommandEnabled(QStringLiteral("ToolButton1"), e.SP);
 
   const bool loaded = IsLoaded(dataset_.DataKind);
   const bool badPoints = loaded && (e.ThresholdControls || dataset_.HasIP);
