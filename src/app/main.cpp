@@ -16,6 +16,7 @@
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
 #include "gui/views/contour_commands.h"
+#include "gui/views/pseudo_panels_window.h"
 #include "gui/views/section_option_dlg.h"
 #include "gui/views/section_window.h"
 
@@ -58,6 +59,11 @@ int main(int argc, char* argv[]) {
   mainWindow.AddSettingsOwner(&sectionOptionsSettings);
   tarvo::gui::ContourCommands* contours = tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
   tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow, contours);
+  // The pseudo-section panels: the modal window of "Section" (aMany) and the
+  // small one beside the configuration window (aManySmall).
+  tarvo::gui::TSectXform panelsWindow(dataset, display, &mainWindow);
+  tarvo::gui::TSmallSectXform smallPanelsWindow(dataset, display, &mainWindow);
+  tarvo::gui::AttachPanelsWindows(mainWindow, panelsWindow, smallPanelsWindow, sectionWindow, &sectionOptions);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();
