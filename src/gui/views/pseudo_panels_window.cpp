@@ -257,6 +257,7 @@ void TSectXform::ActionDifExecute() {
   const QString hint = drawing::Latin1(d.Hint);
   if (AddPanel(std::move(d))) PanelForm(PanelCount())->setToolTip(hint);
   Command("ActionDif")->setVisible(false);
+  FormResize();
 }
 
 void TSectXform::ActionAmnBExecute(bool fromCheckBox) {
@@ -279,6 +280,7 @@ void TSectXform::ActionAmnBExecute(bool fromCheckBox) {
     if (AddPanel(std::move(panel))) {
       meanPanel_ = PanelCount();
       amnb->setText(tr("&Save"));
+      FormResize();
     }
     return;
   }
@@ -333,6 +335,16 @@ void TSectXform::FormResize() {
     const Qt::DockWidgetArea area = dockWidgetArea(d);
     if (area == Qt::LeftDockWidgetArea && left == nullptr) left = d;
     if (area == Qt::RightDockWidgetArea && right == nullptr) right = d;
+  }
+  // The panels of a site share its height.
+  for (const Qt::DockWidgetArea area : {Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea}) {
+    QList<QDockWidget*> stack;
+    for (QDockWidget* d : docks_) {
+      if (!d->isFloating() && d->isVisible() && dockWidgetArea(d) == area) stack.append(d);
+    }
+    if (stack.size() < 2) continue;
+    QList<int> heights(stack.size(), std::max(centre_->height(), 1) / static_cast<int>(stack.size()));
+    resizeDocks(stack, heights, Qt::Vertical);
   }
   if (dataset_.HasIP && dataset_.SetCount > 1 && left != nullptr && right != nullptr) {
     resizeDocks({left, right}, {width() / 2, width() - width() / 2}, Qt::Horizontal);
