@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/core/messenger.h"
+#include "engine/core/numbers.h"
 #include "engine/core/text_file.h"
 #include "engine/display/pseudo_panel.h"
 #include "engine/display/pseudo_panels.h"
@@ -367,6 +368,22 @@ TEST(PseudoPanels, ChargeabilityPanelsFollowTheirSetOnTheirOwnRange) {
 
   TDataset nothing;
   EXPECT_EQ(BuildPanels(nothing, GridSettings{}, options, false, panels), 0);
+}
+
+TEST(PseudoPanels, TimeStepsGiveOnePanelEachTitledWithItsTime) {
+  TDataset ds;
+  OpenExamples(ds, {"dipole32_tl.dat"}, 4);
+  ASSERT_GT(ds.TimeSetCount, 0);
+  ASSERT_EQ(ds.SetCount, 3);
+  ASSERT_GE(ds.BaseSetCount, 1);
+  SectionOptions options;
+  std::vector<PseudoPanel> panels;
+  ASSERT_EQ(BuildPanels(ds, GridSettings{}, options, false, panels), 3);
+  EXPECT_EQ(panels[1].Title, "dipole-dipole " + FormatValue(ds.TimeSetTimes[1 / ds.BaseSetCount + 1], 2));
+  for (int p = 1; p <= 3; ++p) {
+    EXPECT_EQ(panels[static_cast<std::size_t>(p - 1)].Owner, p);
+    EXPECT_EQ(panels[static_cast<std::size_t>(p - 1)].Descriptor.LevelCount, 3) << p;  // each step alone
+  }
 }
 
 TEST(PseudoPanels, AtMostTwentyPanels) {
