@@ -13,6 +13,8 @@
 #include <optional>
 
 #include "drawing/section_picture.h"
+#include "engine/display/pseudo_panels.h"
+#include <QPainter>
 #include "engine/core/dataset.h"
 #include "engine/display/color_table.h"
 #include "engine/display/contour_map.h"
@@ -198,6 +200,37 @@ private slots:
       drawing::PaintSpans(image, QPoint(0, 0), map.Spans, classColors);
     }
     QVERIFY(!map.Spans.empty());
+  }
+
+  // One panel of the panels window at full capacity, 900 x 400 pixels with
+  // its values posted over the map: the whole paint after a resize (layout,
+  // band fill, map image, frame, posted values), and the repaint of an
+  // unchanged panel from its kept map image.
+  void paintPanel_data() {
+    QTest::addColumn<bool>("layoutDirty");
+    QTest::newRow("after resize") << true;
+    QTest::newRow("repaint") << false;
+  }
+  void paintPanel() {
+    QFETCH(bool, layoutDirty);
+    const TDataset ds = bench::LoadedDataset("Open/Prosys");
+    SectionOptions options;
+    options.Titles = true;
+    std::vector<PseudoPanel> panels;
+    BuildPanels(ds, GridSettings{}, options, true, panels);
+    QVERIFY(!panels.empty());
+    panels.front().Mode = PanelMode::MapAndPost;
+    ColorTable colors;
+    SetFirstMapColors(colors);
+    QImage image(900, 400, QImage::Format_RGB32);
+    drawing::PanelPicture picture;
+    QBENCHMARK {
+      if (layoutDirty) picture.MarkDirty();
+      QPainter p(&image);
+      p.setFont(drawing::PanelFont());
+      picture.Paint(p, image.rect(), panels.front(), options, colors);
+    }
+    QVERIFY(picture.Layout().drawn);
   }
 };
 

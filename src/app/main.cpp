@@ -21,6 +21,7 @@
 #include "gui/views/contour_commands.h"
 #include "gui/views/graph_window.h"
 #include "gui/views/ip_chart_window.h"
+#include "gui/views/pseudo_panels_window.h"
 #include "gui/views/section_option_dlg.h"
 #include "gui/views/section_window.h"
 #include "gui/views/sp_window.h"
@@ -78,6 +79,11 @@ int main(int argc, char* argv[]) {
   QObject::connect(&mainWindow, &tarvo::gui::TMain::SettingsLoaded, &ipForm, [&ipForm] { ipForm.ShowSchedule(); });
   tarvo::gui::TIPchartForm ipChart(dataset, ipForm, &mainWindow);
   tarvo::gui::AttachIPChart(mainWindow, tableWindow, ipChart, &sectionWindow);
+  // The pseudo-section panels: the modal window of "Section" (aMany) and the
+  // small one beside the configuration window (aManySmall).
+  tarvo::gui::TSectXform panelsWindow(dataset, display, &mainWindow);
+  tarvo::gui::TSmallSectXform smallPanelsWindow(dataset, display, &mainWindow);
+  tarvo::gui::AttachPanelsWindows(mainWindow, panelsWindow, smallPanelsWindow, sectionWindow, &sectionOptions);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

@@ -14,7 +14,9 @@
 #include "engine/core/reciprocals.h"
 #include "engine/core/thresholds.h"
 #include "engine/export/export_options.h"
+#include "engine/display/pseudo_panels.h"
 #include "engine/export/res2dinv_writer.h"
+#include "engine/export/section_panel_writer.h"
 #include "engine/export/res2dmod_writer.h"
 #include "engine/export/sensinv_writer.h"
 #include "engine/export/sondo_writer.h"
@@ -179,7 +181,31 @@ int ToAbemProtocol(ConvertJob& job) {
   return ExitFailed;
 }
 
+// The mean panel of the pseudo-section panels window ("Mean only" checked,
+// as the window starts), written by the section-panel writer under the name
+// and array code the window gives it.
+int ToRes2dInvPanel(ConvertJob& job) {
+  const MeanResult mean = ComputeMean(job.ds, GridSettings{}, true);
+  const MeanSaveName save = MeanPanelSaveName(job.ds, mean);
+  const SectionPanelInput input{mean.raw.get(), &mean.descriptor, save.name, save.code};
+  const SectionPanelFileChooser chooser = [&](const SectionPanelSaveDialog&) -> std::optional<std::string> {
+    return job.options.output;
+  };
+  const SectionPanelOutcome outcome = WriteSectionPanel(job.ds, input, chooser, job.messenger);
+  if (outcome == SectionPanelOutcome::Written) {
+    std::cout << "Old Res2dInv format (" << save.name << "): " << job.options.output << '\n';
+    return ExitOk;
+  }
+  std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
+  return ExitFailed;
+}
+
 bool MeasuredData(const TDataset&, const CommandEnabling& e) { return e.Res2dInvGeneral; }
+// The mean needs two sets of one type, or forward and reverse pole-dipole
+// sets, without chargeability: what makes the window offer it.
+bool MeanPanelData(const TDataset& ds, const CommandEnabling&) {
+  return ds.HasMeasurements() && !ds.HasIP && MeanCommandCaptions(ds).offered;
+}
 bool SondoData(const TDataset&, const CommandEnabling& e) { return e.Sondo; }
 // The time-lapse command takes instrument data as well; its own checks
 // decide about the sets.
@@ -200,9 +226,11 @@ struct ConvertTarget {
   bool takesReciprocal = false;
 };
 
-constexpr std::array<ConvertTarget, 10> Targets = {{
+constexpr std::array<ConvertTarget, 11> Targets = {{
     {"res2dinv", MeasuredData, "measured data", ToRes2dInv},
     {"res2dinv-general", MeasuredData, "measured data", ToRes2dInvGeneral},
+    {"res2dinv-panel", MeanPanelData,
+     "two sets of one array type, or a forward and a reverse pole-dipole set, without chargeability", ToRes2dInvPanel},
     {"res2dinv-timelapse", TimeLapseData, "measured data in two or more sets", ToRes2dInvTimeLapse},
     {"sondo", SondoData, "measured data", ToSondo},
     {"sensinv2d", MeasuredData, "measured data", ToSensInv2D},

@@ -15,6 +15,7 @@
 #include "drawing/section_picture.h"
 #include "engine/core/text_tokens.h"
 #include "engine/display/color_table.h"
+#include "engine/display/pseudo_panels.h"
 #include "engine/display/contour_levels.h"
 #include "engine/display/section_options.h"
 #include "engine/display/value_grid.h"
@@ -33,22 +34,33 @@ constexpr int MinPictureSide = 40;
 constexpr int MaxPictureSide = 10000;
 
 void PrintPlotUsage(std::ostream& out) {
-  out << "Usage: tarvo-cli plot FILE... -o OUT.png|OUT.svg [--ip] [--size WxH] [--levels FILE.lvl]\n"
-         "                      [--colors 11|21|41|81] [reading options of info]\n"
-         "Reads the files as info does and draws the gridded pseudosection of the\n"
-         "first set's array type (every set of that type) as a filled colour map with\n"
-         "axes, title and colour scale: apparent resistivity on a logarithmic scale,\n"
-         "or chargeability with --ip. The range is the mean of the cells plus and\n"
-         "minus two standard deviations, or the minimum and maximum of a levels file.\n"
-         "Colours: the 21 pale colours of the first maps; --colors takes the default\n"
-         "11 colours, increased to N, made pale. --size defaults to 900x400 pixels.\n"
-         ".svg keeps lines and text as vectors.\n";
+  out << "Usage: tarvo-cli plot FILE... -o OUT.png|OUT.svg [--size WxH] [--levels FILE.lvl]\n"
+         "                      [--colors 11|21|41|81] [--post] [--mode map|post|both]\n"
+         "                      [--diff] [--mean] [--ip] [reading options of info]\n"
+         "Reads the files as info does and draws the panels of the pseudo-section\n"
+         "panels window, one picture per panel: one per set (or per array type when\n"
+         "the sets are of several types), each followed by its chargeability panel\n"
+         "when the data carry IP, on one colour range and one horizontal range.\n"
+         "With one panel OUT is written as named; with more, OUT-1, OUT-2 ... (before\n"
+         "the extension). --ip draws the chargeability panels only.\n"
+         "--mode: the colour map (map, the default), the measured values posted\n"
+         "on the background (post, also --post) or both. --diff adds the\n"
+         "logarithmic difference of two panels (\"D-transf\"), --mean the mean panel\n"
+         "of two sets (\"Mean\", or \"AMNB\" for forward and reverse pole-dipole).\n"
+         "The range is the mean of the cells plus and minus two standard deviations,\n"
+         "or the minimum and maximum of a levels file. Colours: the 21 pale colours\n"
+         "of the first maps; --colors takes the default 11 colours, increased to N,\n"
+         "made pale. --size defaults to 900x400 pixels. .svg keeps lines and text\n"
+         "as vectors.\n";
 }
 
 struct PlotOptions {
   ReadOptions read;
   std::string output;
   bool ip = false;
+  bool diff = false;
+  bool mean = false;
+  PanelMode mode = PanelMode::Map;
   int width = DefaultWidth;
   int height = DefaultHeight;
   std::string levels;
@@ -76,11 +88,14 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& o) {
       PrintPlotUsage(std::cout);
       return -1;
     }
-    if (a == "--ip") {
-      o.ip = true;
+    if (a == "--ip" || a == "--diff" || a == "--mean" || a == "--post") {
+      if (a == "--ip") o.ip = true;
+      if (a == "--diff") o.diff = true;
+      if (a == "--mean") o.mean = true;
+      if (a == "--post") o.mode = PanelMode::Post;
       continue;
     }
-    if (a != "-o" && a != "--size" && a != "--levels" && a != "--colors") {
+    if (a != "-o" && a != "--size" && a != "--levels" && a != "--colors" && a != "--mode") {
       const ArgUse use = TakeReadOption(args, i, o.read, "plot");
       if (use == ArgUse::Failed) return ExitUsage;
       if (use == ArgUse::Taken) continue;
@@ -94,6 +109,17 @@ int ParsePlotOptions(const std::vector<std::string>& args, PlotOptions& o) {
     const std::string& value = args[++i];
     if (a == "-o") {
       o.output = value;
+    } else if (a == "--mode") {
+      if (value == "map") {
+        o.mode = PanelMode::Map;
+      } else if (value == "post") {
+        o.mode = PanelMode::Post;
+      } else if (value == "both") {
+        o.mode = PanelMode::MapAndPost;
+      } else {
+        std::cerr << "tarvo-cli plot: --mode takes map, post or both\n";
+        return ExitUsage;
+      }
     } else if (a == "--levels") {
       o.levels = value;
     } else if (a == "--size") {
@@ -135,6 +161,23 @@ std::unique_ptr<QGuiApplication> StartDrawing() {
 
 }  // namespace
 
+std::string PanelPath(const std::string& output, int k, int count) {
+  if (count == 1) return output;
+  const std::filesystem::path path(output);
+  std::filesystem::path numbered = path.parent_path() / (path.stem().string() + "-" + std::to_string(k));
+  numbered += path.extension();
+  return numbered.string();
+}
+
+const char* KindOf(MapScale scale) {
+  switch (scale) {
+    case MapScale::Linear: return "chargeability";
+    case MapScale::Symmetric: return "difference";
+    case MapScale::Logarithmic: break;
+  }
+  return "apparent resistivity";
+}
+
 int RunPlot(const std::vector<std::string>& args, const std::string& programDir) {
   PlotOptions o;
   const int parsed = ParsePlotOptions(args, o);
@@ -155,15 +198,60 @@ int RunPlot(const std::vector<std::string>& args, const std::string& programDir)
     return ExitFailed;
   }
 
-  ValueGrid grid;
-  ValueGrid raw;
-  GridDescriptor descriptor;
-  BuildGrid(ds, GridSettings{}, grid, raw, ds.Sets[1].Type, -1, descriptor, o.ip, nullptr);
-  if (descriptor.StationCount < 2 || descriptor.LevelCount < 2) {
-    std::cerr << "tarvo-cli plot: too few stations or levels to draw a map (" << descriptor.StationCount
-              << " stations, " << descriptor.LevelCount << " levels)\n";
+  SectionOptions options;
+  options.Titles = true;
+  options.FileNames = true;
+  if (!o.levels.empty()) {
+    const LevelsFileResult levels = ReadLevelsFile(o.levels);
+    if (!levels.ok) {
+      std::cerr << "tarvo-cli plot: " << levels.error << '\n';
+      return ExitFailed;
+    }
+    options.LevelsFromFile = true;
+    options.ManualMin = levels.Minimum;
+    options.ManualMax = levels.Maximum;
+  }
+
+  // The panels of the modal panels window, then the derived ones.
+  const GridSettings grid{};
+  std::vector<PseudoPanel> panels;
+  BuildPanels(ds, grid, options, true, panels);
+  if (!o.levels.empty()) {
+    // The levels file gives the chargeability panels their range too.
+    for (PseudoPanel& p : panels) {
+      if (p.Scale == MapScale::Linear) p.UsedRange = ValueRange{options.ManualMin, options.ManualMax};
+    }
+  }
+  if (o.diff) {
+    if (panels.size() != 2 || ds.HasIP) {
+      std::cerr << "tarvo-cli plot: --diff needs exactly two panels without chargeability (" << panels.size()
+                << " panels)\n";
+      return ExitFailed;
+    }
+    panels.push_back(DifferencePanel(ds, panels[0], panels[1], options));
+  }
+  if (o.mean) {
+    const MeanCaptions captions = MeanCommandCaptions(ds);
+    if (!captions.offered || ds.HasIP) {
+      std::cerr << "tarvo-cli plot: --mean needs two sets of one array type, or a forward and a reverse "
+                   "pole-dipole set, without chargeability\n";
+      return ExitFailed;
+    }
+    MeanResult mean = ComputeMean(ds, grid, true);
+    std::string title = captions.button;
+    title.erase(title.find('&'), 1);
+    std::vector<PseudoPanel> extra;
+    AddPanel(extra, title, std::move(mean.values), std::move(mean.raw), NoPanelOwner, ScaleTypeLogarithmic,
+             mean.descriptor);
+    extra.front().LogDepth = options.Scale == DepthScale::Logarithmic;
+    panels.push_back(std::move(extra.front()));
+  }
+  if (o.ip) std::erase_if(panels, [](const PseudoPanel& p) { return p.Scale != MapScale::Linear; });
+  if (panels.empty()) {
+    std::cerr << "tarvo-cli plot: too few stations or levels to draw a map\n";
     return ExitFailed;
   }
+  for (PseudoPanel& p : panels) p.Mode = o.mode;
 
   ColorTable colors;
   if (o.colors) {
@@ -174,41 +262,39 @@ int RunPlot(const std::vector<std::string>& args, const std::string& programDir)
     SetFirstMapColors(colors);
   }
 
-  drawing::SectionData data;
-  data.grid = ViewOf(grid, descriptor);
-  data.stations = std::span<const float>(&descriptor.Stations[1], static_cast<std::size_t>(descriptor.StationCount));
-  data.spacing = std::span<const float>(&descriptor.Spacing[1], static_cast<std::size_t>(descriptor.LevelCount));
-  data.scale = o.ip ? MapScale::Linear : MapScale::Logarithmic;
-  data.range = AutoRangePseudosection(data.grid, data.scale);
-  data.caption = std::filesystem::path(o.read.files.front()).filename().string();
-  if (!o.levels.empty()) {
-    const LevelsFileResult levels = ReadLevelsFile(o.levels);
-    if (!levels.ok) {
-      std::cerr << "tarvo-cli plot: " << levels.error << '\n';
+  const std::unique_ptr<QGuiApplication> app = StartDrawing();
+  const QFont font = drawing::PanelFont();
+  const int count = static_cast<int>(panels.size());
+  int status = ExitOk;
+  for (int k = 1; k <= count; ++k) {
+    const PseudoPanel& panel = panels[static_cast<std::size_t>(k - 1)];
+    const std::string path = PanelPath(o.output, k, count);
+    if (!PanelDrawable(panel)) {
+      // A panel the window would show empty (a difference of two panels
+      // without a common station and level, a set without two levels).
+      std::cerr << "tarvo-cli plot: panel " << k << " (" << panel.Title << ") has too few stations or levels to draw ("
+                << panel.Descriptor.StationCount << " stations, " << panel.Descriptor.LevelCount
+                << " levels); " << path << " is not written\n";
+      status = ExitFailed;
+      continue;
+    }
+    drawing::PanelPicture picture;
+    QString error;
+    const bool saved = drawing::SavePicture(
+        QString::fromLocal8Bit(path.c_str()), QSize(o.width, o.height), drawing::Latin1(panel.Title),
+        [&](QPainter& p, const QSize& size) {
+          p.setFont(font);
+          picture.Paint(p, QRect(QPoint(0, 0), size), panel, options, colors);
+        },
+        error);
+    if (!saved) {
+      std::cerr << "tarvo-cli plot: cannot write " << path << ": " << error.toLocal8Bit().constData() << '\n';
       return ExitFailed;
     }
-    data.range = ValueRange{levels.Minimum, levels.Maximum};
+    std::cout << "Pseudosection (" << KindOf(panel.Scale) << ", " << picture.Levels().Count + 1
+              << " colour classes): " << path << '\n';
   }
-
-  SectionOptions options;
-  options.Titles = true;
-  options.FileNames = true;
-
-  const std::unique_ptr<QGuiApplication> app = StartDrawing();
-  drawing::SectionPicture picture;
-  const QString out = QString::fromLocal8Bit(o.output.c_str());
-  QString error;
-  const bool saved = drawing::SavePicture(
-      out, QSize(o.width, o.height), drawing::Latin1(data.caption),
-      [&](QPainter& p, const QSize& size) { picture.Paint(p, QRect(QPoint(0, 0), size), data, options, colors); },
-      error);
-  if (!saved) {
-    std::cerr << "tarvo-cli plot: cannot write " << o.output << ": " << error.toLocal8Bit().constData() << '\n';
-    return ExitFailed;
-  }
-  std::cout << "Pseudosection (" << (o.ip ? "chargeability" : "apparent resistivity") << ", "
-            << picture.Levels().Count + 1 << " colour classes): " << o.output << '\n';
-  return ExitOk;
+  return status;
 }
 
 }  // namespace tarvo::cli

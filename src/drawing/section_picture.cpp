@@ -12,12 +12,7 @@ namespace tarvo::drawing {
 
 namespace {
 
-constexpr int MinPanelSize = 40;
-constexpr int MaxDepthTicks = 15;
 const QColor WindowColor = Qt::white;
-
-// Below this the boxes of the colour scale are too low for a label each.
-constexpr double MinLabelledBox = 5;
 
 }  // namespace
 
@@ -51,156 +46,156 @@ void PaintSpans(QImage& image, QPoint origin, const std::vector<MapSpan>& spans,
   }
 }
 
-void SectionPicture::Paint(QPainter& p, const QRect& area, const SectionData& data, const SectionOptions& o,
-                           const ColorTable& colors) {
+QFont PanelFont() {
+  QFont f(QStringLiteral("Arial"));
+  f.setPixelSize(11);
+  return f;
+}
+
+PanelMetrics MetricsOf(QPainter& p) {
+  const QFontMetricsF fm(p.font(), p.device());
+  PanelMetrics m;
+  m.textHeight = static_cast<int>(std::ceil(fm.height()));
+  m.sixZerosWidth = static_cast<int>(std::ceil(fm.horizontalAdvance(QStringLiteral("000000"))));
+  m.threeZerosWidth = static_cast<int>(std::ceil(fm.horizontalAdvance(QStringLiteral("000"))));
+  return m;
+}
+
+QRect PanelPicture::PlotRect() const {
+  return QRect(QPoint(layout_.left, layout_.top), QPoint(layout_.right - 1, layout_.bottom - 1));
+}
+
+void PanelPicture::Paint(QPainter& p, const QRect& area, const PseudoPanel& panel, const SectionOptions& o,
+                         const ColorTable& colors) {
   p.save();
   p.translate(area.topLeft());
   const int width = area.width();
   const int height = area.height();
   p.fillRect(QRect(0, 0, width, height), WindowColor);
-  const int stations = data.grid.StationCount;
-  const int levels = data.grid.LevelCount;
-  if (stations < 2 || levels < 2 || width < MinPanelSize || height < MinPanelSize ||
-      static_cast<int>(data.stations.size()) < stations || static_cast<int>(data.spacing.size()) < levels) {
+  if (area.size() != size_) dirty_ = true;
+  const PanelMetrics metrics = MetricsOf(p);
+  textHeight_ = metrics.textHeight;
+  if (dirty_) {
+    layout_ = LayOutPanel(panel, width, height, metrics, o, colors.Count);
+    size_ = area.size();
+  }
+  if (!layout_.drawn) {
     p.restore();
     return;
   }
-
-  // Layout.
-  const QFontMetricsF fm(p.font(), p.device());
-  textHeight_ = static_cast<int>(std::ceil(fm.height()));
-  const int h = (textHeight_ - 1) / 2;
-  const int w = static_cast<int>(std::ceil(fm.horizontalAdvance(QStringLiteral("000000"))));
-  int left = h - 1;
-  int right = width - h;
-  int top = h;
-  int bottom = height - h;
-  if (o.LeftAxis && w < right - 50 - left) left += w;
-  const bool scaleShown = o.ColorScale && 2 * w < right - 50 - left;
-  if (scaleShown) right -= 2 * w;
-  const bool rightLabels = o.RightAxis && w < right - 50 - left;
-  if (rightLabels) right -= w;
-  if (o.Titles || o.FileNames) top = 2 * h + 1;
-  // Captions of markup text raise their Greek letters above the line: half
-  // a line more keeps them within the picture.
-  if (o.Titles) top += textHeight_ / 2;
-  const bool bottomAxis = o.BottomAxis && 2 * h < bottom - top - 50;
-  if (bottomAxis) bottom -= h + h / 2 + 1;
-  plot_ = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-
-  float first = data.stations[0];
-  float last = data.stations[static_cast<std::size_t>(stations - 1)];
-  double hScale = (right - left - 1) / (last != first ? static_cast<double>(last) - first : 1.0);
-  if (o.Reverse) {
-    std::swap(first, last);
-    hScale = -hScale;
+  const PanelLayout& l = layout_;
+  const GridDescriptor& d = panel.Descriptor;
+  if (panel.Mode != PanelMode::Post) {
+    if (dirty_ || image_.isNull()) {
+      columns_.resize(static_cast<std::size_t>(d.StationCount));
+      for (int s = 1; s <= d.StationCount; ++s) columns_[static_cast<std::size_t>(s - 1)] = l.across.Pixel(d.Stations[s]);
+      rows_.resize(static_cast<std::size_t>(d.LevelCount));
+      for (int k = 1; k <= d.LevelCount; ++k) rows_[static_cast<std::size_t>(k - 1)] = l.down.Pixel(d.Spacing[k]);
+      image_ = QImage(l.right - l.left, l.bottom - l.top, QImage::Format_RGB32);
+      image_.fill(WindowColor);
+      FilledMapInput in;
+      in.grid = panel.ValueView();
+      in.stationColumns = columns_;
+      in.levelRows = rows_;
+      in.logarithmic = panel.Scale == MapScale::Logarithmic;
+      BuildFilledMap(in, l.levels, map_);
+      PaintSpans(image_, QPoint(l.left, l.top), map_.Spans, ClassColors(colors));
+    }
+    p.drawImage(QPoint(l.left, l.top), image_);
   }
-  const AxisMapping across{first, hScale, left, false};
+  dirty_ = false;
+  DrawFrame(p, panel, o, colors, width);
+  if (panel.Mode != PanelMode::Map) DrawPostedValues(p, panel);
+  p.restore();
+}
 
-  const float shallow = data.spacing[0];
-  const float deep = data.spacing[static_cast<std::size_t>(levels - 1)];
-  const bool logDepth = data.logarithmicDepth && shallow > 0 && deep > 0 && deep != shallow;
-  const double depthSpan = logDepth ? std::log(static_cast<double>(deep) / shallow)
-                                    : (deep != shallow ? static_cast<double>(deep) - shallow : 1.0);
-  const AxisMapping down{shallow, (bottom - top - 1) / depthSpan, top, logDepth};
+void PanelPicture::DrawPostedValues(QPainter& p, const PseudoPanel& panel) {
+  p.save();
+  QFont font = p.font();
+  font.setPointSize(7);
+  p.setFont(font);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(Qt::black, 0));
+  for (const PostedValue& v : PostedValues(panel, layout_)) {
+    p.drawLine(v.x - 1, v.y, v.x + 1, v.y);
+    p.drawLine(v.x, v.y - 1, v.x, v.y + 1);
+    DrawAlignedText(p, QPointF(v.x, v.y), Latin1(v.text), HAlign::Left, VAlign::Top);
+  }
+  p.restore();
+}
 
-  columns_.resize(static_cast<std::size_t>(stations));
-  for (int s = 0; s < stations; ++s) columns_[static_cast<std::size_t>(s)] = across.Pixel(data.stations[static_cast<std::size_t>(s)]);
-  rows_.resize(static_cast<std::size_t>(levels));
-  for (int l = 0; l < levels; ++l) rows_[static_cast<std::size_t>(l)] = down.Pixel(data.spacing[static_cast<std::size_t>(l)]);
-
-  const int depthCount = std::min((bottom - top - 1) / std::max(2 * h, 1) + 1, MaxDepthTicks);
-  AxisTicks(depthTicks_, shallow, deep, depthCount, logDepth, 0);
-  AxisTicks(stationTicks_, std::min(first, last), std::max(first, last), (right - left - 1) / std::max(w, 1) + 1,
-            false, 0.005f);
-  // Levels that cannot be made (ends that are not numbers) leave the last ones in use.
-  MapLevels(levels_, data.scale, colors.Count, data.range);
-
-  // The map.
-  image_ = QImage(right - left, bottom - top, QImage::Format_RGB32);
-  image_.fill(WindowColor);
-  FilledMapInput in;
-  in.grid = data.grid;
-  in.stationColumns = columns_;
-  in.levelRows = rows_;
-  in.logarithmic = data.scale == MapScale::Logarithmic;
-  BuildFilledMap(in, levels_, map_);
-  PaintSpans(image_, QPoint(left, top), map_.Spans, ClassColors(colors));
-  p.drawImage(QPoint(left, top), image_);
-
-  // The frame.
+void PanelPicture::DrawFrame(QPainter& p, const PseudoPanel& panel, const SectionOptions& o, const ColorTable& colors,
+                             int width) {
+  const PanelLayout& l = layout_;
+  const int left = l.left;
+  const int right = l.right;
+  const int top = l.top;
+  const int bottom = l.bottom;
+  const int h = l.h;
+  const int w = l.w;
   p.setPen(QPen(Qt::black, 0));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRect(left - 1, top - 1, right - left + 1, bottom - top + 1));
   const int tick = std::max(2, h / 2 + 1);
-  for (int k = 1; k <= depthTicks_.Count; ++k) {
-    const float t = depthTicks_.Bound(k);
-    if (t < std::min(shallow, deep) || t > std::max(shallow, deep)) continue;
-    const int y = down.Pixel(t);
+  const float shallow = std::min(panel.VFirst, panel.VLast);
+  const float deep = std::max(panel.VFirst, panel.VLast);
+  for (int k = 1; k <= l.depthTicks.Count; ++k) {
+    const float t = l.depthTicks.Bound(k);
+    if (t < shallow || t > deep) continue;
+    const int y = l.down.Pixel(t);
     p.drawLine(left - 1 - tick, y, left - 1, y);
     p.drawLine(right, y, right + tick, y);
     const QString label = Latin1(MapLabel(t));
     if (o.LeftAxis) DrawAlignedText(p, QPointF(left - 2 - tick, y), label, HAlign::Right, VAlign::Centre);
-    if (rightLabels) DrawAlignedText(p, QPointF(right + tick + 1, y), label, HAlign::Left, VAlign::Centre);
+    if (l.rightLabels) DrawAlignedText(p, QPointF(right + tick + 1, y), label, HAlign::Left, VAlign::Centre);
   }
 
-  std::string title;
-  if (data.scale == MapScale::Symmetric) {
-    title = data.caption;
-  } else {
-    if (o.Titles) title = o.Title;
-    if (o.FileNames && !data.caption.empty()) title += (title.empty() ? "(" : " (") + data.caption + ")";
-  }
-  if (o.Titles || o.FileNames) {
-    DrawAlignedText(p, QPointF((left + right) / 2.0, 0), Latin1(title), HAlign::Centre, VAlign::Top);
-  }
+  if (l.titleLine) DrawAlignedText(p, QPointF((left + right) / 2.0, 0), Latin1(l.title), HAlign::Centre, VAlign::Top);
   if (o.Titles) {
     DrawMarkupText(p, QPointF(1, 0), o.DepthTitle, HAlign::Left, VAlign::Top);
-    if (rightLabels) DrawMarkupText(p, QPointF(width - 2, 0), o.DepthTitle, HAlign::Right, VAlign::Top);
+    if (l.rightLabels) DrawMarkupText(p, QPointF(width - 2, 0), o.DepthTitle, HAlign::Right, VAlign::Top);
   }
 
-  if (scaleShown) {
-    const int x = (rightLabels ? right + w : right) + h;
-    DrawColorScale(p, data, colors, x, 2 * w - h);
+  if (l.scaleShown) {
+    const int x = (l.rightLabels ? right + w : right) + h;
+    DrawColorScale(p, panel, colors, x, 2 * w - h);
     if (o.Titles) {
-      const std::string caption = data.scale == MapScale::Logarithmic ? o.ResistivityCaption
-                                  : data.scale == MapScale::Linear    ? o.ChargeabilityCaption
-                                                                      : std::string("%");
+      const std::string caption = panel.Scale == MapScale::Logarithmic ? o.ResistivityCaption
+                                  : panel.Scale == MapScale::Linear    ? o.ChargeabilityCaption
+                                                                       : std::string("%");
       // Above the scale, kept within the picture.
       const double room = width - 2 - MarkupTextSize(p, caption).width();
       DrawMarkupText(p, QPointF(std::min<double>(x, room), top - 1), caption, HAlign::Left, VAlign::Bottom);
     }
   }
 
-  if (bottomAxis) {
+  if (l.bottomAxis) {
     double lastLabelEnd = -1e9;
     double lastLabelStart = 1e9;
     const QFontMetricsF m(p.font(), p.device());
-    for (int k = 1; k <= stationTicks_.Count; ++k) {
-      const float t = stationTicks_.Bound(k);
-      if (t < std::min(first, last) - 1e-3f || t > std::max(first, last) + 1e-3f) continue;
-      const int x = across.Pixel(t);
+    for (int k = 1; k <= l.stationTicks.Count; ++k) {
+      const float t = l.stationTicks.Bound(k);
+      if (t < l.hLow - 1e-3f || t > l.hHigh + 1e-3f) continue;
+      const int x = l.across.Pixel(t);
       p.drawLine(x, bottom, x, bottom + tick);
       const QString label = Latin1(MapLabel(t));
       const double half = m.horizontalAdvance(label) / 2;
       // A label that would overlap the one before is left out; its tick stays.
-      const bool overlaps = hScale > 0 ? x - half < lastLabelEnd : x + half > lastLabelStart;
+      const bool overlaps = l.across.Scale > 0 ? x - half < lastLabelEnd : x + half > lastLabelStart;
       if (overlaps) continue;
       DrawAlignedText(p, QPointF(x, bottom + tick), label, HAlign::Centre, VAlign::Top);
       lastLabelEnd = x + half + 2;
       lastLabelStart = x - half - 2;
     }
   }
-  p.restore();
 }
 
-void SectionPicture::DrawColorScale(QPainter& p, const SectionData& data, const ColorTable& colors, int x, int width) {
-  const int n = levels_.Count;
-  const int top = plot_.top();
-  const int bottom = plot_.bottom() + 1;
-  const double box = static_cast<double>(bottom - top + 1) / (n + 1);
+void PanelPicture::DrawColorScale(QPainter& p, const PseudoPanel& panel, const ColorTable& colors, int x, int width) {
+  const ContourLevels& levels = layout_.levels;
+  const int n = levels.Count;
+  const ColorScaleLayout s = LayOutColorScale(levels, panel.Scale, layout_.top, layout_.bottom, textHeight_);
   const int boxWidth = std::max(4, width / 3);
-  const auto edge = [&](int k) { return static_cast<int>(std::lround(bottom - k * box)); };  // top of class k
+  const auto edge = [&](int k) { return s.edges[static_cast<std::size_t>(k)]; };  // top of class k
   for (int k = 1; k <= n + 1; ++k) {
     const QRect r(QPoint(x, edge(k)), QPoint(x + boxWidth - 1, edge(k - 1) - 1));
     p.fillRect(r, ToQColor(colors.ClassColor(k)));
@@ -208,39 +203,38 @@ void SectionPicture::DrawColorScale(QPainter& p, const SectionData& data, const 
   p.setPen(QPen(Qt::black, 0));
   p.drawRect(QRect(x, edge(n + 1), boxWidth - 1, edge(0) - edge(n + 1) - 1));
   const int labelX = x + boxWidth + 2;
-  const bool logarithmic = data.scale == MapScale::Logarithmic;
-
-  if (box >= MinLabelledBox) {
-    int previous = -1000000;
-    for (int k = n; k >= 1; --k) {
-      const int y = edge(k);
-      if (y - previous < textHeight_ - 1) continue;
-      p.drawLine(x, y, x + boxWidth - 1, y);
-      DrawAlignedText(p, QPointF(labelX, y), Latin1(MapLabel(levels_.Bound(k))), HAlign::Left, VAlign::Centre);
-      previous = y;
+  for (const ScaleLabel& label : s.labels) {
+    if (s.edgeLabels) {
+      p.drawLine(x, label.y, x + boxWidth - 1, label.y);
+    } else {
+      p.drawLine(x + boxWidth - 3, label.y, x + boxWidth - 1, label.y);
     }
-    return;
+    DrawAlignedText(p, QPointF(labelX, label.y), Latin1(MapLabel(label.value)), HAlign::Left, VAlign::Centre);
   }
-  // Too many classes for a label each: round numbers at their place
-  // between the lowest and the highest bound.
-  if (n < 2) return;
-  const double lo = levels_.Bound(1);
-  const double hi = levels_.Bound(n);
-  const int lines = std::max((bottom - top) / std::max(textHeight_, 1), 2);
-  const bool made = logarithmic ? LogLevels(scaleLabels_, MapLevelsPerDecade, lines, static_cast<float>(lo), static_cast<float>(hi))
-                                : SymmetricLevels(scaleLabels_, lines, static_cast<float>(lo), static_cast<float>(hi));
-  if (!made) return;
-  const double yLo = bottom - box;      // the edge above class 1
-  const double yHi = bottom - n * box;  // the edge above class n
-  for (int k = 1; k <= scaleLabels_.Count; ++k) {
-    const double v = scaleLabels_.Bound(k);
-    if (v < lo || v > hi) continue;
-    if (logarithmic && !(v > 1e-5)) continue;
-    const double f = logarithmic ? std::log(v / lo) / std::log(hi / lo) : (v - lo) / (hi - lo);
-    const int y = static_cast<int>(std::lround(yLo + (yHi - yLo) * f));
-    p.drawLine(x + boxWidth - 3, y, x + boxWidth - 1, y);
-    DrawAlignedText(p, QPointF(labelX, y), Latin1(MapLabel(v)), HAlign::Left, VAlign::Centre);
+}
+
+void SectionPicture::Paint(QPainter& p, const QRect& area, const SectionData& data, const SectionOptions& options,
+                           const ColorTable& colors) {
+  GridDescriptor d;
+  d.StationCount = std::clamp(std::min(data.grid.StationCount, static_cast<int>(data.stations.size())), 0, MaxStations);
+  d.LevelCount = std::clamp(std::min(data.grid.LevelCount, static_cast<int>(data.spacing.size())), 0, MaxLevels);
+  auto values = std::make_unique<ValueGrid>();
+  for (int s = 1; s <= d.StationCount; ++s) {
+    d.Stations[s] = data.stations[static_cast<std::size_t>(s - 1)];
+    for (int k = 1; k <= d.LevelCount; ++k) (*values)(s, k) = data.grid.At(s, k);
   }
+  for (int k = 1; k <= d.LevelCount; ++k) d.Spacing[k] = data.spacing[static_cast<std::size_t>(k - 1)];
+  const int type = data.scale == MapScale::Linear      ? ScaleTypeLinear
+                   : data.scale == MapScale::Symmetric ? ScaleTypeSymmetric
+                                                       : ScaleTypeLogarithmic;
+  auto raw = std::make_unique<ValueGrid>();
+  raw->CopyFrom(*values);
+  SetData(panel_, std::move(values), std::move(raw), NoPanelOwner, type, d);
+  panel_.Title = data.caption;
+  panel_.UsedRange = data.range;
+  panel_.LogDepth = data.logarithmicDepth;
+  picture_.MarkDirty();
+  picture_.Paint(p, area, panel_, options, colors);
 }
 
 }  // namespace tarvo::drawing

@@ -119,7 +119,9 @@ TEST(ToggleElectrodes, APointBadOnlyByAThresholdKeepsItsQualityCode) {
   ToggleElectrodes(ds, {5});
   EXPECT_EQ(ds.Points[noisy].Q, 5) << "restoring the electrode marked a point it had not marked";
   for (int i = 1; i <= ds.PointCount; ++i) {
-    if (i != noisy) EXPECT_EQ(ds.Points[i].Q, 0) << i;
+    if (i != noisy) {
+      EXPECT_EQ(ds.Points[i].Q, 0) << i;
+    }
   }
 }
 
@@ -293,7 +295,9 @@ TEST(MultiplyDistances, RecomputesMeasuredResistivitiesAndKeepsQualityCodes) {
   for (int i = 1; i <= ds.PointCount; ++i) {
     EXPECT_EQ(ds.Points[i].Q, before.Points[i].Q) << i;
     EXPECT_FLOAT_EQ(ds.Points[i].V, before.Points[i].V) << i;
-    if (before.Points[i].Rho > 0) EXPECT_NEAR(ds.Points[i].Rho, 0.5 * before.Points[i].Rho, 1e-4 * before.Points[i].Rho);
+    if (before.Points[i].Rho > 0) {
+      EXPECT_NEAR(ds.Points[i].Rho, 0.5 * before.Points[i].Rho, 1e-4 * before.Points[i].Rho);
+    }
   }
   EXPECT_EQ(ds.BadCount, before.BadCount);
 }
