@@ -356,7 +356,8 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
 
 }  // namespace
 
-int RunConvert(const std::vector<std::string>& args, const std::string& programDir) {
+int RunConvert(const std::vector<std::string>& args, const std::string& programDir,
+               const ConvertPreparation& prepare) {
   ConvertOptions o;
   if (!ParseConvertOptions(args, o)) return ExitUsage;
   const ConvertTarget* target = FindTarget(o.to);
@@ -419,6 +420,10 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   CountBadPoints(ds);
   if (o.topoKey) ds.TopoDistanceType = *o.topoKey;
   ds.XShift = static_cast<float>(o.shift);
+  if (prepare) {
+    const int prepared = prepare(ds);
+    if (prepared != ExitOk) return prepared;
+  }
 
   ConvertJob job{ds, o, state, messenger};
   const int status = target->run(job);
