@@ -5,12 +5,14 @@
 #include <string>
 
 #include "engine/core/dataset.h"
+#include "gui/editing/median_windows.h"
 #include "gui/editing/number_dialog.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
 #include "gui/import/inversion_result_commands.h"
 #include "gui/sequences/sequence_commands.h"
 #include "engine/display/display_state.h"
+#include "engine/settings/median_settings.h"
 #include "engine/settings/program_settings.h"
 #include "engine/settings/section_options_settings.h"
 #include "gui/shell/main_window.h"
@@ -58,6 +60,16 @@ int main(int argc, char* argv[]) {
   mainWindow.AddSettingsOwner(&sectionOptionsSettings);
   tarvo::gui::ContourCommands* contours = tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
   tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow, contours);
+  // "Filtering": the median filters of resistivity and chargeability.
+  tarvo::MedianSettings medianSettings;
+  tarvo::MedianIPSettings medianIPSettings;
+  tarvo::MedianFilterSettings medianFilterSettings(medianSettings, medianIPSettings);
+  mainWindow.AddSettingsOwner(&medianFilterSettings);
+  tarvo::gui::TmedianIPform medianIPform(dataset, display, medianIPSettings, &mainWindow);
+  tarvo::gui::TmedianXform medianXform(dataset, display, medianSettings, &mainWindow);
+  medianIPform.SetSectionOptions(&sectionOptions);
+  medianXform.SetSectionOptions(&sectionOptions);
+  tarvo::gui::AttachMedianFilters(mainWindow, medianXform, medianIPform);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();
