@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSplitter>
 #include <QTabWidget>
@@ -66,6 +67,13 @@ QString ActionText(QString title) { return title.replace(QLatin1Char('&'), QStri
 // The "Difference" panels are signed percentages.
 constexpr MapScale Percent = MapScale::Symmetric;
 
+// Maximised: the work area of the screen, also where no window manager
+// maximises.
+void ShowMaximised(QDialog& d) {
+  if (const QScreen* screen = d.screen()) d.setGeometry(screen->availableGeometry());
+  d.setWindowState(d.windowState() | Qt::WindowMaximized);
+}
+
 class WaitCursor {
 public:
   WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -122,6 +130,7 @@ void TmedianXform::BuildControls() {
   });
 
   auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter_ = splitter;
   auto* left = new QWidget(splitter);
   left->setObjectName(QStringLiteral("Panel"));
   leftPane_ = new QVBoxLayout(left);
@@ -345,7 +354,10 @@ bool TmedianXform::Prepare(const GridSettings& grid) {
 
 void TmedianXform::RunResistivityFilter(const GridSettings& grid) {
   if (!Prepare(grid)) return;
-  setWindowState(windowState() | Qt::WindowMaximized);
+  ShowMaximised(*this);
+  // The left pane takes half the width, the right one the rest.
+  const int half = std::max(splitter_->width(), width()) / 2;
+  splitter_->setSizes({half, half});
   exec();
 }
 
@@ -612,7 +624,7 @@ bool TmedianIPform::Prepare(const GridSettings& grid) {
 
 void TmedianIPform::RunIPFilter(const GridSettings& grid) {
   if (!Prepare(grid)) return;
-  setWindowState(windowState() | Qt::WindowMaximized);
+  ShowMaximised(*this);
   exec();
 }
 

@@ -17,6 +17,7 @@ class QButtonGroup;
 class QLabel;
 class QPushButton;
 class QSlider;
+class QSplitter;
 class QTabWidget;
 class QToolBar;
 class QVBoxLayout;
@@ -98,6 +99,7 @@ private:
   bool filling_ = false;
 
   QToolBar* toolBar_ = nullptr;
+  QSplitter* splitter_ = nullptr;
   QVBoxLayout* leftPane_ = nullptr;   // Panel
   QVBoxLayout* rightPane_ = nullptr;  // Panel1
   std::array<FilterPanel*, 6> panels_{};
