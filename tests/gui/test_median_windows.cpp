@@ -101,7 +101,21 @@ private slots:
     QVERIFY(!median.Button("Go_1D")->isEnabled());
     QVERIFY(!median.Button("SaveBitBtn")->isEnabled());
 
-    // A click on the data panel sets a break; the operator widens the C-effect window.
+    // A click in the middle of the shown data panel sets a break there; a
+    // second click on it takes it away again.
+    median.resize(1200, 900);
+    median.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&median));
+    tarvo::gui::FilterPanel* data = median.Panel(1);
+    data->repaint();
+    const QPoint middle = data->rect().center();
+    const int station = data->StationAt(middle.x());
+    QVERIFY(station > 2 && station < median.Filter().Data().StationCount - 1);
+    QTest::mouseClick(data, Qt::LeftButton, {}, middle);
+    QCOMPARE(median.Filter().Breaks(), std::vector<int>{station});
+    QTest::mouseClick(data, Qt::LeftButton, {}, middle);
+    QVERIFY(median.Filter().Breaks().empty());
+    // The break the operator keeps; then a wider C-effect window.
     median.PanelClicked(1, 20);
     QCOMPARE(median.Filter().Breaks(), std::vector<int>{20});
     median.findChild<QSlider*>(QStringLiteral("TrackBarC"))->setValue(9);
@@ -112,6 +126,7 @@ private slots:
     QVERIFY(median.Button("Go_1D")->isEnabled());
     median.Button("SaveBitBtn")->click();  // "Replace original data by smoothed "
     QVERIFY(!median.Button("SaveBitBtn")->isEnabled());
+    median.close();
 
     window.Command(QStringLiteral("aRes2dInv"))->trigger();
     const QByteArray fromWindow = Bytes(windowFile);

@@ -329,8 +329,9 @@ bool TmedianXform::Prepare(const GridSettings& grid) {
   unitSpacing_ = UnitElectrodeSpacing(ds_);
   WaitCursor wait;
   SettingsToControls();
-  filter_.Start(set_.Grid, set_.ArrayType, settings_, previousScheme_);
-  previousScheme_ = filter_.Scheme();
+  // An array type without a scheme of its own (asymmetrical) takes scheme 0
+  // every time, as tarvo-cli does, rather than whatever the last run had.
+  filter_.Start(set_.Grid, set_.ArrayType, settings_);
   for (int k = 4; k <= 6; ++k) {
     if (panels_[static_cast<std::size_t>(k - 1)] != nullptr) panels_[static_cast<std::size_t>(k - 1)]->hide();
     panelActions_[static_cast<std::size_t>(k - 1)]->setVisible(false);

@@ -92,7 +92,6 @@ private:
   double unitSpacing_ = 1;
   FilterSetGrid set_;
   MedianFilter filter_;
-  int previousScheme_ = 0;
   TSectionOptionDlg* options_ = nullptr;
   EffectsChartHandOver chart_;
   std::function<void()> dataChanged_;
