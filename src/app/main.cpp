@@ -8,12 +8,14 @@
 #include "gui/editing/electrode_commands.h"
 #include "engine/settings/ip_parameter_settings.h"
 #include "gui/editing/ip_parameters_window.h"
+#include "gui/editing/median_windows.h"
 #include "gui/editing/number_dialog.h"
 #include "gui/editing/table_window.h"
 #include "gui/export/converter_commands.h"
 #include "gui/import/inversion_result_commands.h"
 #include "gui/sequences/sequence_commands.h"
 #include "engine/display/display_state.h"
+#include "engine/settings/median_settings.h"
 #include "engine/settings/program_settings.h"
 #include "engine/settings/section_options_settings.h"
 #include "gui/shell/main_window.h"
@@ -66,11 +68,9 @@ int main(int argc, char* argv[]) {
   tarvo::gui::ContourCommands* contours = tarvo::gui::AttachContourCommands(mainWindow, display, &sectionOptions);
   tarvo::gui::AttachSectionWindow(mainWindow, tableWindow, sectionWindow, contours);
   tarvo::gui::AttachElectrodeCommands(mainWindow, tableWindow, &sectionWindow);
-  // The charts: "P&C effects" (filled and docked by the median-filter
-  // windows), "SP" behind "sp", the IP parameters and the decay chart
-  // behind the table window's "Decay chart".
-  tarvo::gui::TGraphForm graphForm(&mainWindow);
-  graphForm.hide();
+  // The charts: "SP" behind "sp", the IP parameters and the decay chart
+  // behind the table window's "Decay chart" ("P&C effects" lives in the
+  // median window, below).
   tarvo::gui::TSPform spForm(dataset, &mainWindow);
   tarvo::gui::AttachSPWindow(mainWindow, spForm);
   tarvo::gui::TIPform ipForm(dataset, &mainWindow);
@@ -84,6 +84,17 @@ int main(int argc, char* argv[]) {
   tarvo::gui::TSectXform panelsWindow(dataset, display, &mainWindow);
   tarvo::gui::TSmallSectXform smallPanelsWindow(dataset, display, &mainWindow);
   tarvo::gui::AttachPanelsWindows(mainWindow, panelsWindow, smallPanelsWindow, sectionWindow, &sectionOptions);
+  // "Filtering": the median filters of resistivity and chargeability.
+  tarvo::MedianSettings medianSettings;
+  tarvo::MedianIPSettings medianIPSettings;
+  tarvo::MedianFilterSettings medianFilterSettings(medianSettings, medianIPSettings);
+  mainWindow.AddSettingsOwner(&medianFilterSettings);
+  tarvo::gui::TmedianIPform medianIPform(dataset, display, medianIPSettings, &mainWindow);
+  tarvo::gui::TmedianXform medianXform(dataset, display, medianSettings, &mainWindow);
+  medianIPform.SetSectionOptions(&sectionOptions);
+  medianXform.SetSectionOptions(&sectionOptions);
+  tarvo::gui::AttachMedianFilters(mainWindow, medianXform, medianIPform);
+  tarvo::gui::AttachEffectsCharts(medianXform);
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();

@@ -393,11 +393,7 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
 
 }  // namespace
 
-int RunConvert(const std::vector<std::string>& args, const std::string& programDir) {
-  return RunConvert(args, programDir, AfterReadStep{});
-}
-
-int RunConvert(const std::vector<std::string>& args, const std::string& programDir, const AfterReadStep& afterRead) {
+int RunConvert(const std::vector<std::string>& args, const std::string& programDir, const ConvertHooks& hooks) {
   ConvertOptions o;
   if (!ParseConvertOptions(args, o)) return ExitUsage;
   const ConvertTarget* target = FindTarget(o.to);
@@ -425,7 +421,7 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   OpenCommandState state;
   OpenResult result;
   if (!ReadFiles(o.read, programDir, "convert", ds, state, result, messenger)) return ExitFailed;
-  if (afterRead && !afterRead(ds, result, messenger)) return ExitFailed;
+  if (hooks.afterRead && !hooks.afterRead(ds, result, messenger)) return ExitFailed;
   if (target->suits != nullptr && !target->suits(ds, result.enabling)) {
     std::cerr << "tarvo-cli convert: --to " << target->name << " needs " << target->needs << '\n';
     return ExitFailed;
@@ -470,6 +466,10 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   }
   if (o.topoKey) ds.TopoDistanceType = *o.topoKey;
   ds.XShift = static_cast<float>(o.shift);
+  if (hooks.prepare) {
+    const int prepared = hooks.prepare(ds);
+    if (prepared != ExitOk) return prepared;
+  }
 
   ConvertJob job{ds, o, state, messenger};
   const int status = target->run(job);

@@ -193,13 +193,15 @@ int RunEdit(const std::vector<std::string>& args, const std::string& programDir)
   std::vector<EditStep> steps;
   std::vector<std::string> rest;
   if (!TakeEdits(args, steps, rest)) return ExitUsage;
-  return RunConvert(rest, programDir, [&steps](TDataset& ds, OpenResult& result, StderrMessenger& messenger) {
+  ConvertHooks hooks;
+  hooks.afterRead = [&steps](TDataset& ds, OpenResult& result, StderrMessenger& messenger) {
     for (const EditStep& step : steps) {
       if (!Apply(step, ds, result, messenger)) return false;
       std::cerr << "tarvo-cli: " << step.option << " done\n";
     }
     return true;
-  });
+  };
+  return RunConvert(rest, programDir, hooks);
 }
 
 }  // namespace tarvo::cli
