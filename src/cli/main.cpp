@@ -8,11 +8,8 @@
 
 #include "cli/configuration_command.h"
 #include "cli/convert_command.h"
-<<<<<<< HEAD
 #include "cli/edit_command.h"
-=======
 #include "cli/filter_command.h"
->>>>>>> median
 #include "cli/generate_command.h"
 #include "cli/info_command.h"
 #ifdef TARVO_CLI_PLOT
@@ -81,20 +78,17 @@ void PrintUsage(std::ostream& out) {
          "      --synthetic-from FILE.inv [--noise P] [--seed S] first replaces the\n"
          "      apparent resistivities by those the inversion calculated (\"Synthetic\n"
          "      curves\"), with P % Gaussian noise (default 0; --seed S repeats it).\n"
-<<<<<<< HEAD
          "  edit FILE... EDIT... --to TARGET -o OUT [options of convert]\n"
          "      Read the files, apply the table window's electrode edits (EDIT:\n"
          "      --delete-electrodes LIST, --broken-electrode ROW, --topography FILE\n"
          "      [--square], --scale K, --mirror) and write them as convert does\n"
          "      (edit --help tells more).\n"
-=======
          "  filter FILE... --median [--ip] --to TARGET -o OUT [options of convert]\n"
          "               [--set K] [--window-c N] [--window-p N] [--window-x N] ...\n"
          "      Run the median filter of \"Filtering\" on one set (by default the last):\n"
          "      the apparent resistivity taken apart into 1D part, electrode effects and\n"
          "      residual, each smoothed (--ip: the chargeability smoothed), and write\n"
          "      the filtered data as convert does (filter --help tells more).\n"
->>>>>>> median
          "  transform FILE... --op OP [--op OP]... -o OUT [reading options of info]\n"
          "               [--set K] [--reciprocal]\n"
          "      Read the files as info does, rewrite the sequence or the data with the\n"
@@ -167,11 +161,8 @@ int main(int argc, char* argv[]) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "info") return tarvo::cli::RunInfo(args, ProgramDirectory(argv[0]));
   if (command == "convert") return tarvo::cli::RunConvert(args, ProgramDirectory(argv[0]));
-<<<<<<< HEAD
   if (command == "edit") return tarvo::cli::RunEdit(args, ProgramDirectory(argv[0]));
-=======
   if (command == "filter") return tarvo::cli::RunFilter(args, ProgramDirectory(argv[0]));
->>>>>>> median
   if (command == "transform") return tarvo::cli::RunTransform(args, ProgramDirectory(argv[0]));
   if (command == "generate") return tarvo::cli::RunGenerate(args, ProgramDirectory(argv[0]));
   if (command == "plot" || command == "configuration") {
