@@ -191,6 +191,45 @@ TEST(ModifiedState, RefreshEndsItUnlessTheTableWindowAsksOnWritableData) {
   }
 }
 
+TEST(ModifiedState, LeavingAsksOnlyWhileThePanelShowsModified) {
+  struct Case {
+    bool modified;
+    bool readOnly;
+    Reply answer;
+    bool asked;
+    bool leaves;
+  };
+  const Case cases[] = {
+      {false, false, Reply::No, false, true},
+      {false, true, Reply::No, false, true},  // "Read Only" is not an edit
+      {true, false, Reply::Yes, true, true},
+      {true, false, Reply::No, true, false},
+  };
+  for (const Case& c : cases) {
+    TDataset ds = LeveledData(1, DataKindSequence);
+    ds.ReadOnlyData = c.readOnly;
+    ShellState s;
+    s.Modified = c.modified;
+    RecordingMessenger messenger;
+    messenger.replies = {c.answer};
+    EXPECT_EQ(ConfirmLeaving(ds, s, messenger), c.leaves);
+    ASSERT_EQ(messenger.entries.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+      EXPECT_EQ(messenger.entries[0].text, LeaveModifiedQuestion);
+      EXPECT_EQ(messenger.entries[0].buttons, Buttons::YesNo);
+    }
+  }
+}
+
+TEST(ExportReport, CountsTheGoodPointsAndNamesTheFile) {
+  TDataset ds = LeveledData(3);
+  ToggleDeletedMark(ds.Points[2]);
+  CountBadPoints(ds);
+  EXPECT_EQ(ExportedPointCount(ds), 5);
+  EXPECT_EQ(ExportWrittenText("/data/line 1/out.dat", 5), "Written out.dat: 5 points");
+  EXPECT_EQ(ExportWrittenText("out.dat", 1), "Written out.dat: 1 point");
+}
+
 TEST(ModifiedState, MemoFollowsTheCommentsExceptForResistivities) {
   TDataset ds = LeveledData(1);
   ds.FileHeader.SetCommentsText("line one\r\nline two");

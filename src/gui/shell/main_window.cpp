@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QIcon>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,7 +39,12 @@
 #include "engine/import/syscal_template.h"
 #include "gui/shell/array_picture.h"
 #include "gui/shell/message_box_messenger.h"
+#include "gui/shell/wait_cursor.h"
 #include "engine/version.h"
+
+// The icons are resources of the static GUI library: registered here, once,
+// before the first window takes one.
+static void RegisterIconResources() { Q_INIT_RESOURCE(tarvo_icons); }
 
 namespace tarvo::gui {
 
@@ -62,7 +68,7 @@ const QStringList WorkingCommands = {
     QStringLiteral("N11"),        QStringLiteral("N21"),             QStringLiteral("N31"),
     QStringLiteral("Modelrefinement"), QStringLiteral("N12"),        QStringLiteral("N22"),
     QStringLiteral("msec1"),      QStringLiteral("mVV1"),            QStringLiteral("DatapointsOnOff1"),
-    QStringLiteral("acIP"),       QStringLiteral("About"),
+    QStringLiteral("acIP"),       QStringLiteral("About"),           QStringLiteral("ReadOnlyOpen"),
 };
 
 // Commands enabled whatever the data (once their work exists).
@@ -74,7 +80,7 @@ const QStringList AlwaysEnabled = {
     QStringLiteral("Decrease1"), QStringLiteral("Pale1"), QStringLiteral("Max1"), QStringLiteral("Min1"),
     QStringLiteral("Default1"), QStringLiteral("aRedraw"), QStringLiteral("aIso"), QStringLiteral("aPano"),
     QStringLiteral("aTable"), QStringLiteral("DatapointsOnOff1"), QStringLiteral("aMany"),
-    QStringLiteral("ToolButton1"), QStringLiteral("About"), QStringLiteral("MergeTXT1"),
+    QStringLiteral("ToolButton1"), QStringLiteral("About"), QStringLiteral("MergeTXT1"), QStringLiteral("ReadOnlyOpen"),
 };
 
 QLabel* PanelLabel(const char* name, const QString& hint, QWidget* parent) {
@@ -94,14 +100,29 @@ QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
   return label;
 }
 
-// The wait cursor for as long as a read goes on, restored on every path.
-class WaitCursor {
-public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
+// The icons of the tool-bar commands: the platform theme's where a standard
+// one fits, else the program's own (bundled as resources).
+struct CommandIconEntry {
+  const char* command;
+  const char* theme;    // freedesktop name, or null
+  const char* bundled;  // ":/icons/NAME.svg"
 };
+constexpr CommandIconEntry CommandIcons[] = {
+    {"aNew_HS", "document-new", "new-protocol"}, {"aOpen", "document-open", "open"},
+    {"aAdd", "list-add", "append"},             {"FileExit", "application-exit", "exit"},
+    {"aManySmall", nullptr, "section-small"},   {"aRedraw", "view-refresh", "redraw"},
+    {"aMany", nullptr, "sections"},             {"aMedian", nullptr, "filtering"},
+    {"acIP", nullptr, "res-ip"},                {"ToolButton1", nullptr, "sp"},
+    {"aSondo", nullptr, "sondo"},               {"aRes2dInv", nullptr, "res2dinv"},
+    {"aRes2dInv_new", nullptr, "res2dinv-general"}, {"aSens", nullptr, "sensinv"},
+    {"aABEM_org", nullptr, "lund-protocol"},    {"aSave", "document-save", "elecre"},
+    {"aElecreII", nullptr, "elecre-ii"},        {"aTimeLapse", nullptr, "time-lapse"},
+};
+
+QIcon CommandIcon(const char* theme, const char* bundled) {
+  const QIcon own(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(bundled)));
+  return theme != nullptr ? QIcon::fromTheme(QLatin1String(theme), own) : own;
+}
 
 }  // namespace
 
@@ -119,7 +140,12 @@ TMain::TMain(TDataset& dataset, Paths paths, QWidget* parent)
   // The open dialog starts in the program directory until the settings say otherwise.
   shell_.open.InitialDir = ToEnginePath(paths_.programDir);
 
+  RegisterIconResources();
+  setWindowIcon(QIcon(QStringLiteral(":/icons/tarvo.svg")));
   BuildCommands();
+  for (const CommandIconEntry& entry : CommandIcons) {
+    Command(QString::fromLatin1(entry.command))->setIcon(CommandIcon(entry.theme, entry.bundled));
+  }
   BuildMenus();
   BuildToolBars();
   BuildPanel();
@@ -161,6 +187,9 @@ QAction* TMain::AddCommand(const char* name, const QString& caption, const QStri
   auto* action = new QAction(caption, this);
   const QString id = QString::fromLatin1(name);
   action->setObjectName(id);
+  // The keys of the commands work from every window of the program, above
+  // all the table window where the operator works.
+  action->setShortcutContext(Qt::ApplicationShortcut);
   if (!key.isEmpty()) action->setShortcut(QKeySequence(key));
   // A hint "short|long" gives the tool tip and the status-bar text.
   const QString full = hint.isEmpty() ? WithoutMnemonic(caption) : hint;
@@ -195,11 +224,13 @@ void TMain::BuildCommands() {
   // File
   AddCommand("aNew_HS", tr("&New protocol"), tr("New sequence"), QStringLiteral("Ctrl+N"));
   auto* open = AddCommand("aOpen", tr("Open"), tr("Open survey data files"), QStringLiteral("Ctrl+O"));
-  open->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
   connect(open, &QAction::triggered, this, [this] { OpenBtnClick(OpenCaller::Open); });
   auto* add = AddCommand("aAdd", tr("Append"), tr("Add data"), QStringLiteral("Ctrl+A"));
-  add->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
   connect(add, &QAction::triggered, this, [this] { OpenBtnClick(OpenCaller::Append); });
+  // The read-only choice of the open dialog, kept here as well: a native
+  // dialog of the platform has no room for the box.
+  AddCommand("ReadOnlyOpen", tr("Open as read-only"), tr("Files opened next are read-only for the Syscal writers"))
+      ->setCheckable(true);
   auto* invResult = AddCommand("InvResult", tr("INV result"), {}, QStringLiteral("Ctrl+Alt+I"));
   invResult->setVisible(false);
   AddCommand("InvData", tr("Synthetic curves"), tr("Replace field on synthetic data from INV file"));
@@ -213,7 +244,6 @@ void TMain::BuildCommands() {
     connect(exit, &QAction::triggered, this, &QWidget::close);
   }
   Command(QStringLiteral("FileExit1"))->setShortcut(QKeySequence(QStringLiteral("Alt+X")));
-  Command(QStringLiteral("FileExit"))->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 
   // Converter
   AddCommand("aSondo", tr("Sondo"), tr("Sondo 1D inversion files"), QStringLiteral("Ctrl+I"));
@@ -223,8 +253,7 @@ void TMain::BuildCommands() {
   AddCommand("aSens", tr("SensInv2d"), tr("SensInv2D files"));
   AddCommand("aABEM_org", tr("Lund protocol (ABEM)"),
              tr("Save Lund protocol| Save Lund protocol file (ABEM), [org,up,dwn]"));
-  AddCommand("aSave", tr("Elecre"), tr("Save SysCal file"), QStringLiteral("Ctrl+S"))
-      ->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+  AddCommand("aSave", tr("Elecre"), tr("Save SysCal file"), QStringLiteral("Ctrl+S"));
   AddCommand("aElecreII", tr("Elecre II"), tr("ElectreII sequence text"));
   AddCommand("aSyscalPro", tr("Syscal-Pro"), tr("Optimize SEQ for SyscalPro"));
   AddCommand("Res2dModTXT", tr("Res2dmod(txt)"), tr("Res2dMod text file"));
@@ -326,6 +355,7 @@ void TMain::BuildMenus() {
   commands_.insert(QStringLiteral("Reopen"), reopen);
   provided_.insert(QStringLiteral("Reopen"));
   add(file, "aAdd");
+  add(file, "ReadOnlyOpen");
   file->addSeparator();
   add(file, "InvResult");
   add(file, "InvData");
@@ -427,6 +457,8 @@ void TMain::BuildToolBars() {
   auto* redrawButton = new QToolButton(views);
   redrawButton->setObjectName(QStringLiteral("RedrawButton"));
   redrawButton->setText(tr("Redraw"));
+  redrawButton->setIcon(Command(QStringLiteral("aRedraw"))->icon());
+  redrawButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   redrawButton->setToolTip(tr("Redraw and the view switches"));
   redrawButton->setMenu(redrawMenu);
   redrawButton->setPopupMode(QToolButton::InstantPopup);
@@ -779,6 +811,15 @@ void TMain::UpdateModifiedPanel() {
 
 void TMain::UpdateQuadripoles() { quadripolesL_->setText(Latin1(BuildSummary(dataset_).quadripoles)); }
 
+void TMain::ExportWritten(const std::string& path, int points) {
+  shell_.open.ExportDir = ToEnginePath(QFileInfo(FromEnginePath(path)).absolutePath());
+  statusBar()->showMessage(Latin1(ExportWrittenText(path, points)));
+}
+
+QString TMain::ExportDirectory() const {
+  return FromEnginePath(shell_.open.ExportDir.empty() ? shell_.open.InitialDir : shell_.open.ExportDir);
+}
+
 void TMain::MarkModified() {
   shell_.Modified = true;
   UpdateModifiedPanel();
@@ -867,15 +908,21 @@ void TMain::OpenBtnClick(OpenCaller caller) {
   setup.title = caller == OpenCaller::Append ? tr("Append") : tr("Open");
   setup.directory = FromEnginePath(shell_.open.InitialDir);
   setup.filters = OpenFilterTexts(shell_.open);
+  setup.filters << AllFilesFilterText();
   setup.filterIndex = shell_.open.FilterIndex;
+  QAction* readOnly = Command(QStringLiteral("ReadOnlyOpen"));
+  setup.readOnly = readOnly->isChecked();
   const std::optional<OpenDialogChoice> choice = fileDialog_ ? fileDialog_(setup) : RunOpenDialog(this, setup);
   if (!choice || choice->files.isEmpty()) return;
 
-  shell_.open.FilterIndex = choice->filterIndex;
+  // "All files" keeps the reader of the type chosen before.
+  const int filterIndex = ReaderFilterIndex(choice->filterIndex, setup.filterIndex);
+  shell_.open.FilterIndex = filterIndex;
+  readOnly->setChecked(choice->readOnly);
   OpenRequest request;
   request.caller = caller;
   for (const QString& file : choice->files) request.files.push_back(ToEnginePath(file));
-  request.filterIndex = choice->filterIndex;
+  request.filterIndex = filterIndex;
   request.readOnly = choice->readOnly;
   RunRead(request);
 }
@@ -1002,8 +1049,23 @@ bool TMain::SaveSettings() {
 }
 
 void TMain::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  // Edits the operator has not saved are lost only when he says so.
+  if (!ConfirmLeaving(dataset_, shell_, CurrentMessenger())) {
+    event->ignore();
+    return;
+  }
+  closed_ = true;
   SaveSettings();
   event->accept();
+  // The program ends with its main window: every tool window closes with it.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible()) window->close();
+  }
+  emit ProgramEnding();
 }
 
 void TMain::dragEnterEvent(QDragEnterEvent* event) {

@@ -98,6 +98,13 @@ public:
   // transform has written. The windows refresh as after any read.
   void ReadWithoutDialog(const OpenRequest& request);
 
+  // An export wrote `path` (`points` data points): the status bar says so,
+  // and the next save dialog starts in its folder.
+  void ExportWritten(const std::string& path, int points);
+  // Where save dialogs start: the folder of the last export, else the open
+  // dialog's directory.
+  QString ExportDirectory() const;
+
   // Refreshes the information panel from the dataset.
   void ShowSummary(bool fromTableWindow = false);
   // Another window edited the dataset (electrodes, sequences).
@@ -114,6 +121,7 @@ signals:
   void RedrawRequested();          // "Data points On/Off" asks the views to redraw
   void HiddenLinesChanged();       // line hiding marked or unmarked points
   void SettingsLoaded();           // thresholds and options may have changed
+  void ProgramEnding();            // the window closed for good: the settings are written, the tool windows closed
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -204,6 +212,7 @@ private:
   QSpinBox* upDown2_ = nullptr;
   std::vector<ArrayPicture*> pictures_;
   bool filling_ = false;               // the window itself is writing into the controls
+  bool closed_ = false;                // closed for good; the settings are written once
 };
 
 }  // namespace tarvo::gui
