@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
@@ -23,6 +24,7 @@
 #include "gui/export/converter_commands.h"
 #include "gui/shell/main_window.h"
 #include "engine/settings/program_settings.h"
+#include "engine/shell/command_table.h"
 #include "engine/shell/shell_state.h"
 #include "engine/version.h"
 
@@ -149,6 +151,29 @@ private slots:
     QVERIFY(Enabled("Res2dModTXT"));
     window_->Command(QStringLiteral("Res2dModTXT"))->trigger();
     QCOMPARE(runs, 1);
+  }
+
+  void everyCommandOfTheTableIsAnActionAndNoOtherTakesWork() {
+    for (const tarvo::CommandEntry& entry : tarvo::CommandTable()) {
+      const QString name = QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
+      QAction* action = window_->Command(name);
+      QVERIFY2(action != nullptr, qPrintable(name));
+      if (entry.form == tarvo::CommandForm::Submenu) continue;
+      QCOMPARE(action->text(), QString::fromLatin1(entry.caption.data(), static_cast<qsizetype>(entry.caption.size())));
+      QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(entry.key.data(), static_cast<qsizetype>(entry.key.size()))));
+      QCOMPARE(action->isCheckable(), entry.form == tarvo::CommandForm::Check);
+      // Only the main window's own commands work before another window gives them work.
+      const bool waiting = entry.owner != tarvo::CommandOwner::Main;
+      QVERIFY2(action->statusTip().contains(QStringLiteral("not available yet")) == waiting, qPrintable(name));
+      if (waiting) QVERIFY2(!action->isEnabled(), qPrintable(name));
+    }
+#ifdef QT_NO_DEBUG
+    // A name the table does not carry is refused, loudly (a debug build stops at it).
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("aNoSuchCommand.*not in the command table")));
+    int runs = 0;
+    QVERIFY(!window_->ProvideCommand(QStringLiteral("aNoSuchCommand"), [&runs] { ++runs; }));
+    QCOMPARE(window_->Command(QStringLiteral("aNoSuchCommand")), nullptr);
+#endif
   }
 
   void openShowsTheSummaryOfTheData() {
