@@ -51,6 +51,8 @@ int main(int argc, char* argv[]) {
   // The one survey dataset of the program; every window shows this instance.
   tarvo::TDataset dataset;
   tarvo::gui::TMain mainWindow(dataset, {programDir, tarvo::gui::FromEnginePath(settingsDir)});
+  // Every window of the program carries the program's icon.
+  QApplication::setWindowIcon(mainWindow.windowIcon());
   // The colour table, section options and range multipliers of every map;
   // the configuration window gives the first maps their 21 pale colours.
   tarvo::DisplayState display;
@@ -98,6 +100,8 @@ int main(int argc, char* argv[]) {
   // Windows created after the main window register their settings and
   // commands here (AddSettingsOwner, ProvideCommand) before the settings load.
   mainWindow.LoadSettings();
+  // The program ends with its main window, whatever tool window is open.
+  QObject::connect(&mainWindow, &tarvo::gui::TMain::ProgramEnding, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   mainWindow.show();
 
   // Files named on the command line open as if dropped on the window.

@@ -182,6 +182,7 @@ TEST_F(ProgramSettingsTest, SaveAndLoadRoundTripKeepsForeignSections) {
   open.FilterIndex = 9;
   RememberRes2dInvExtension(open, "line.txt");
   open.RecentDirs = {"/survey/2024", "/old dir"};
+  open.ExportDir = "/survey/exports";
   ds.Thresholds.MinIP = -40;
   ds.Thresholds.MaxIP = 250;
   ds.Thresholds.MaxDecayMisfit = 7.5f;
@@ -206,6 +207,7 @@ TEST_F(ProgramSettingsTest, SaveAndLoadRoundTripKeepsForeignSections) {
   EXPECT_EQ(open2.FilterIndex, 9);
   EXPECT_EQ(open2.Res2dInvExt, ".txt");
   EXPECT_EQ(open2.RecentDirs, open.RecentDirs);
+  EXPECT_EQ(open2.ExportDir, "/survey/exports");
   EXPECT_EQ(ds2.Thresholds.MinIP, -40.0f);
   EXPECT_EQ(ds2.Thresholds.MaxIP, 250.0f);
   EXPECT_EQ(ds2.Thresholds.MaxDecayMisfit, 7.5f);

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "engine/core/array_types.h"
 #include "engine/core/bad_points.h"
+#include "engine/shell/command_table.h"
 #include "engine/shell/shell_state.h"
 #include "engine/import/file_type.h"
 #include "engine/import/syscal_reader.h"
@@ -189,6 +191,80 @@ TEST(ModifiedState, RefreshEndsItUnlessTheTableWindowAsksOnWritableData) {
     RefreshShellAfterSummary(ds, s, c.fromTable);
     EXPECT_EQ(ModifiedPanelText(ds, s), c.panel);
   }
+}
+
+TEST(ModifiedState, LeavingAsksOnlyWhileThePanelShowsModified) {
+  struct Case {
+    bool modified;
+    bool readOnly;
+    Reply answer;
+    bool asked;
+    bool leaves;
+  };
+  const Case cases[] = {
+      {false, false, Reply::No, false, true},
+      {false, true, Reply::No, false, true},  // "Read Only" is not an edit
+      {true, false, Reply::Yes, true, true},
+      {true, false, Reply::No, true, false},
+  };
+  for (const Case& c : cases) {
+    TDataset ds = LeveledData(1, DataKindSequence);
+    ds.ReadOnlyData = c.readOnly;
+    ShellState s;
+    s.Modified = c.modified;
+    RecordingMessenger messenger;
+    messenger.replies = {c.answer};
+    EXPECT_EQ(ConfirmLeaving(ds, s, messenger), c.leaves);
+    ASSERT_EQ(messenger.entries.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+      EXPECT_EQ(messenger.entries[0].text, LeaveModifiedQuestion);
+      EXPECT_EQ(messenger.entries[0].buttons, Buttons::YesNo);
+    }
+  }
+}
+
+TEST(ExportReport, CountsTheGoodPointsAndNamesTheFile) {
+  TDataset ds = LeveledData(3);
+  ToggleDeletedMark(ds.Points[2]);
+  CountBadPoints(ds);
+  EXPECT_EQ(ExportedPointCount(ds), 5);
+  EXPECT_EQ(ExportWrittenText("/data/line 1/out.dat", 5), "Written out.dat: 5 points");
+  EXPECT_EQ(ExportWrittenText("out.dat", 1), "Written out.dat: 1 point");
+}
+
+TEST(CommandTable, OneEntryPerNameEachWithARule) {
+  std::vector<std::string_view> names;
+  for (const CommandEntry& entry : CommandTable()) {
+    EXPECT_NE(entry.enabled, nullptr) << entry.name;
+    EXPECT_EQ(FindCommand(entry.name), &entry);
+    names.push_back(entry.name);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+  EXPECT_EQ(FindCommand("aNoSuchCommand"), nullptr);
+}
+
+TEST(CommandTable, RulesFollowTheReadAndTheData) {
+  TDataset ds = LeveledData(2, DataKindSequence);
+  ShellState shell;
+  CommandEnabling read;
+  read.Res2dInvUsual = true;
+  read.Append = false;
+  const auto enabled = [&](std::string_view name) {
+    return FindCommand(name)->enabled(CommandContext{ds, shell, read, 0});
+  };
+  EXPECT_TRUE(enabled("aRes2dInv"));
+  EXPECT_FALSE(enabled("aRes2dInv_new"));
+  EXPECT_FALSE(enabled("aAdd"));
+  EXPECT_FALSE(enabled("Reopen"));
+  EXPECT_TRUE(enabled("aSave"));
+  EXPECT_TRUE(enabled("Electre1"));
+  EXPECT_TRUE(enabled("AandB"));  // one sequence set
+  EXPECT_FALSE(enabled("InvResult"));
+  ds.ReadOnlyData = true;
+  EXPECT_FALSE(enabled("aSave"));
+  EXPECT_FALSE(enabled("Electre1"));
+  EXPECT_TRUE(enabled("aOpen"));
 }
 
 TEST(ModifiedState, MemoFollowsTheCommentsExceptForResistivities) {

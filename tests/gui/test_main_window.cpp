@@ -9,13 +9,23 @@
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <memory>
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
 #include "gui/shell/array_picture.h"
+#include "gui/editing/table_window.h"
+#include "gui/export/converter_commands.h"
 #include "gui/shell/main_window.h"
+#include "engine/settings/program_settings.h"
+#include "engine/shell/command_table.h"
+#include "engine/shell/shell_state.h"
 #include "engine/version.h"
 
 using tarvo::OpenCaller;
@@ -36,6 +46,14 @@ const char* const ChargeabilityFile =
     "4 1 0 4 0 2 0 3 0 110 6.5\n"
     "4 2 0 5 0 3 0 4 0 120 7.5\n"
     "4 0 0 6 0 2 0 4 0 130 8.5\n";
+
+// Counts how often the settings file is written.
+class CountingOwner final : public tarvo::SettingsOwner {
+public:
+  void ReadSettings(const tarvo::IniFile&) override {}
+  void WriteSettings(tarvo::IniFile&) const override { ++writes; }
+  mutable int writes = 0;
+};
 
 }  // namespace
 
@@ -135,9 +153,32 @@ private slots:
     QCOMPARE(runs, 1);
   }
 
+  void everyCommandOfTheTableIsAnActionAndNoOtherTakesWork() {
+    for (const tarvo::CommandEntry& entry : tarvo::CommandTable()) {
+      const QString name = QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size()));
+      QAction* action = window_->Command(name);
+      QVERIFY2(action != nullptr, qPrintable(name));
+      if (entry.form == tarvo::CommandForm::Submenu) continue;
+      QCOMPARE(action->text(), QString::fromLatin1(entry.caption.data(), static_cast<qsizetype>(entry.caption.size())));
+      QCOMPARE(action->shortcut(), QKeySequence(QString::fromLatin1(entry.key.data(), static_cast<qsizetype>(entry.key.size()))));
+      QCOMPARE(action->isCheckable(), entry.form == tarvo::CommandForm::Check);
+      // Only the main window's own commands work before another window gives them work.
+      const bool waiting = entry.owner != tarvo::CommandOwner::Main;
+      QVERIFY2(action->statusTip().contains(QStringLiteral("not available yet")) == waiting, qPrintable(name));
+      if (waiting) QVERIFY2(!action->isEnabled(), qPrintable(name));
+    }
+#ifdef QT_NO_DEBUG
+    // A name the table does not carry is refused, loudly (a debug build stops at it).
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression(QStringLiteral("aNoSuchCommand.*not in the command table")));
+    int runs = 0;
+    QVERIFY(!window_->ProvideCommand(QStringLiteral("aNoSuchCommand"), [&runs] { ++runs; }));
+    QCOMPARE(window_->Command(QStringLiteral("aNoSuchCommand")), nullptr);
+#endif
+  }
+
   void openShowsTheSummaryOfTheData() {
     Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
-    QCOMPARE(lastSetup_.filters.size(), static_cast<qsizetype>(tarvo::OpenFilters.size()));
+    QCOMPARE(lastSetup_.filters.size(), static_cast<qsizetype>(tarvo::OpenFilters.size()) + 1);
     QCOMPARE(lastSetup_.filters.at(1), QStringLiteral("SysCal sequences (*.seq)"));
     QCOMPARE(lastSetup_.filterIndex, tarvo::DefaultFilterIndex);
     QCOMPARE(lastSetup_.directory, QCoreApplication::applicationDirPath());
@@ -322,6 +363,151 @@ private slots:
     reopen->actions().front()->trigger();
     QCOMPARE(lastSetup_.directory, QStringLiteral(TARVO_EXAMPLES_DIR));
     QCOMPARE(lastSetup_.filterIndex, 2);
+  }
+
+  void closingEndsTheProgramWithEveryToolWindow() {
+    tarvo::gui::TTableForm table(*dataset_);
+    tarvo::gui::AttachTableWindow(*window_, table);
+    CountingOwner counter;
+    window_->AddSettingsOwner(&counter);
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    QVERIFY(table.isVisible());
+    QSignalSpy ending(window_.get(), &TMain::ProgramEnding);
+
+    window_->Command(QStringLiteral("FileExit1"))->trigger();
+    QVERIFY(!window_->isVisible());
+    QVERIFY(!table.isVisible());
+    QCOMPARE(ending.count(), 1);
+    QCOMPARE(counter.writes, 1);
+    // Quitting closes the windows once more; the settings are not written again.
+    window_->close();
+    QCOMPARE(counter.writes, 1);
+    QVERIFY(messages_.entries.empty());
+  }
+
+  void leavingModifiedDataAsksFirst() {
+    CountingOwner counter;
+    window_->AddSettingsOwner(&counter);
+    Read(OpenCaller::Open, {Example("wenner32.seq")}, 2);
+    auto* author = Find<QLineEdit>("AuthorT");
+    QTest::keyClicks(author, QStringLiteral("x"));
+    QCOMPARE(Text("ModifiedP"), QStringLiteral("Modified"));
+
+    // No: the operator stays, with his edits.
+    messages_.replies = {tarvo::Reply::No};
+    window_->Command(QStringLiteral("FileExit1"))->trigger();
+    QVERIFY(window_->isVisible());
+    QCOMPARE(messages_.Texts(), std::vector<std::string>{std::string(tarvo::LeaveModifiedQuestion)});
+    QCOMPARE(messages_.entries.front().buttons, tarvo::Buttons::YesNo);
+    QCOMPARE(counter.writes, 0);
+
+    // Yes: the program ends.
+    messages_.entries.clear();
+    messages_.replies = {tarvo::Reply::Yes};
+    window_->close();
+    QVERIFY(!window_->isVisible());
+    QCOMPARE(messages_.entries.size(), std::size_t{1});
+    QCOMPARE(counter.writes, 1);
+  }
+
+  void commandKeysWorkFromTheTableWindow() {
+    tarvo::gui::TTableForm table(*dataset_);
+    tarvo::gui::AttachTableWindow(*window_, table);
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    table.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&table));
+    table.StringGrid()->setFocus();
+
+    int dialogs = 0;
+    window_->SetFileDialog([&dialogs](const OpenDialogSetup&) {
+      ++dialogs;
+      return std::optional<OpenDialogChoice>();
+    });
+    QTest::keyClick(table.StringGrid(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(dialogs, 1);
+    int exports = 0;
+    window_->ProvideCommand(QStringLiteral("aRes2dInv"), [&exports] { ++exports; });
+    QTest::keyClick(table.StringGrid(), Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(exports, 1);
+  }
+
+  void openDialogShowsCsvExportsAndEveryFile() {
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    const QStringList filters = lastSetup_.filters;
+    QCOMPARE(filters.size(), static_cast<qsizetype>(tarvo::OpenFilters.size()) + 1);
+    QCOMPARE(filters.last(), QStringLiteral("All files (*)"));
+    QCOMPARE(filters.at(6), QStringLiteral("Data from Prosys (Iris Instruments) (*.txt *.csv)"));
+    QCOMPARE(filters.at(8), QStringLiteral("Data from Syscal-Pro  (Prosys)  (*.txt *.csv)"));
+
+    // "All files" reads with the type chosen before, and the dialog keeps that type.
+    Read(OpenCaller::Open, {Example("wenner32.001")}, static_cast<int>(filters.size()));
+    QVERIFY(messages_.entries.empty());
+    QCOMPARE(dataset_->DataKind, tarvo::DataKindInstrument);
+    Read(OpenCaller::Open, {}, 1);
+    QCOMPARE(lastSetup_.filterIndex, 1);
+
+    // The read-only box of the last open is offered again (a native dialog has none).
+    Read(OpenCaller::Open, {Example("wenner32.seq")}, 2, true);
+    Read(OpenCaller::Open, {}, 2);
+    QVERIFY(lastSetup_.readOnly);
+    QVERIFY(window_->Command(QStringLiteral("ReadOnlyOpen"))->isChecked());
+  }
+
+  void exportsSayWhatTheyWroteUnderTheWaitCursor() {
+    QTemporaryDir folder;
+    QString target = folder.filePath(QStringLiteral("line.dat"));
+    QList<int> cursors;
+    QStringList proposed;
+    tarvo::gui::AttachConverterCommands(*window_, [&](const tarvo::gui::SaveDialogSetup& s) {
+      const QCursor* cursor = QApplication::overrideCursor();
+      cursors << (cursor != nullptr ? static_cast<int>(cursor->shape()) : -1);
+      proposed << s.proposedFile;
+      return std::optional<QString>(target);
+    });
+    Read(OpenCaller::Open, {Example("wenner32.001")}, 1);
+    window_->Command(QStringLiteral("aRes2dInv"))->trigger();
+    QVERIFY(QFileInfo::exists(target));
+    QCOMPARE(cursors, QList<int>{Qt::WaitCursor});
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    const int points = tarvo::ExportedPointCount(*dataset_);
+    QVERIFY(points > 0);
+    QCOMPARE(window_->statusBar()->currentMessage(), QStringLiteral("Written line.dat: %1 points").arg(points));
+    QCOMPARE(QFileInfo(proposed.front()).absolutePath(), QStringLiteral(TARVO_EXAMPLES_DIR));
+
+    // The next save dialog starts in the folder of that export.
+    window_->Command(QStringLiteral("aRes2dInv"))->trigger();
+    QCOMPARE(QFileInfo(proposed.last()).absolutePath(), folder.path());
+
+    // A write that fails says so, restores the cursor and reports nothing written.
+    window_->statusBar()->clearMessage();
+    target = folder.filePath(QStringLiteral("missing/line.dat"));
+    window_->Command(QStringLiteral("aRes2dInv"))->trigger();
+    QVERIFY(!messages_.entries.empty());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(window_->statusBar()->currentMessage(), QString());
+
+    // The folder is kept in the settings file.
+    window_->close();
+    NewWindow();
+    QCOMPARE(window_->ExportDirectory(), folder.path());
+  }
+
+  void everyToolBarCommandHasAnIcon() {
+    QVERIFY(!window_->windowIcon().isNull());
+    int buttons = 0;
+    for (QToolBar* bar : window_->findChildren<QToolBar*>()) {
+      for (QAction* action : bar->actions()) {
+        if (action->isSeparator()) continue;
+        QIcon icon = action->icon();
+        if (auto* widget = bar->widgetForAction(action)) {
+          if (auto* button = qobject_cast<QToolButton*>(widget)) icon = button->icon();
+        }
+        QVERIFY2(!icon.isNull(), qPrintable(action->text() + action->objectName()));
+        QVERIFY2(!icon.pixmap(16, 16).isNull(), qPrintable(action->objectName()));
+        ++buttons;
+      }
+    }
+    QVERIFY(buttons >= 18);
   }
 
   void filesNamedWithoutTheDialogOpenByTheirType() {

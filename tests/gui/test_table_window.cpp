@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QSignalSpy>
 #include <QPushButton>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -84,6 +86,45 @@ class TestTableWindow : public QObject {
   }
 
 private slots:
+  void columnsShowTheirHeaderAndValues() {
+    // Text data with V and I show the deviation in "q", wider than a quality code.
+    NewTable(tarvo::DataKindTextWithVI, 300);
+    for (int i = 1; i <= 300; ++i) {
+      ds_->Points[i].Dev = 0.01234f * static_cast<float>(i);
+      ds_->Points[i].V = -2400.061f;
+      ds_->Points[i].Rho = 45.678f;
+    }
+    ds_->Points[150].Dev = 1234.5f;  // the widest value lies inside the table
+    table_->AfterRead(true);
+    table_->resize(900, 400);
+    table_->show();
+    QTableView* grid = table_->StringGrid();
+    const QFontMetrics cells(grid->font());
+    const QFontMetrics heads(grid->horizontalHeader()->font());
+    auto& m = table_->DataModel();
+    for (int c = 0; c < m.columnCount(); ++c) {
+      const int width = grid->horizontalHeader()->sectionSize(c);
+      const QString header = m.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+      QVERIFY2(heads.horizontalAdvance(header) < width, qPrintable(header));
+      for (int r : {0, 149, 299}) {
+        const QString text = Cell(r, c).toString();
+        QVERIFY2(cells.horizontalAdvance(text) + 4 < width, qPrintable(header + QStringLiteral(": ") + text));
+      }
+    }
+  }
+
+  void aNewFileStartsAtTheTop() {
+    NewTable(tarvo::DataKindInstrument, 400);
+    table_->resize(600, 300);
+    table_->show();
+    QTableView* grid = table_->StringGrid();
+    grid->scrollToBottom();
+    QVERIFY(grid->verticalScrollBar()->value() > 0);
+    MakePoints(*ds_, tarvo::DataKindInstrument, 400);
+    table_->AfterRead(true);
+    QCOMPARE(grid->verticalScrollBar()->value(), 0);
+  }
+
   void reciprocalPairsShowTheirErrorAndTheThresholdRejectsBoth() {
     NewTable(tarvo::DataKindResistivityOnly, 0);
     // Electrodes 0..7 m; points 1 and 3 are each other's reciprocal (5 % apart), point 2 has none.

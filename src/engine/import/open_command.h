@@ -32,9 +32,9 @@ inline constexpr std::array<OpenFilter, 12> OpenFilters = {{
     {4, "Res2dInv format", "*.dat;*.inv", "res2dinv", false},
     {5, "ABEM data (AMP format)", "*.amp", "abem-amp", true},
     {6, "ABEM protocol", "*.org", "abem-protocol", true},
-    {7, "Data from Prosys (Iris Instruments)", "*.txt", "prosys", false},
+    {7, "Data from Prosys (Iris Instruments)", "*.txt;*.csv", "prosys", false},
     {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre2", false},
-    {9, "Data from Syscal-Pro  (Prosys) ", "*.txt", "syscal-pro", false},
+    {9, "Data from Syscal-Pro  (Prosys) ", "*.txt;*.csv", "syscal-pro", false},
     {10, "Syscal Pro binary data", "*.bin;*.binx", "syscal-pro-bin", false},
     {11, "ABEM LUND data", "*.ohm", "abem-lund", false},
     {12, "Unified data format", "*.ohm;*.dat;*.txt", "unified", false},
@@ -73,6 +73,7 @@ struct OpenCommandState {
   std::string Res2dInvExt = ".dat";     // remembered extension of Res2dInv data files
   std::string InitialDir;               // the dialog's initial directory
   int FilterIndex = DefaultFilterIndex;
+  std::string ExportDir;                // folder of the last export: where the next save dialog starts
 };
 
 // Which commands and controls suit the data after a read.

@@ -135,6 +135,7 @@ void ReadMainSettings(const IniFile& ini, ProgramSettings& program, OpenCommandS
     std::string dir = ini.ReadString(HistorySection, HistoryKey(i), "");
     if (!dir.empty()) open.RecentDirs.push_back(std::move(dir));
   }
+  open.ExportDir = ini.ReadString(HistorySection, "ExportDir", open.ExportDir);
 
   const int topoKey = ini.ReadInteger(Res2dInvSection, "KeyTopo", DefaultTopoKey);
   if (topoKey == 1 || topoKey == 2) ds.TopoDistanceType = topoKey;
@@ -159,6 +160,8 @@ void WriteMainSettings(IniFile& ini, const ProgramSettings& program, const OpenC
   const std::size_t count = std::min(open.RecentDirs.size(), OpenCommandState::MaxRecentDirs);
   ini.WriteInteger(HistorySection, "HistoryCount", static_cast<int>(count));
   for (std::size_t i = 0; i < count; ++i) ini.WriteString(HistorySection, HistoryKey(i), open.RecentDirs[i]);
+  // Kept once something was exported; a file without it reads as before.
+  if (!open.ExportDir.empty()) ini.WriteString(HistorySection, "ExportDir", open.ExportDir);
 
   ini.WriteInteger(Res2dInvSection, "KeyTopo", ds.TopoDistanceType);
   ini.WriteString(Res2dInvSection, "IPcaption", program.IPUnitCaption());

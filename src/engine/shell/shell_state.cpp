@@ -79,6 +79,25 @@ std::string ModifiedPanelText(const TDataset& ds, const ShellState& s) {
   return {};
 }
 
+bool ConfirmLeaving(const TDataset& ds, const ShellState& s, Messenger& messenger) {
+  if (ModifiedPanelText(ds, s) != "Modified") return true;
+  return messenger.AskYesNo(MessageKind::Warning, LeaveModifiedQuestion);
+}
+
+int ExportedPointCount(const TDataset& ds) {
+  int count = 0;
+  for (int i = 1; i <= ds.PointCount; ++i) {
+    if (!IsBad(ds, i)) ++count;
+  }
+  return count;
+}
+
+std::string ExportWrittenText(const std::string& path, int points) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return "Written " + name + ": " + std::to_string(points) + (points == 1 ? " point" : " points");
+}
+
 void RefreshShellAfterSummary(TDataset& ds, ShellState& s, bool fromTableWindow) {
   if (ds.ReadOnlyData || !fromTableWindow) s.Modified = false;
   ShowCommentsInMemo(ds);

@@ -36,6 +36,23 @@ ExportOptions ExportOptionsFrom(const ProgramSettings& settings, bool withoutIP)
 // "Read Only" for a read-only sequence, otherwise empty.
 std::string ModifiedPanelText(const TDataset& ds, const ShellState& s);
 
+// Asked when the program is to end while the panel shows "Modified": Yes
+// leaves and loses the edits, No stays.
+inline constexpr std::string_view LeaveModifiedQuestion =
+    "The data have been modified.\r\nLeave Tarvo and lose the changes?";
+
+// True when the program may end: nothing is modified, or the operator
+// answered Yes to LeaveModifiedQuestion (a warning with Yes and No).
+bool ConfirmLeaving(const TDataset& ds, const ShellState& s, Messenger& messenger);
+
+// The points an export writes: every point that is not bad (repeated
+// measurements merged by the export count as bad).
+int ExportedPointCount(const TDataset& ds);
+
+// The status-bar line after a successful export: "Written NAME: N points"
+// (one point: "1 point"), NAME being the file name without its folder.
+std::string ExportWrittenText(const std::string& path, int points);
+
 // The refresh of the information panel ends the "Modified" state, unless it
 // comes from the table window and the data are not read-only. The comment
 // memo takes the header's comments, except for apparent resistivities, whose

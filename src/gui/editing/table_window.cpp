@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
@@ -426,10 +427,42 @@ void TTableForm::FormShow() {
       if (c == 0 || c == 3) width = 5 * w;
       if (c == 4) width = 8 * w;
       if (c == 5) width = 4 * w;
-      header->resizeSection(c, width);
+      header->resizeSection(c, std::max(width, ContentWidth(c)));
     }
   }
   filling_ = false;
+}
+
+int TTableForm::ContentWidth(int column) const {
+  // The rows measured: every row of a short table; of a long one the first
+  // and last rows and rows spread evenly between, so that sizing costs the
+  // same whatever the length (the numbers of a column have much the same
+  // width all along).
+  constexpr int WholeTable = 256;
+  constexpr int Ends = 64;
+  const int rows = dataModel_->rowCount();
+  std::vector<int> sample;
+  if (rows <= WholeTable) {
+    for (int r = 0; r < rows; ++r) sample.push_back(r);
+  } else {
+    for (int r = 0; r < Ends; ++r) sample.push_back(r);
+    const int spread = WholeTable - 2 * Ends;
+    for (int k = 1; k <= spread; ++k) sample.push_back(Ends + static_cast<int>(static_cast<long long>(rows - 2 * Ends) * k / (spread + 1)));
+    for (int r = rows - Ends; r < rows; ++r) sample.push_back(r);
+  }
+  const QFontMetrics cells(dataGrid_->font());
+  const int cellPad = 2 * (dataGrid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, dataGrid_) + 1) +
+                      cells.horizontalAdvance(QLatin1Char('0')) / 2 + 2;  // the red frame and the grid line
+  int widest = 0;
+  for (int r : sample) {
+    widest = std::max(widest, cells.horizontalAdvance(dataModel_->data(dataModel_->index(r, column), Qt::DisplayRole).toString()));
+  }
+  const QHeaderView* header = dataGrid_->horizontalHeader();
+  const QFontMetrics heads(header->font());
+  const int headerPad = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+  const int headerWidth =
+      heads.horizontalAdvance(dataModel_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) + headerPad;
+  return std::max(widest + cellPad, headerWidth);
 }
 
 void TTableForm::FillDataRow(int index) { dataModel_->RowChanged(index); }
@@ -477,6 +510,11 @@ void TTableForm::AfterRead(bool thresholdControls) {
   selectedIndex_ = 0;
   FormShow();
   FillElectrodeGrid();
+  // A new file is shown from its first row.
+  for (QTableView* grid : {dataGrid_, electrodeGrid_}) {
+    grid->scrollToTop();
+    grid->horizontalScrollBar()->setValue(0);
+  }
   copyVES_->setVisible(ds_.DataKind > DataKindSequence);
   invPage_->AfterRead();
   UpdateModelControls();

@@ -194,6 +194,8 @@ private:
 
   void BuildDataPage();
   void BuildElectrodePage();
+  // Width that shows the header and the values of data-grid column `column`.
+  int ContentWidth(int column) const;
   void ErrEChange(int value);
   void ThresholdEditChange(QLineEdit* edit, ThresholdEdit field);
   void DrawRelief();

@@ -19,6 +19,8 @@
 #include "engine/export/unified_writer.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
+#include "gui/shell/wait_cursor.h"
+#include "engine/shell/shell_state.h"
 
 namespace tarvo::gui {
 
@@ -43,6 +45,7 @@ std::optional<QString> AskWithFileDialog(QWidget* parent, const SaveDialogSetup&
   QString ext = s.defaultExtension;
   if (ext.startsWith(QLatin1Char('.'))) ext.remove(0, 1);
   dialog.setDefaultSuffix(ext.toLower());
+  ArrowCursorWhileAsking arrow;
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front();
 }
@@ -65,41 +68,50 @@ public:
   }
 
   void Res2dInv(Res2dInvSender sender) {
+    const WaitCursor wait;
     const auto chooser = [this](const Res2dInvSaveDialog& d) {
       return Ask({QString::fromStdString(d.title), Proposed(d.proposedName), QString::fromStdString(d.filter),
                   QString::fromStdString(d.defaultExt)});
     };
     const ExportOptions options = Options();
     const std::string ext = main_.Shell().open.Res2dInvExt;
-    if (sender == Res2dInvSender::aTimeLapse) {
-      aTimeLapseExecute(main_.Dataset(), options, ext, chooser, main_.OperatorMessenger());
-    } else {
-      Res2d_Converter(main_.Dataset(), sender, options, ext, chooser, main_.OperatorMessenger());
-    }
+    const Res2dInvOutcome outcome =
+        sender == Res2dInvSender::aTimeLapse
+            ? aTimeLapseExecute(main_.Dataset(), options, ext, chooser, main_.OperatorMessenger())
+            : Res2d_Converter(main_.Dataset(), sender, options, ext, chooser, main_.OperatorMessenger());
+    if (outcome == Res2dInvOutcome::Written) Written();
     Refresh();
   }
 
   void Sondo() {
+    const WaitCursor wait;
     const auto chooser = [this](const SondoSaveDialog& d) {
       return Ask({QStringLiteral("Sondo"), Proposed(d.ProposedName), QString::fromStdString(d.Filter),
                   QString::fromStdString(d.DefaultExtension)});
     };
     // A loaded inversion model gives the model file.
-    Sondoconverter(main_.Dataset(), main_.Shell().grid, &main_.Dataset().Models, chooser, main_.OperatorMessenger());
+    const SondoRun run =
+        Sondoconverter(main_.Dataset(), main_.Shell().grid, &main_.Dataset().Models, chooser, main_.OperatorMessenger());
+    if (run.Ok && !run.MainFiles.empty()) {
+      asked_ = run.MainFiles.back();
+      Written();
+    }
     Refresh();
   }
 
   void SensInv() {
+    const WaitCursor wait;
     TDataset& ds = main_.Dataset();
     PrepareSensInv2D(ds);
     const SensInvSaveDialog d = SensInvDialog(ds);
     const auto path = Ask({QString::fromStdString(d.Title), Proposed(d.ProposedName),
                            QString::fromStdString(d.Filter), QString::fromStdString(d.DefaultExtension)});
-    if (path) WriteSensInv2DFiles(ds, *path, main_.OperatorMessenger());
+    if (path && WriteSensInv2DFiles(ds, *path, main_.OperatorMessenger())) Written();
     Refresh();
   }
 
   void Res2dMod() {
+    const WaitCursor wait;
     TDataset& ds = main_.Dataset();
     const Res2dModPreparation prep = PrepareRes2dMod(ds);
     if (!prep.Ready) {
@@ -110,26 +122,28 @@ public:
     const auto path = Ask({QString::fromStdString(prep.Dialog.Title), Proposed(prep.Dialog.ProposedName),
                            QStringLiteral("Res2dMod text|*.txt"),
                            QString::fromStdString(prep.Dialog.DefaultExtension)});
-    if (path) WriteRes2dModFile(ds, prep.UnitSpacing, *path, main_.OperatorMessenger());
+    if (path && WriteRes2dModFile(ds, prep.UnitSpacing, *path, main_.OperatorMessenger())) Written();
     Refresh();
   }
 
   void Unified() {
+    const WaitCursor wait;
     TDataset& ds = main_.Dataset();
     std::filesystem::path proposed(ds.FileName);
     proposed.replace_extension(".dat");
     const auto path = Ask({QStringLiteral("Unified data format"), Proposed(proposed.filename().string()),
                            QStringLiteral("Unified data|*.dat;*.ohm"), QStringLiteral("dat")});
-    if (path) WriteUnifiedData(ds, Options(), *path, main_.OperatorMessenger());
+    if (path && WriteUnifiedData(ds, Options(), *path, main_.OperatorMessenger())) Written();
     Refresh();
   }
 
 private:
   ExportOptions Options() { return ExportOptionsFrom(main_.Shell().program, main_.Shell().SaveWithoutIP); }
 
-  // The proposed file goes into the open dialog's directory, where the data came from.
+  // The proposed file goes into the folder of the last export, or else the
+  // open dialog's directory, where the data came from.
   QString Proposed(const std::string& name) const {
-    const QString dir = FromEnginePath(main_.Shell().open.InitialDir);
+    const QString dir = main_.ExportDirectory();
     const QString file = QString::fromStdString(name);
     return dir.isEmpty() || QFileInfo(file).isAbsolute() ? file : QDir(dir).filePath(file);
   }
@@ -137,8 +151,12 @@ private:
   std::optional<std::string> Ask(const SaveDialogSetup& setup) {
     const auto chosen = dialog_(setup);
     if (!chosen) return std::nullopt;
-    return ToEnginePath(*chosen);
+    asked_ = ToEnginePath(*chosen);
+    return asked_;
   }
+
+  // The file last chosen has been written: the window tells what it holds.
+  void Written() { main_.ExportWritten(asked_, ExportedPointCount(main_.Dataset())); }
 
   void Refresh() {
     main_.ShowSummary();
@@ -147,6 +165,7 @@ private:
 
   TMain& main_;
   SaveDialog dialog_;
+  std::string asked_;  // the target of the export under way
 };
 
 }  // namespace

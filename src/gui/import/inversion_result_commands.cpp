@@ -98,6 +98,7 @@ void AttachInversionResultCommands(TMain& main, TTableForm& table, NumberAsker& 
   auto* shortcut = new QShortcut(action != nullptr ? action->shortcut() : QKeySequence(QStringLiteral("Ctrl+Alt+I")),
                                  &main);
   shortcut->setObjectName(QStringLiteral("InvResultShortcut"));
+  shortcut->setContext(Qt::ApplicationShortcut);
   QObject::connect(shortcut, &QShortcut::activated, &main, [commands] { commands->InvResult(); });
 }
 

@@ -15,6 +15,7 @@
 #include "engine/sequences/syscal_sequence_writer.h"
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
+#include "gui/shell/wait_cursor.h"
 
 namespace tarvo::gui {
 
@@ -50,6 +51,7 @@ public:
   }
 
   void SaveLundProtocol() {
+    const WaitCursor wait;
     const AbemFileChooser chooser = [this](const AbemSaveDialog& d) {
       return Ask(QObject::tr("Save Lund protocol"), d.proposedName, d.filter, d.defaultExt);
     };
@@ -67,11 +69,13 @@ public:
   }
 
   void Save(SyscalSaveCaller caller, bool reciprocal) {
+    const WaitCursor wait;
     SaveSyscal(caller, reciprocal);
     Refresh();
   }
 
   void Write(ElectreSender sender, bool reciprocal) {
+    const WaitCursor wait;
     SaveElectre(sender, reciprocal);
     Refresh();
   }
@@ -113,6 +117,7 @@ public:
   }
 
   void Amn2mnB() {
+    const WaitCursor wait;
     main_.OpenBtnClick(OpenCaller::Open);
     TDataset& ds = main_.Dataset();
     if (!IsLoaded(ds.DataKind)) return;
@@ -133,6 +138,7 @@ public:
   }
 
   void Shift64() {
+    const WaitCursor wait;
     main_.OpenBtnClick(OpenCaller::Open);
     TDataset& ds = main_.Dataset();
     if (ds.DataKind != DataKindSequence) return;
@@ -142,6 +148,7 @@ public:
   }
 
   void Extract() {
+    const WaitCursor wait;
     TDataset& ds = main_.Dataset();
     if (ds.DataKind == DataKindSequence) {
       Write(ElectreSender::Extract, false);
@@ -152,6 +159,7 @@ public:
   }
 
   void Merge(bool syscal) {
+    const WaitCursor wait;
     TDataset& ds = main_.Dataset();
     WithMergedSequence(ds, main_.Shell().open.InitialDir, Messenger(), [this, syscal] {
       if (syscal) {

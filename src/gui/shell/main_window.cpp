@@ -12,6 +12,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QIcon>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,12 +34,18 @@
 #include <span>
 
 #include "engine/core/capacities.h"
+#include "engine/shell/command_table.h"
 #include "engine/shell/summary.h"
 #include "engine/import/file_type.h"
 #include "engine/import/syscal_template.h"
 #include "gui/shell/array_picture.h"
 #include "gui/shell/message_box_messenger.h"
+#include "gui/shell/wait_cursor.h"
 #include "engine/version.h"
+
+// The icons are resources of the static GUI library: registered here, once,
+// before the first window takes one.
+static void RegisterIconResources() { Q_INIT_RESOURCE(tarvo_icons); }
 
 namespace tarvo::gui {
 
@@ -46,36 +53,13 @@ namespace {
 
 constexpr int MemoCapacity = 80;  // characters the comment box takes; the header keeps 47
 
-QString Latin1(const std::string& text) {
+QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string ToLatin1(const QString& text) { return text.toLatin1().toStdString(); }
 
 QString WithoutMnemonic(QString caption) { return caption.remove(QLatin1Char('&')); }
-
-// Commands the window carries whose work is done here; every other command
-// waits for the window that will do it (ProvideCommand).
-const QStringList WorkingCommands = {
-    QStringLiteral("aOpen"),      QStringLiteral("Reopen"),          QStringLiteral("aAdd"),
-    QStringLiteral("FileExit1"),  QStringLiteral("FileExit"),        QStringLiteral("WithoutIP"),
-    QStringLiteral("N11"),        QStringLiteral("N21"),             QStringLiteral("N31"),
-    QStringLiteral("Modelrefinement"), QStringLiteral("N12"),        QStringLiteral("N22"),
-    QStringLiteral("msec1"),      QStringLiteral("mVV1"),            QStringLiteral("DatapointsOnOff1"),
-    QStringLiteral("acIP"),       QStringLiteral("About"),
-};
-
-// Commands enabled whatever the data (once their work exists).
-const QStringList AlwaysEnabled = {
-    QStringLiteral("aNew_HS"), QStringLiteral("aOpen"), QStringLiteral("FileExit1"), QStringLiteral("FileExit"),
-    QStringLiteral("Res2dModTXT"), QStringLiteral("WithoutIP"), QStringLiteral("N11"), QStringLiteral("N21"),
-    QStringLiteral("N31"), QStringLiteral("Modelrefinement"), QStringLiteral("N12"), QStringLiteral("N22"),
-    QStringLiteral("msec1"), QStringLiteral("mVV1"), QStringLiteral("Reset1"), QStringLiteral("Increase1"),
-    QStringLiteral("Decrease1"), QStringLiteral("Pale1"), QStringLiteral("Max1"), QStringLiteral("Min1"),
-    QStringLiteral("Default1"), QStringLiteral("aRedraw"), QStringLiteral("aIso"), QStringLiteral("aPano"),
-    QStringLiteral("aTable"), QStringLiteral("DatapointsOnOff1"), QStringLiteral("aMany"),
-    QStringLiteral("About"), QStringLiteral("MergeTXT1"),
-};
 
 QLabel* PanelLabel(const char* name, const QString& hint, QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -94,14 +78,29 @@ QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
   return label;
 }
 
-// The wait cursor for as long as a read goes on, restored on every path.
-class WaitCursor {
-public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
+// The icons of the tool-bar commands: the platform theme's where a standard
+// one fits, else the program's own (bundled as resources).
+struct CommandIconEntry {
+  const char* command;
+  const char* theme;    // freedesktop name, or null
+  const char* bundled;  // ":/icons/NAME.svg"
 };
+constexpr CommandIconEntry CommandIcons[] = {
+    {"aNew_HS", "document-new", "new-protocol"}, {"aOpen", "document-open", "open"},
+    {"aAdd", "list-add", "append"},             {"FileExit", "application-exit", "exit"},
+    {"aManySmall", nullptr, "section-small"},   {"aRedraw", "view-refresh", "redraw"},
+    {"aMany", nullptr, "sections"},             {"aMedian", nullptr, "filtering"},
+    {"acIP", nullptr, "res-ip"},                {"ToolButton1", nullptr, "sp"},
+    {"aSondo", nullptr, "sondo"},               {"aRes2dInv", nullptr, "res2dinv"},
+    {"aRes2dInv_new", nullptr, "res2dinv-general"}, {"aSens", nullptr, "sensinv"},
+    {"aABEM_org", nullptr, "lund-protocol"},    {"aSave", "document-save", "elecre"},
+    {"aElecreII", nullptr, "elecre-ii"},        {"aTimeLapse", nullptr, "time-lapse"},
+};
+
+QIcon CommandIcon(const char* theme, const char* bundled) {
+  const QIcon own(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(bundled)));
+  return theme != nullptr ? QIcon::fromTheme(QLatin1String(theme), own) : own;
+}
 
 }  // namespace
 
@@ -119,7 +118,12 @@ TMain::TMain(TDataset& dataset, Paths paths, QWidget* parent)
   // The open dialog starts in the program directory until the settings say otherwise.
   shell_.open.InitialDir = ToEnginePath(paths_.programDir);
 
+  RegisterIconResources();
+  setWindowIcon(QIcon(QStringLiteral(":/icons/tarvo.svg")));
   BuildCommands();
+  for (const CommandIconEntry& entry : CommandIcons) {
+    Command(QString::fromLatin1(entry.command))->setIcon(CommandIcon(entry.theme, entry.bundled));
+  }
   BuildMenus();
   BuildToolBars();
   BuildPanel();
@@ -128,9 +132,10 @@ TMain::TMain(TDataset& dataset, Paths paths, QWidget* parent)
 
   RebuildRecentMenus(StartupRecentDirCaptions(shell_.open));
   SyncOptionActions();
+  // Nothing read yet: nothing to append to.
+  enabling_.Append = false;
   ShowSummary();
-  ApplyEnabling(CommandEnabling{});
-  SetCommandEnabled(QStringLiteral("aAdd"), false);
+  ApplyEnabling(enabling_);
 
   dataset_.Observers.push_back(this);
 
@@ -157,153 +162,103 @@ Messenger& TMain::CurrentMessenger() { return messenger_ != nullptr ? *messenger
 // ---------------------------------------------------------------------------
 // Commands, menus and tool bars.
 
-QAction* TMain::AddCommand(const char* name, const QString& caption, const QString& hint, const QString& key) {
+QAction* TMain::AddCommand(const CommandEntry& entry) {
+  const QString caption = Latin1(entry.caption);
   auto* action = new QAction(caption, this);
-  const QString id = QString::fromLatin1(name);
+  const QString id = Latin1(entry.name);
   action->setObjectName(id);
-  if (!key.isEmpty()) action->setShortcut(QKeySequence(key));
+  // The keys of the commands work from every window of the program, above
+  // all the table window where the operator works.
+  action->setShortcutContext(Qt::ApplicationShortcut);
+  if (!entry.key.empty()) action->setShortcut(QKeySequence(Latin1(entry.key)));
+  action->setCheckable(entry.form == CommandForm::Check);
+  action->setVisible(entry.form != CommandForm::Hidden);
   // A hint "short|long" gives the tool tip and the status-bar text.
-  const QString full = hint.isEmpty() ? WithoutMnemonic(caption) : hint;
+  const QString full = entry.hint.empty() ? WithoutMnemonic(caption) : Latin1(entry.hint);
   const QString tip = full.section(QLatin1Char('|'), 0, 0).trimmed();
   const QString status = full.contains(QLatin1Char('|')) ? full.section(QLatin1Char('|'), 1).trimmed() : tip;
-  const QString notYet = WorkingCommands.contains(id) ? QString() : tr(" (not available yet)");
-  if (notYet.isEmpty()) provided_.insert(id);
+  // The main window does its own commands; every other one waits for the
+  // window that will do it (ProvideCommand).
+  const bool own = entry.owner == CommandOwner::Main;
+  const QString notYet = own ? QString() : tr(" (not available yet)");
+  if (own) provided_.insert(id);
   action->setStatusTip(status + notYet);
   action->setToolTip(tip + notYet);
+  action->setEnabled(false);
   commands_.insert(id, action);
-  enabledByData_.insert(id, AlwaysEnabled.contains(id));
-  action->setEnabled(enabledByData_.value(id) && provided_.contains(id));
   return action;
 }
 
-void TMain::SetCommandEnabled(const QString& name, bool on) {
-  enabledByData_.insert(name, on);
-  if (QAction* action = Command(name)) action->setEnabled(on && provided_.contains(name));
+void TMain::RefreshCommandStates() {
+  const CommandContext context{dataset_, shell_, enabling_, recentMenuEntries_};
+  for (const CommandEntry& entry : CommandTable()) {
+    const QString name = Latin1(entry.name);
+    if (QAction* action = Command(name)) action->setEnabled(provided_.contains(name) && entry.enabled(context));
+  }
 }
 
-void TMain::ProvideCommand(const QString& name, std::function<void()> work) {
+bool TMain::ProvideCommand(const QString& name, std::function<void()> work) {
   QAction* action = Command(name);
-  if (action == nullptr) return;
+  if (action == nullptr || FindCommand(ToLatin1(name)) == nullptr) {
+    // A window gives work to a command the table does not carry: a name
+    // misspelt, or a command added without its entry in the table.
+    qCritical("TMain::ProvideCommand: \"%s\" is not in the command table", qPrintable(name));
+    Q_ASSERT_X(false, "TMain::ProvideCommand", "the command is not in the command table");
+    return false;
+  }
   provided_.insert(name);
   action->setStatusTip(action->statusTip().remove(tr(" (not available yet)")));
   action->setToolTip(action->toolTip().remove(tr(" (not available yet)")));
   connect(action, &QAction::triggered, this, [work = std::move(work)] { work(); });
-  action->setEnabled(enabledByData_.value(name));
+  RefreshCommandStates();
+  return true;
 }
 
 void TMain::BuildCommands() {
-  // File
-  AddCommand("aNew_HS", tr("&New protocol"), tr("New sequence"), QStringLiteral("Ctrl+N"));
-  auto* open = AddCommand("aOpen", tr("Open"), tr("Open survey data files"), QStringLiteral("Ctrl+O"));
-  open->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-  connect(open, &QAction::triggered, this, [this] { OpenBtnClick(OpenCaller::Open); });
-  auto* add = AddCommand("aAdd", tr("Append"), tr("Add data"), QStringLiteral("Ctrl+A"));
-  add->setIcon(style()->standardIcon(QStyle::SP_FileDialogNewFolder));
-  connect(add, &QAction::triggered, this, [this] { OpenBtnClick(OpenCaller::Append); });
-  auto* invResult = AddCommand("InvResult", tr("INV result"), {}, QStringLiteral("Ctrl+Alt+I"));
-  invResult->setVisible(false);
-  AddCommand("InvData", tr("Synthetic curves"), tr("Replace field on synthetic data from INV file"));
-  AddCommand("Extract", tr("Extract array"), tr("Extract one array|Save selected array"));
-  AddCommand("MergeSEQ", tr("Merge SEQ"), tr("Elecre (seq)"));
-  AddCommand("MergeTXT1", tr("Merge TXT"), tr("ElecreII (txt)"));
-  AddCommand("Electre1", tr("Electre (seq)"), tr("Save reciprocal array"));
-  AddCommand("ElecreII", tr("ElecreII (txt)"), tr("Save reciprocal array"));
-  for (const char* name : {"FileExit1", "FileExit"}) {
-    auto* exit = AddCommand(name, tr("E&xit"), tr("Close Tarvo"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+  for (const CommandEntry& entry : CommandTable()) {
+    if (entry.form != CommandForm::Submenu) AddCommand(entry);  // "MRUD" is made with its menu
   }
-  Command(QStringLiteral("FileExit1"))->setShortcut(QKeySequence(QStringLiteral("Alt+X")));
-  Command(QStringLiteral("FileExit"))->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+  const auto on = [this](const char* name) { return Command(QString::fromLatin1(name)); };
+
+  // File
+  connect(on("aOpen"), &QAction::triggered, this, [this] { OpenBtnClick(OpenCaller::Open); });
+  connect(on("aAdd"), &QAction::triggered, this, [this] { OpenBtnClick(OpenCaller::Append); });
+  for (const char* name : {"FileExit1", "FileExit"}) connect(on(name), &QAction::triggered, this, &QWidget::close);
 
   // Converter
-  AddCommand("aSondo", tr("Sondo"), tr("Sondo 1D inversion files"), QStringLiteral("Ctrl+I"));
-  AddCommand("aRes2dInv", tr("Res2dInv"), tr("Res2dInv data file"), QStringLiteral("Ctrl+R"));
-  AddCommand("aRes2dInv_new", tr("Res2dInv (general)"), tr("Res2dInv data file, general array"),
-             QStringLiteral("Ctrl+G"));
-  AddCommand("aSens", tr("SensInv2d"), tr("SensInv2D files"));
-  AddCommand("aABEM_org", tr("Lund protocol (ABEM)"),
-             tr("Save Lund protocol| Save Lund protocol file (ABEM), [org,up,dwn]"));
-  AddCommand("aSave", tr("Elecre"), tr("Save SysCal file"), QStringLiteral("Ctrl+S"))
-      ->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
-  AddCommand("aElecreII", tr("Elecre II"), tr("ElectreII sequence text"));
-  AddCommand("aSyscalPro", tr("Syscal-Pro"), tr("Optimize SEQ for SyscalPro"));
-  AddCommand("Res2dModTXT", tr("Res2dmod(txt)"), tr("Res2dMod text file"));
-  AddCommand("aUnified", tr("Unified data"), tr("Unified data format of the open-source inversion programs"));
-  auto* withoutIP = AddCommand("WithoutIP", tr("Save without IP"), tr("Leave chargeability out of exported files"));
-  withoutIP->setCheckable(true);
-  connect(withoutIP, &QAction::toggled, this, [this](bool on) { shell_.SaveWithoutIP = on; });
+  connect(on("WithoutIP"), &QAction::toggled, this, [this](bool checked) { shell_.SaveWithoutIP = checked; });
 
-  // Tool bar only
-  AddCommand("aTimeLapse", tr("Time-Lapse"), tr("Time-lapse export"));
-  AddCommand("aManySmall", tr("Section"), tr("Small section panels"));
-  AddCommand("aRedraw", tr("Redraw"), tr("Redraw the views"));
-  AddCommand("aIso", tr("Map On/Off"))->setCheckable(true);
-  AddCommand("aPano", tr("Section On/Off"), tr("Show or close the configuration window"))->setCheckable(true);
-  AddCommand("aTable", tr("Table On/Off"), tr("Show or close the table window"))->setCheckable(true);
-  auto* dataPoints = AddCommand("DatapointsOnOff1", tr("Data points On/Off"), tr("Show the data points on the map"));
-  dataPoints->setCheckable(true);
-  connect(dataPoints, &QAction::triggered, this, [this](bool on) {
-    shell_.program.DataPointsOnOff = on;
+  // Tool bar
+  connect(on("DatapointsOnOff1"), &QAction::triggered, this, [this](bool checked) {
+    shell_.program.DataPointsOnOff = checked;
     emit RedrawRequested();
   });
-  AddCommand("aMany", tr("Section"), tr("Pseudo-section panels"));
-  AddCommand("aMedian", tr("Filtering"), tr("Median filtering"));
-  auto* ip = AddCommand("acIP", tr("Res/IP"), tr("Show apparent resistivity or chargeability"), QStringLiteral("F9"));
-  ip->setCheckable(true);
-  connect(ip, &QAction::triggered, this, [this] {
+  connect(on("acIP"), &QAction::triggered, this, [this] {
     const bool changed = ToggleIPMode(dataset_, shell_);
     Command(QStringLiteral("acIP"))->setChecked(shell_.IPMode);
     if (changed) emit IPModeChanged(shell_.IPMode);
   });
-  AddCommand("ToolButton1", tr("sp"), tr("Self-potential"));
-
-  // Exchange
-  AddCommand("AandB", tr("A and B"));
-  AddCommand("MandN", tr("M and N"));
-  AddCommand("Shift641", tr("Shift64"), tr("Shift quadripoles on 64"))->setVisible(false);
-  AddCommand("A1", tr("Amn2mnB"), tr("Change forward pole-dipole to reverse one"));
-  AddCommand("Mirrorprofile1", tr("Mirror profile"));
 
   // Options
   interpolationGroup_ = new QActionGroup(this);
   for (const auto& [name, width] : {std::pair{"N11", 1}, {"N21", 2}, {"N31", 3}}) {
-    auto* item = AddCommand(name, QString::number(width), tr("Interpolation width %1").arg(width));
-    item->setCheckable(true);
-    interpolationGroup_->addAction(item);
-    connect(item, &QAction::triggered, this, [this, w = width] { shell_.grid.InterpolationWidth = w; });
+    interpolationGroup_->addAction(on(name));
+    connect(on(name), &QAction::triggered, this, [this, w = width] { shell_.grid.InterpolationWidth = w; });
   }
-  auto* refinement = AddCommand("Modelrefinement", tr("Model refinement"), tr("Res2dInv model refinement"));
-  refinement->setCheckable(true);
-  connect(refinement, &QAction::triggered, this, [this](bool on) { shell_.program.ModelRefinement = on; });
+  connect(on("Modelrefinement"), &QAction::triggered, this,
+          [this](bool checked) { shell_.program.ModelRefinement = checked; });
   topoGroup_ = new QActionGroup(this);
   for (const auto& [name, key] : {std::pair{"N12", 1}, {"N22", 2}}) {
-    auto* item = AddCommand(name, QString::number(key), tr("Topography key %1").arg(key));
-    item->setCheckable(true);
-    topoGroup_->addAction(item);
-    connect(item, &QAction::triggered, this, [this, k = key] { dataset_.TopoDistanceType = k; });
+    topoGroup_->addAction(on(name));
+    connect(on(name), &QAction::triggered, this, [this, k = key] { dataset_.TopoDistanceType = k; });
   }
   ipUnitGroup_ = new QActionGroup(this);
-  auto* msec = AddCommand("msec1", tr("msec"), tr("IP unit of exported files"));
-  auto* second = AddCommand("mVV1", tr("mV/V"), tr("IP unit of exported files"));
-  for (QAction* item : {msec, second}) {
-    item->setCheckable(true);
-    ipUnitGroup_->addAction(item);
-  }
-  connect(msec, &QAction::triggered, this, [this] { shell_.program.MsecUnit = true; });
-  connect(second, &QAction::triggered, this, [this] { shell_.program.MsecUnit = false; });
-
-  // Contours
-  AddCommand("Reset1", tr("11 colors"));
-  AddCommand("Increase1", tr("Increase"));
-  AddCommand("Decrease1", tr("Decrease"));
-  AddCommand("Pale1", tr("Pale"));
-  AddCommand("Max1", tr("Max"))->setVisible(false);
-  AddCommand("Min1", tr("Min"))->setVisible(false);
-  AddCommand("Default1", tr("Default"));
+  for (const char* name : {"msec1", "mVV1"}) ipUnitGroup_->addAction(on(name));
+  connect(on("msec1"), &QAction::triggered, this, [this] { shell_.program.MsecUnit = true; });
+  connect(on("mVV1"), &QAction::triggered, this, [this] { shell_.program.MsecUnit = false; });
 
   // About
-  auto* about = AddCommand("About", tr("&About"), tr("Version of Tarvo"));
-  connect(about, &QAction::triggered, this, [this] {
+  connect(on("About"), &QAction::triggered, this, [this] {
     QMessageBox::about(this, tr("About Tarvo"),
                        tr("<b>Tarvo</b> %1<br>%2<br><br>Processing of multi-electrode resistivity and "
                           "induced-polarisation survey data.")
@@ -322,10 +277,11 @@ void TMain::BuildMenus() {
   reopenMenu_->setObjectName(QStringLiteral("Reopen"));
   QAction* reopen = reopenMenu_->menuAction();
   reopen->setObjectName(QStringLiteral("Reopen"));
-  reopen->setStatusTip(tr("Most recently used directories"));
+  reopen->setStatusTip(Latin1(FindCommand("Reopen")->hint));
   commands_.insert(QStringLiteral("Reopen"), reopen);
   provided_.insert(QStringLiteral("Reopen"));
   add(file, "aAdd");
+  add(file, "ReadOnlyOpen");
   file->addSeparator();
   add(file, "InvResult");
   add(file, "InvData");
@@ -338,20 +294,11 @@ void TMain::BuildMenus() {
   reciprocal->setObjectName(QStringLiteral("ReciprocalSEQ1"));
   add(reciprocal, "Electre1");
   add(reciprocal, "ElecreII");
-  connect(reciprocal, &QMenu::aboutToShow, this, [this] {
-    SetCommandEnabled(QStringLiteral("Electre1"),
-                      enabledByData_.value(QStringLiteral("aSave")) && dataset_.DataKind == DataKindSequence);
-    SetCommandEnabled(QStringLiteral("ElecreII"), enabledByData_.value(QStringLiteral("aElecreII")));
-  });
+  connect(reciprocal, &QMenu::aboutToShow, this, &TMain::RefreshCommandStates);
   add(file, "aSyscalPro");
   file->addSeparator();
   add(file, "FileExit1");
-  connect(file, &QMenu::aboutToShow, this, [this] {
-    const MenuEnabling e = WorkOutMenuEnabling(dataset_);
-    SetCommandEnabled(QStringLiteral("Extract"), e.Extract);
-    SetCommandEnabled(QStringLiteral("MergeSEQ"), e.MergeSEQ);
-    SetCommandEnabled(QStringLiteral("InvData"), e.InvData);
-  });
+  connect(file, &QMenu::aboutToShow, this, &TMain::RefreshCommandStates);
 
   QMenu* converter = menuBar()->addMenu(tr("&Converter"));
   converter->setObjectName(QStringLiteral("ConverterMenu"));
@@ -367,12 +314,7 @@ void TMain::BuildMenus() {
   QMenu* exchange = menuBar()->addMenu(tr("&Exchange"));
   exchange->setObjectName(QStringLiteral("ExchangeMenu"));
   for (const char* name : {"AandB", "MandN", "Shift641", "A1", "Mirrorprofile1"}) add(exchange, name);
-  connect(exchange, &QMenu::aboutToShow, this, [this] {
-    const MenuEnabling e = WorkOutMenuEnabling(dataset_);
-    for (const char* name : {"AandB", "MandN", "Shift641"}) SetCommandEnabled(QString::fromLatin1(name), e.ExchangeElectrodes);
-    SetCommandEnabled(QStringLiteral("A1"), e.Amn2mnB);
-    SetCommandEnabled(QStringLiteral("Mirrorprofile1"), e.MirrorProfile);
-  });
+  connect(exchange, &QMenu::aboutToShow, this, &TMain::RefreshCommandStates);
 
   QMenu* options = menuBar()->addMenu(tr("&Options"));
   options->setObjectName(QStringLiteral("OptionsMenu"));
@@ -427,6 +369,8 @@ void TMain::BuildToolBars() {
   auto* redrawButton = new QToolButton(views);
   redrawButton->setObjectName(QStringLiteral("RedrawButton"));
   redrawButton->setText(tr("Redraw"));
+  redrawButton->setIcon(Command(QStringLiteral("aRedraw"))->icon());
+  redrawButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   redrawButton->setToolTip(tr("Redraw and the view switches"));
   redrawButton->setMenu(redrawMenu);
   redrawButton->setPopupMode(QToolButton::InstantPopup);
@@ -470,7 +414,8 @@ void TMain::RebuildRecentMenus(const std::vector<std::string>& captions) {
       connect(item, &QAction::triggered, this, [this, caption] { ReopenClick(Latin1(caption)); });
     }
   }
-  SetCommandEnabled(QStringLiteral("Reopen"), !captions.empty());
+  recentMenuEntries_ = static_cast<int>(captions.size());
+  RefreshCommandStates();
 }
 
 void TMain::ReopenClick(const QString& caption) {
@@ -722,7 +667,7 @@ void TMain::ShowSummary(bool fromTableWindow) {
   shiftE_->setEnabled(s.loaded);
   // An export adds the shift to the coordinates and sets it back to 0.
   if (dataset_.XShift == 0 && shiftE_->text().trimmed().toDouble() != 0) shiftE_->setText(QStringLiteral("0"));
-  for (const char* name : {"aSave", "aABEM_org", "aElecreII"}) SetCommandEnabled(QString::fromLatin1(name), editable);
+  RefreshCommandStates();  // the Syscal writers follow the read-only state
 
   if (s.loaded) {
     authorT_->setText(Latin1(s.operatorName));
@@ -778,6 +723,15 @@ void TMain::UpdateModifiedPanel() {
 }
 
 void TMain::UpdateQuadripoles() { quadripolesL_->setText(Latin1(BuildSummary(dataset_).quadripoles)); }
+
+void TMain::ExportWritten(const std::string& path, int points) {
+  shell_.open.ExportDir = ToEnginePath(QFileInfo(FromEnginePath(path)).absolutePath());
+  statusBar()->showMessage(Latin1(ExportWrittenText(path, points)));
+}
+
+QString TMain::ExportDirectory() const {
+  return FromEnginePath(shell_.open.ExportDir.empty() ? shell_.open.InitialDir : shell_.open.ExportDir);
+}
 
 void TMain::MarkModified() {
   shell_.Modified = true;
@@ -867,15 +821,21 @@ void TMain::OpenBtnClick(OpenCaller caller) {
   setup.title = caller == OpenCaller::Append ? tr("Append") : tr("Open");
   setup.directory = FromEnginePath(shell_.open.InitialDir);
   setup.filters = OpenFilterTexts(shell_.open);
+  setup.filters << AllFilesFilterText();
   setup.filterIndex = shell_.open.FilterIndex;
+  QAction* readOnly = Command(QStringLiteral("ReadOnlyOpen"));
+  setup.readOnly = readOnly->isChecked();
   const std::optional<OpenDialogChoice> choice = fileDialog_ ? fileDialog_(setup) : RunOpenDialog(this, setup);
   if (!choice || choice->files.isEmpty()) return;
 
-  shell_.open.FilterIndex = choice->filterIndex;
+  // "All files" keeps the reader of the type chosen before.
+  const int filterIndex = ReaderFilterIndex(choice->filterIndex, setup.filterIndex);
+  shell_.open.FilterIndex = filterIndex;
+  readOnly->setChecked(choice->readOnly);
   OpenRequest request;
   request.caller = caller;
   for (const QString& file : choice->files) request.files.push_back(ToEnginePath(file));
-  request.filterIndex = choice->filterIndex;
+  request.filterIndex = filterIndex;
   request.readOnly = choice->readOnly;
   RunRead(request);
 }
@@ -900,7 +860,7 @@ void TMain::OpenFiles(const QStringList& files) {
   bool first = true;
   for (const Group& group : groups) {
     OpenRequest request;
-    const bool append = !first && IsLoaded(dataset_.DataKind) && enabledByData_.value(QStringLiteral("aAdd"));
+    const bool append = !first && IsLoaded(dataset_.DataKind) && enabling_.Append;
     request.caller = append ? OpenCaller::Append : OpenCaller::Open;
     request.files = group.files;
     request.filterIndex = group.filter->index;
@@ -961,18 +921,8 @@ void TMain::ApplyRead(const OpenResult& result, OpenCaller caller) {
 }
 
 void TMain::ApplyEnabling(const CommandEnabling& e) {
-  SetCommandEnabled(QStringLiteral("aRes2dInv"), e.Res2dInvUsual);
-  SetCommandEnabled(QStringLiteral("aRes2dInv_new"), e.Res2dInvGeneral);
-  SetCommandEnabled(QStringLiteral("aSens"), e.Res2dInvGeneral);
-  SetCommandEnabled(QStringLiteral("aUnified"), e.Res2dInvGeneral);
-  SetCommandEnabled(QStringLiteral("aSondo"), e.Sondo);
-  SetCommandEnabled(QStringLiteral("acIP"), e.IP);
-  SetCommandEnabled(QStringLiteral("aSyscalPro"), e.SyscalPro);
-  SetCommandEnabled(QStringLiteral("aMedian"), e.Median);
-  SetCommandEnabled(QStringLiteral("aTimeLapse"), e.TimeLapse);
-  SetCommandEnabled(QStringLiteral("aManySmall"), e.ManySmall);
-  SetCommandEnabled(QStringLiteral("aAdd"), e.Append);
-  SetCommandEnabled(QStringLiteral("ToolButton1"), e.SP);
+  enabling_ = e;
+  RefreshCommandStates();
 
   const bool loaded = IsLoaded(dataset_.DataKind);
   const bool badPoints = loaded && (e.ThresholdControls || dataset_.HasIP);
@@ -1003,8 +953,23 @@ bool TMain::SaveSettings() {
 }
 
 void TMain::closeEvent(QCloseEvent* event) {
+  if (closed_) {
+    event->accept();
+    return;
+  }
+  // Edits the operator has not saved are lost only when he says so.
+  if (!ConfirmLeaving(dataset_, shell_, CurrentMessenger())) {
+    event->ignore();
+    return;
+  }
+  closed_ = true;
   SaveSettings();
   event->accept();
+  // The program ends with its main window: every tool window closes with it.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible()) window->close();
+  }
+  emit ProgramEnding();
 }
 
 void TMain::dragEnterEvent(QDragEnterEvent* event) {

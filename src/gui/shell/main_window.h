@@ -27,6 +27,10 @@ class QPlainTextEdit;
 class QSpinBox;
 class QToolButton;
 
+namespace tarvo {
+struct CommandEntry;
+}
+
 namespace tarvo::gui {
 
 class ArrayPicture;
@@ -67,9 +71,12 @@ public:
   QAction* Command(const QString& name) const;
 
   // Gives a command its work once the window that does it exists: the
-  // action is connected to `work` and from then on enabled by the rules of
-  // the data; until then it stays disabled and says it is not available.
-  void ProvideCommand(const QString& name, std::function<void()> work);
+  // action is connected to `work` and from then on enabled by its rule in
+  // the command table (engine/shell/command_table.h); until then it stays
+  // disabled and says it is not available. A name the table does not carry
+  // is a programming error: it stops a debug build, and otherwise is
+  // reported (qCritical) and refused (false).
+  bool ProvideCommand(const QString& name, std::function<void()> work);
 
   void SetFileDialog(FileDialog dialog) { fileDialog_ = std::move(dialog); }
   // Messages of the engine go to `messenger` (message boxes when null).
@@ -98,6 +105,13 @@ public:
   // transform has written. The windows refresh as after any read.
   void ReadWithoutDialog(const OpenRequest& request);
 
+  // An export wrote `path` (`points` data points): the status bar says so,
+  // and the next save dialog starts in its folder.
+  void ExportWritten(const std::string& path, int points);
+  // Where save dialogs start: the folder of the last export, else the open
+  // dialog's directory.
+  QString ExportDirectory() const;
+
   // Refreshes the information panel from the dataset.
   void ShowSummary(bool fromTableWindow = false);
   // Another window edited the dataset (electrodes, sequences).
@@ -117,6 +131,7 @@ signals:
   void RedrawRequested();          // "Data points On/Off" asks the views to redraw
   void HiddenLinesChanged();       // line hiding marked or unmarked points
   void SettingsLoaded();           // thresholds and options may have changed
+  void ProgramEnding();            // the window closed for good: the settings are written, the tool windows closed
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -128,12 +143,13 @@ protected:
 private:
   void BadCountChanged() override;
 
-  QAction* AddCommand(const char* name, const QString& caption, const QString& hint = {}, const QString& key = {});
+  QAction* AddCommand(const CommandEntry& entry);
+  // Enables every command whose work exists by its rule in the command table.
+  void RefreshCommandStates();
   void BuildCommands();
   void BuildMenus();
   void BuildToolBars();
   void BuildPanel();
-  void SetCommandEnabled(const QString& name, bool on);
   void SyncOptionActions();
   void RebuildRecentMenus(const std::vector<std::string>& captions);
   void ReopenClick(const QString& caption);
@@ -163,7 +179,8 @@ private:
 
   QHash<QString, QAction*> commands_;
   QSet<QString> provided_;             // commands whose work exists
-  QHash<QString, bool> enabledByData_; // what the data allow, for every command
+  CommandEnabling enabling_;           // what the last read found suitable
+  int recentMenuEntries_ = 0;          // entries of the recent-directories menus
 
   QMenu* recentMenu_ = nullptr;        // the Open button's drop-down
   QMenu* reopenMenu_ = nullptr;        // File > "MRUD"
@@ -207,6 +224,7 @@ private:
   QSpinBox* upDown2_ = nullptr;
   std::vector<ArrayPicture*> pictures_;
   bool filling_ = false;               // the window itself is writing into the controls
+  bool closed_ = false;                // closed for good; the settings are written once
 };
 
 }  // namespace tarvo::gui

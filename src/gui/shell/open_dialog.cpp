@@ -27,10 +27,16 @@ QStringList OpenFilterTexts(const OpenCommandState& state) {
   return texts;
 }
 
+QString AllFilesFilterText() { return QObject::tr("All files (*)"); }
+
+int ReaderFilterIndex(int chosen, int before) {
+  if (chosen >= 1 && chosen <= static_cast<int>(OpenFilters.size())) return chosen;
+  return before >= 1 && before <= static_cast<int>(OpenFilters.size()) ? before : DefaultFilterIndex;
+}
+
 std::optional<OpenDialogChoice> RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup) {
   QFileDialog dialog(parent, setup.title, setup.directory);
   dialog.setObjectName(QStringLiteral("OpenDialog"));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFiles);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters(setup.filters);
@@ -38,9 +44,13 @@ std::optional<OpenDialogChoice> RunOpenDialog(QWidget* parent, const OpenDialogS
     dialog.selectNameFilter(setup.filters.at(setup.filterIndex - 1));
   }
 
-  auto* readOnly = new QCheckBox(QObject::tr("Open as read-only"), &dialog);
-  readOnly->setObjectName(QStringLiteral("ReadOnlyBox"));
+  // Qt's own dialog takes the read-only box; a native one has no room for
+  // it, and the File menu's "Open as read-only" decides.
+  QCheckBox* readOnly = nullptr;
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+    readOnly = new QCheckBox(QObject::tr("Open as read-only"), &dialog);
+    readOnly->setObjectName(QStringLiteral("ReadOnlyBox"));
+    readOnly->setChecked(setup.readOnly);
     grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount());
   }
 
@@ -50,7 +60,7 @@ std::optional<OpenDialogChoice> RunOpenDialog(QWidget* parent, const OpenDialogS
   choice.files = dialog.selectedFiles();
   const qsizetype chosen = setup.filters.indexOf(dialog.selectedNameFilter());
   choice.filterIndex = chosen >= 0 ? static_cast<int>(chosen) + 1 : setup.filterIndex;
-  choice.readOnly = readOnly->isChecked();
+  choice.readOnly = readOnly != nullptr ? readOnly->isChecked() : setup.readOnly;
   return choice;
 }
 
@@ -58,8 +68,7 @@ std::optional<std::string> DialogFileChooser::ChooseFileToOpen(std::string_view 
   ArrowCursorWhileAsking arrow;
   const QString file = QFileDialog::getOpenFileName(
       parent_, QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())), directory,
-      QString::fromLatin1(filter.data(), static_cast<qsizetype>(filter.size())), nullptr,
-      QFileDialog::DontUseNativeDialog);
+      QString::fromLatin1(filter.data(), static_cast<qsizetype>(filter.size())));
   if (file.isEmpty()) return std::nullopt;
   return ToEnginePath(file);
 }

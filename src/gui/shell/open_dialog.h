@@ -18,6 +18,7 @@ struct OpenDialogSetup {
   QString directory;           // initial directory
   QStringList filters;         // the file-type filters, in the order of their indices
   int filterIndex = DefaultFilterIndex;  // 1-based
+  bool readOnly = false;       // the read-only box starts checked
 };
 
 // What the operator chose in it.
@@ -31,8 +32,17 @@ struct OpenDialogChoice {
 // remembered Res2dInv extension.
 QStringList OpenFilterTexts(const OpenCommandState& state);
 
-// The open dialog: several existing files of one type, with a read-only
-// box. Nothing when it is cancelled.
+// The entry behind the file types that shows every file: "All files (*)".
+QString AllFilesFilterText();
+
+// The reader's filter index for the dialog's chosen entry: a file type of
+// the table, or, for "All files" (or anything beyond the table), the type
+// chosen before.
+int ReaderFilterIndex(int chosen, int before);
+
+// The open dialog: several existing files of one type. The platform's own
+// dialog where it has one; Qt's dialog otherwise, which also carries the
+// read-only box. Nothing when it is cancelled.
 std::optional<OpenDialogChoice> RunOpenDialog(QWidget* parent, const OpenDialogSetup& setup);
 
 // Asks for a second file a reader needs (the Syscal-Pro reader's original
