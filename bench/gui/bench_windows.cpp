@@ -146,10 +146,10 @@ private slots:
     Windows w(Paths());
     const std::string file = bench::ScaledProsysFile(100000, 1024);
     const bench::ReaderCase c{"scaled", file, 7, {file}, ""};
-    w.table.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w.table));
     QBENCHMARK_ONCE { w.Open(c); }
     QCOMPARE(w.dataset.PointCount, 100000);
+    w.table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.table));
     auto* grid = w.table.findChild<QTableView*>(QStringLiteral("StringGrid"));
     QVERIFY(grid != nullptr);
     QVERIFY(grid->model()->rowCount() >= 100000);
