@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/core/array_types.h"
+#include "engine/core/tolerance_index.h"
 #include "engine/core/bad_points.h"
 #include "engine/core/layout_analysis.h"
 #include "engine/core/numbers.h"
@@ -58,10 +59,11 @@ std::string Trimmed(const std::string& s) {
 // Elevation text of the electrode at x: the first electrode position within
 // the coordinate tolerance. A position the electrode list does not hold
 // (the list was full) takes the profile's altitude there, or 0.
-std::string ElevationAt(const TDataset& ds, double x) {
-  for (int e = 1; e <= ds.ElectrodePosCount; ++e) {
-    if (ApproxEqual(ds.ElectrodePos[e], x)) return ElectrodeAltitudeText(ds, e);
-  }
+// `positions` indexes the electrode positions, so the first one within the
+// tolerance is found by bisection.
+std::string ElevationAt(const TDataset& ds, const ToleranceIndex& positions, double x) {
+  const int e = positions.First(x);
+  if (e != 0) return ElectrodeAltitudeText(ds, e);
   return ds.ElectrodeXZCount > 0 ? AltitudeWithThreeDecimals(ProfileAltitude(ds, x)) : "0";
 }
 
@@ -123,7 +125,9 @@ std::string Values(const TDataset& ds, const Res2dInvPlan& plan, int i) {
   return v;
 }
 
-std::string Electrode(const TDataset& ds, float x) { return Num(x) + " " + ElevationAt(ds, x); }
+std::string Electrode(const TDataset& ds, const ToleranceIndex& positions, float x) {
+  return Num(x) + " " + ElevationAt(ds, positions, x);
+}
 
 // Range of set s clipped to the points written.
 int SetFirst(const TDataset& ds, int s) { return std::max(ds.Sets[s].First, 1); }
@@ -131,6 +135,8 @@ int SetLast(const TDataset& ds, const Res2dInvPlan& plan, int s) { return std::m
 
 void GeneralDataLines(const TDataset& ds, const Res2dInvPlan& plan, Messenger& messenger,
                       std::vector<std::string>& out) {
+  const ToleranceIndex positions(ds.ElectrodePos, ds.ElectrodePosCount);
+  const auto Electrode = [&ds, &positions](float x) { return tarvo::Electrode(ds, positions, x); };
   for (int s = 1; s <= plan.setCount; ++s) {
     const int type = ds.Sets[s].Type;
     if (!IsValidArrayCode(type)) {
@@ -142,12 +148,12 @@ void GeneralDataLines(const TDataset& ds, const Res2dInvPlan& plan, Messenger& m
       const TDataPoint& p = ds.Points[i];
       std::string line;
       if (type == PolePole) {
-        line = "2 " + Electrode(ds, p.XA) + " " + Electrode(ds, p.XM);
+        line = "2 " + Electrode(p.XA) + " " + Electrode(p.XM);
       } else if (IsPoleDipole(type)) {
-        line = "3 " + Electrode(ds, p.XA) + " " + Electrode(ds, p.XM) + " " + Electrode(ds, p.XN);
+        line = "3 " + Electrode(p.XA) + " " + Electrode(p.XM) + " " + Electrode(p.XN);
       } else {
-        line = "4 " + Electrode(ds, p.XA) + " " + Electrode(ds, p.XB) + " " + Electrode(ds, p.XM) + " " +
-               Electrode(ds, p.XN);
+        line = "4 " + Electrode(p.XA) + " " + Electrode(p.XB) + " " + Electrode(p.XM) + " " +
+               Electrode(p.XN);
       }
       out.push_back(line + Values(ds, plan, i));
     }
