@@ -52,7 +52,7 @@ void BM_ReaderAlone(benchmark::State& state, const std::string& name) {
     points = ds.PointCount;
     benchmark::DoNotOptimize(ds.Points.Storage().data());
   }
-  if (points != MaxPoints) state.SkipWithError(("only " + std::to_string(points) + " points").c_str());
+  if (points != FixturePoints) state.SkipWithError(("only " + std::to_string(points) + " points").c_str());
   state.counters["per_point"] =
       benchmark::Counter(points, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }

@@ -26,7 +26,7 @@ void BM_TableFillEveryCell(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(chars);
   }
-  state.SetItemsProcessed(state.iterations() * MaxPoints * static_cast<std::int64_t>(columns.size()));
+  state.SetItemsProcessed(state.iterations() * bench::FixturePoints * static_cast<std::int64_t>(columns.size()));
 }
 BENCHMARK(BM_TableFillEveryCell)->Name("Engine/TableFillEveryCell");
 

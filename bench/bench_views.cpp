@@ -1,6 +1,6 @@
 // The engine work between a read and the views at full capacity: the layout
 // analysis, the gap-filled grids of resistivity and chargeability, and the
-// new-sequence generator at MaxPoints quadripoles. None of these has a byte
+// new-sequence generator at FixturePoints quadripoles. None of these has a byte
 // stream to compare with; their figure stands against the 1 ms budget.
 #include <benchmark/benchmark.h>
 
@@ -48,11 +48,11 @@ void BM_BuildGrid(benchmark::State& state, bool chargeability) {
 BENCHMARK_CAPTURE(BM_BuildGrid, resistivity, false)->Name("Engine/BuildGrid/Resistivity");
 BENCHMARK_CAPTURE(BM_BuildGrid, chargeability, true)->Name("Engine/BuildGrid/Chargeability");
 
-// Dipole-dipole on MaxElectrodePositions electrodes, items checked list by
-// list until the next one would pass MaxPoints.
+// Dipole-dipole on FixtureElectrodes electrodes, items checked list by
+// list until the next one would pass FixturePoints.
 SequenceGeneratorState FullGeneratorState() {
   SequenceGeneratorState s;
-  s.electrodes = MaxElectrodePositions;
+  s.electrodes = FixtureElectrodes;
   s.array = GeneratorArray::DipoleDipole;
   s.step = 1;
   s.dipoleChecks = {};
@@ -62,7 +62,7 @@ SequenceGeneratorState FullGeneratorState() {
     for (int item = 0; item < CheckListItemCount; ++item) {
       const CheckListRef ref{false, list};
       const int count = ItemQuadripoleCount(s, ref, item);
-      if (count > 0 && total + count <= MaxPoints) {
+      if (count > 0 && total + count <= FixturePoints) {
         s.Checked(ref, item) = true;
         total += count;
       }

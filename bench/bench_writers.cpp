@@ -42,7 +42,7 @@ void RunWriter(benchmark::State& state, const std::string& name, const TextMaker
     size = make();
     benchmark::DoNotOptimize(size);
   }
-  if (size < static_cast<std::size_t>(MaxPoints) * 4) state.SkipWithError("the writer wrote less than every point");
+  if (size < static_cast<std::size_t>(FixturePoints) * 4) state.SkipWithError("the writer wrote less than every point");
   BytesMade(name) = size;
   state.counters["bytes"] = static_cast<double>(size);
 }

@@ -24,7 +24,7 @@ void Append(std::string& text, const Parts&... parts) {
 
 }  // namespace
 
-std::string SyscalBytes(const std::vector<BenchQuad>& quads, bool withData) {
+std::string SyscalBytes(const std::vector<BenchQuad>& quads, bool withData, int electrodes) {
   std::vector<std::uint8_t> bytes;
   ByteWriter out(bytes);
   TFileHeader fh;
@@ -32,11 +32,11 @@ std::string SyscalBytes(const std::vector<BenchQuad>& quads, bool withData) {
   fh.DocType = DocTypeCurrent;
   fh.Encode(out);
   TSeqHeader sh;
-  sh.ElectrodeTotal = MaxElectrodePositions;
-  sh.QuadCount = static_cast<std::int16_t>(quads.size());
+  sh.ElectrodeTotal = static_cast<std::int16_t>(electrodes);
+  sh.QuadCount = static_cast<int>(quads.size());
   sh.SetTitleText("ABMN");
   sh.Encode(out);
-  for (int e = 1; e <= MaxElectrodePositions; ++e) {
+  for (int e = 1; e <= electrodes; ++e) {
     TElectrode el;
     el.Number = static_cast<std::int16_t>(e);
     el.X = static_cast<float>(ElectrodeX(e));
@@ -83,9 +83,9 @@ std::string ProsysText(const std::vector<BenchQuad>& quads) {
   return text;
 }
 
-std::string ElectreText(const std::vector<BenchQuad>& quads) {
+std::string ElectreText(const std::vector<BenchQuad>& quads, int electrodes) {
   std::string text = "# X Y Z\r\n";
-  for (int e = 1; e <= MaxElectrodePositions; ++e) {
+  for (int e = 1; e <= electrodes; ++e) {
     Append(text, std::to_string(e), " ", Fixed(ElectrodeX(e), 2), " 0.00 0.00\r\n");
   }
   text += "# A\tB\tM\tN\r\n";
@@ -139,7 +139,7 @@ std::string ProtocolText(const std::vector<BenchQuad>& quads) {
 // Usual format, dipole-dipole with the x of the array middle, one
 // resistivity column per time step.
 std::string TimeLapseText(const std::vector<BenchQuad>& quads) {
-  const std::size_t lines = static_cast<std::size_t>(MaxPoints / TimeSteps);
+  const std::size_t lines = static_cast<std::size_t>(FixturePoints / TimeSteps);
   std::string text = "Full-capacity time-lapse dipole-dipole\r\n" + Fixed(ElectrodeStep, 1) + "\r\n3\r\n" +
                      std::to_string(lines) + "\r\n1\r\n0\r\nTime-lapse data\r\nNumber of time sets\r\n" +
                      std::to_string(TimeSteps) + "\r\nTime unit\r\ndays\r\n";
@@ -155,6 +155,13 @@ std::string TimeLapseText(const std::vector<BenchQuad>& quads) {
     text += "\r\n";
   }
   return text + "0\r\n0\r\n0\r\n0\r\n";
+}
+
+std::string ScaledProsysFile(int points, int electrodes) {
+  const std::string path =
+      (Files().dir / ("scale_" + std::to_string(points) + "_" + std::to_string(electrodes) + "_prosys.txt")).string();
+  if (!std::filesystem::exists(path)) WriteOrThrow(path, ProsysText(ScaledQuads(points, electrodes)));
+  return path;
 }
 
 FullCapacityFiles MakeFullCapacityFiles() {

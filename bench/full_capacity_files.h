@@ -1,9 +1,9 @@
 // Files of every readable format at full capacity, written once per run into
 // a temporary folder, and the loaded datasets the writers and views work on.
 //
-// The sequence: dipole-dipole over MaxElectrodePositions electrodes 2 m
+// The sequence: dipole-dipole over FixtureElectrodes electrodes 2 m
 // apart, dipole length a = 1, 2, ... electrode steps with n = 1..20, five
-// placements spread along the line for every (a, n) pair, until MaxPoints
+// placements spread along the line for every (a, n) pair, until FixturePoints
 // quadripoles: one level per pair (the level list at its capacity) and a
 // station list as long as the placements allow. Every reader is handed the
 // same quadripoles in its own format.
@@ -58,36 +58,64 @@ private:
 };
 
 struct BenchQuad {
-  int a, b, m, n;  // electrode numbers 1..MaxElectrodePositions
+  int a, b, m, n;  // electrode numbers 1..FixtureElectrodes
 };
+
+// The size of the files every reader, writer and view is timed on: the
+// capacity the program had when these rows were first taken, so the rows
+// stay comparable. bench_scaling.cpp times the larger lines.
+inline constexpr int FixturePoints = 500;
+inline constexpr int FixtureElectrodes = 61;
 
 inline constexpr double ElectrodeStep = 2.0;  // m
 inline constexpr int PlacementsPerLevel = 5;
 inline constexpr int MaxDipoleN = 20;
 inline constexpr int AbemLayoutElectrodes = 41;  // the standard layout of ABEM protocols
 inline constexpr int IPWindows = MaxIPWindows;
-inline constexpr int TimeSteps = 5;  // time-lapse file: MaxPoints / TimeSteps lines of TimeSteps values
+inline constexpr int TimeSteps = 5;  // time-lapse file: FixturePoints / TimeSteps lines of TimeSteps values
 
 inline double ElectrodeX(int e) { return ElectrodeStep * (e - 1); }
 
-// placements 0: every position along the line.
-inline std::vector<BenchQuad> FullCapacityQuads(int electrodes = MaxElectrodePositions,
-                                                int placements = PlacementsPerLevel) {
+// placements 0: every position along the line; `points` quadripoles.
+inline std::vector<BenchQuad> FullCapacityQuads(int electrodes = FixtureElectrodes,
+                                                int placements = PlacementsPerLevel, int points = FixturePoints) {
   std::vector<BenchQuad> quads;
-  for (int a = 1; static_cast<int>(quads.size()) < MaxPoints; ++a) {
+  for (int a = 1; static_cast<int>(quads.size()) < points; ++a) {
     const int before = static_cast<int>(quads.size());
-    for (int n = 1; n <= MaxDipoleN && static_cast<int>(quads.size()) < MaxPoints; ++n) {
+    for (int n = 1; n <= MaxDipoleN && static_cast<int>(quads.size()) < points; ++n) {
       const int span = a * (n + 2);
       const int room = electrodes - span;  // first electrodes 1..room
       const int count = placements > 0 ? placements : room;
       if (room < count || count < 2) break;
-      for (int k = 0; k < count && static_cast<int>(quads.size()) < MaxPoints; ++k) {
+      for (int k = 0; k < count && static_cast<int>(quads.size()) < points; ++k) {
         const int first = 1 + (room - 1) * k / (count - 1);
         quads.push_back({first, first + a, first + a * (n + 1), first + span});
       }
     }
-    if (static_cast<int>(quads.size()) == before) throw std::logic_error("the line is too short for MaxPoints");
+    if (static_cast<int>(quads.size()) == before) throw std::logic_error("the line is too short for the points asked for");
   }
+  return quads;
+}
+
+// Dipole-dipole quadripoles on `electrodes` electrodes, a = 1, 2, ... with
+// n = 1..MaxDipoleN at every position, until there are `points`; a short line
+// that has fewer distinct quadripoles measures them again (repeated
+// readings, as a stacking instrument records them).
+inline std::vector<BenchQuad> ScaledQuads(int points, int electrodes) {
+  std::vector<BenchQuad> distinct;
+  for (int a = 1; static_cast<int>(distinct.size()) < points; ++a) {
+    const int before = static_cast<int>(distinct.size());
+    for (int n = 1; n <= MaxDipoleN && static_cast<int>(distinct.size()) < points; ++n) {
+      const int span = a * (n + 2);
+      for (int first = 1; first + span <= electrodes && static_cast<int>(distinct.size()) < points; ++first) {
+        distinct.push_back({first, first + a, first + a * (n + 1), first + span});
+      }
+    }
+    if (static_cast<int>(distinct.size()) == before) break;
+  }
+  std::vector<BenchQuad> quads;
+  quads.reserve(static_cast<std::size_t>(points));
+  while (static_cast<int>(quads.size()) < points) quads.push_back(distinct[quads.size() % distinct.size()]);
   return quads;
 }
 
@@ -107,9 +135,9 @@ inline double QuadRho(const BenchQuad& q, std::size_t i, int timeStep = 0) {
 inline constexpr double CurrentmA = 200.0;
 
 // The file texts, CR LF line ends (the Syscal bytes as a string).
-std::string SyscalBytes(const std::vector<BenchQuad>& quads, bool withData);
+std::string SyscalBytes(const std::vector<BenchQuad>& quads, bool withData, int electrodes = FixtureElectrodes);
 std::string ProsysText(const std::vector<BenchQuad>& quads);
-std::string ElectreText(const std::vector<BenchQuad>& quads);
+std::string ElectreText(const std::vector<BenchQuad>& quads, int electrodes = FixtureElectrodes);
 std::string AmpText(const std::vector<BenchQuad>& quads);
 std::string ProtocolText(const std::vector<BenchQuad>& quads);
 std::string TimeLapseText(const std::vector<BenchQuad>& quads);
@@ -139,7 +167,8 @@ struct FullCapacityFiles {
 };
 
 // Opens a case into ds; empty when every point arrived, else what went wrong.
-inline std::string ReadCase(const ReaderCase& c, const std::string& templatePath, TDataset& ds) {
+inline std::string ReadCase(const ReaderCase& c, const std::string& templatePath, TDataset& ds,
+                            int expectedPoints = FixturePoints) {
   static const ReaderTable readers = DefaultReaders();
   NullMessenger messenger;
   FixedChooser chooser(c.chooserAnswer);
@@ -149,9 +178,13 @@ inline std::string ReadCase(const ReaderCase& c, const std::string& templatePath
   request.files = {c.file};
   request.filterIndex = c.filterIndex;
   RunOpenCommand(ds, state, request, readers, env);
-  if (ds.PointCount == MaxPoints) return {};
+  if (ds.PointCount == expectedPoints) return {};
   return c.name + ": " + std::to_string(ds.PointCount) + " points; " + messenger.lastError;
 }
+
+// The Prosys text of ScaledQuads(points, electrodes) in the bench folder
+// (written on first use); its path.
+std::string ScaledProsysFile(int points, int electrodes);
 
 // Writes the template and every file into the bench folder.
 FullCapacityFiles MakeFullCapacityFiles();

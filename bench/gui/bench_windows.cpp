@@ -4,6 +4,9 @@
 // window and the counts of the main window are repainted. Run offscreen
 // (QT_QPA_PLATFORM=offscreen); each figure is QtTest's wall time.
 #include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTableView>
 #include <QImage>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -30,6 +33,7 @@
 
 namespace tarvo::gui {
 namespace {
+
 
 // The windows of the program, made as the program's entry makes them.
 struct Windows {
@@ -70,6 +74,15 @@ struct Windows {
   }
 };
 
+// A 20 000-point Prosys file on 256 electrodes open, the table window shown.
+void OpenScaled(Windows& w) {
+  const std::string file = bench::ScaledProsysFile(20000, 256);
+  w.Open(bench::ReaderCase{"scaled", file, 7, {file}, ""});
+  w.table.show();
+  QTest::qWaitForWindowExposed(&w.table);
+  QCoreApplication::processEvents();
+}
+
 }  // namespace
 
 class BenchWindows : public QObject {
@@ -106,7 +119,7 @@ private slots:
     w.table.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w.table));
     QBENCHMARK { w.Open(c); }
-    QCOMPARE(w.dataset.PointCount, MaxPoints);
+    QCOMPARE(w.dataset.PointCount, bench::FixturePoints);
   }
 
   // The deviation threshold stepped up and down: the recount, the red frames
@@ -133,11 +146,12 @@ private slots:
     QCOMPARE(w.dataset.Thresholds.ErrorLimit, errE->value());
   }
 
-  // The configuration window at 1600 x 420 with its colour map: "Redraw"
-  // lays the picture out anew (grid, map, symbols) and paints it.
+  // The configuration window at 1600 x 420 with its colour map, on a
+  // 20 000-point line: "Redraw" lays the picture out anew (grid, map,
+  // symbols) and paints it.
   void configurationRedraw() {
     Windows w(Paths());
-    w.Open(bench::Files().Reader("Open/Prosys"));
+    OpenScaled(w);
     w.section.resize(1600, 420);
     w.section.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w.section));
@@ -146,14 +160,15 @@ private slots:
       w.section.Redraw();
       w.section.PaintBox()->repaint();
     }
-    QCOMPARE(w.dataset.PointCount, MaxPoints);
+    QCOMPARE(w.dataset.PointCount, 20000);
   }
 
-  // Delete of a picked point and Delete again: the mark, the recount, the
-  // configuration window, the table row and the main window's counts.
+  // Delete of a picked point and Delete again on the 20 000-point line: the
+  // mark, the recount, the configuration window, the table row and the main
+  // window's counts.
   void configurationDelete() {
     Windows w(Paths());
-    w.Open(bench::Files().Reader("Open/Prosys"));
+    OpenScaled(w);
     w.section.resize(1600, 420);
     w.section.show();
     w.table.show();
@@ -166,6 +181,64 @@ private slots:
       w.Repaint();
     }
     QVERIFY(w.dataset.BadCount == before || w.dataset.BadCount == before + 1);
+  // The table window on long lines: it shows every reading of a
+  // 100 000-point file through its model, without a widget per row, and
+  // scrolling, a threshold change with its red frames and a column resize
+  // of a 20 000-point file stay within one frame.
+  void tableHundredThousandRows() {
+    Windows w(Paths());
+    const std::string file = bench::ScaledProsysFile(100000, 1024);
+    const bench::ReaderCase c{"scaled", file, 7, {file}, ""};
+    QBENCHMARK_ONCE { w.Open(c); }
+    QCOMPARE(w.dataset.PointCount, 100000);
+    w.table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.table));
+    auto* grid = w.table.findChild<QTableView*>(QStringLiteral("StringGrid"));
+    QVERIFY(grid != nullptr);
+    QVERIFY(grid->model()->rowCount() >= 100000);
+    QVERIFY(grid->indexWidget(grid->model()->index(50000, 1)) == nullptr);
+  }
+
+  void tableScroll() {
+    Windows w(Paths());
+    OpenScaled(w);
+    auto* grid = w.table.findChild<QTableView*>(QStringLiteral("StringGrid"));
+    QVERIFY(grid != nullptr);
+    QScrollBar* bar = grid->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    int step = 0;
+    QBENCHMARK {
+      step = (step + 1) % 20;
+      bar->setValue(bar->maximum() * step / 20);
+      grid->viewport()->repaint();
+    }
+  }
+
+  void tableThreshold() {
+    Windows w(Paths());
+    OpenScaled(w);
+    QSpinBox* errE = w.table.ErrE();
+    bool loosen = false;
+    QBENCHMARK {
+      loosen = !loosen;
+      errE->setValue(loosen ? 9 : 1);
+      w.Repaint();
+    }
+    QCOMPARE(w.dataset.Thresholds.ErrorLimit, errE->value());
+  }
+
+  void tableColumnResize() {
+    Windows w(Paths());
+    OpenScaled(w);
+    auto* grid = w.table.findChild<QTableView*>(QStringLiteral("StringGrid"));
+    QVERIFY(grid != nullptr);
+    bool wide = false;
+    QBENCHMARK {
+      wide = !wide;
+      grid->horizontalHeader()->resizeSection(2, wide ? 140 : 70);
+      grid->viewport()->repaint();
+    }
+    QCOMPARE(grid->horizontalHeader()->sectionSize(2), wide ? 140 : 70);
   }
 
   // The spans of a 2000-station x 200-level map painted into its 1600 x 600

@@ -32,7 +32,8 @@ constexpr std::array<std::string_view, GeneratorArrayCount> ArrayOptionNames = {
 void PrintGenerateUsage(std::ostream& out) {
   out << "Usage: tarvo-cli generate -o FILE.seq|FILE.txt [--electrodes N] [--array ARRAY] [--step 1|2]\n"
          "                          [--item AM/MN]...\n"
-         "Designs a new sequence on N equally spaced electrodes (16 to 161, default 64)\n"
+         "Designs a new sequence on N equally spaced electrodes (" << MinGeneratorElectrodes << " to "
+      << MaxGeneratorElectrodes << ", default 64)\n"
          "and writes it: FILE.seq as a Syscal sequence, FILE.txt as ElectreII text.\n"
          "ARRAY: pole-dipole (default), half-wenner, wenner-alpha, wenner-beta,\n"
          "schlumberger, dipole-dipole. --step: electrodes between sounding positions\n"
@@ -40,7 +41,7 @@ void PrintGenerateUsage(std::ostream& out) {
          "generator's lists show it (dipole-dipole: the gap between the dipoles,\n"
          "2 AM - MN); MN is 1, 3, 5, 7, 9, 15 or 21, the Wenner list holds 1/1, 2/1, 3/3,\n"
          "4/3, 5/5, ... Without --item: AM 1 to 8 with MN 1 (Wenner: 1/1, 2/1, 3/3, 5/5,\n"
-         "..., 17/17). At most 500 quadripoles.\n";
+         "..., 17/17). At most " << MaxPoints << " quadripoles.\n";
 }
 
 struct ItemOption {
@@ -75,9 +76,9 @@ bool ParseGenerateOptions(const std::vector<std::string>& args, GenerateOptions&
       o.output = value;
     } else if (a == "--electrodes") {
       const auto n = ParseInteger(value);
-      if (!n || *n < MinGeneratorElectrodes || *n > MaxElectrodes) {
+      if (!n || *n < MinGeneratorElectrodes || *n > MaxGeneratorElectrodes) {
         std::cerr << "tarvo-cli generate: --electrodes takes a whole number from " << MinGeneratorElectrodes
-                  << " to " << MaxElectrodes << '\n';
+                  << " to " << MaxGeneratorElectrodes << '\n';
         return false;
       }
       o.state.electrodes = *n;

@@ -40,7 +40,7 @@ std::vector<std::uint8_t> SyscalFile(const std::vector<Quad>& quads, const char*
 
   TSeqHeader sh;
   sh.ElectrodeTotal = ElectrodeCount;
-  sh.QuadCount = static_cast<std::int16_t>(quads.size());
+  sh.QuadCount = static_cast<int>(quads.size());
   sh.SetTitleText(title);
   sh.Area = 1;
   sh.Line = 1;

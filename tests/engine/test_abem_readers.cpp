@@ -208,8 +208,8 @@ TEST(ReadAmp, MalformedInputIsRefused) {
       {"no measurements", xyz, "No data in file\r\n" + fileMarker},
       {"deviation beyond 255", xyz + "1 0 0 10 4 6 100 0.5 94.25 300\r\n",
        "Bad deviation 300\r\nLine number - 11\r\nMaximal deviation is 255"},
-      {"too many data", manyLines, "Too many data points\r\nMaximal data point number is 500"},
-      {"too many electrodes", manyElectrodes, "Too many electrodes in data.\r\nMaximal number - 61"},
+      {"too many data", manyLines, "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints)},
+      {"too many electrodes", manyElectrodes, "Too many electrodes in data.\r\nMaximal number - " + std::to_string(MaxElectrodePositions)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -321,9 +321,11 @@ TEST(ReadProtocol, MalformedInputIsRefused) {
     std::string message;
   };
   const Case cases[] = {
-      {"electrode beyond capacity", "ABEM protocol\r\nWen\r\n1 4 2 3\r\n1 200 2 3\r\n",
-       "Too many electrodes 200\r\nMaximal number is 161"},
-      {"too many quadripoles", manyQuads, "Too many data points\r\nMaximal data point number is 500"},
+      {"electrode beyond capacity",
+       "ABEM protocol\r\nWen\r\n1 4 2 3\r\n1 " + std::to_string(MaxElectrodes + 1) + " 2 3\r\n",
+       "Too many electrodes " + std::to_string(MaxElectrodes + 1) + "\r\nMaximal number is " +
+           std::to_string(MaxElectrodes)},
+      {"too many quadripoles", manyQuads, "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints)},
       {"empty file", "", noData},
       {"no quadripole", "ABEM protocol\r\nWen32\r\n-1 4 2 3\r\n0 0 2 3\r\n1 4 0 0\r\n", noData},
       {"binary garbage", std::string("\x00\x13\xff\xfe\r\n\x01\r\n\x02\x03", 11), noData},

@@ -188,8 +188,8 @@ TEST_F(ElectreReaderTest, MalformedFilesAreRefusedWithTheirMessage) {
        "Bad K array.\r\nQuadripole number - 1"},
       {"no current electrode", ElectrodeTable(4, 1.0f) + "1 Rem Rem 2 3\r\n",
        "Bad electrodes configuration.\r\nQuadripole number - 1"},
-      {"too many electrodes", tooManyElectrodes, "Too many electrodes in sequence.\r\nMaximal number - 161"},
-      {"too many quadripoles", tooManyQuads, "Too many quadripoles in sequence.\r\nMaximal number - 500"},
+      {"too many electrodes", tooManyElectrodes, "Too many electrodes in sequence.\r\nMaximal number - " + std::to_string(MaxElectrodes)},
+      {"too many quadripoles", tooManyQuads, "Too many quadripoles in sequence.\r\nMaximal number - " + std::to_string(MaxPoints)},
       {"binary garbage", std::string("\x00\x01#\xff\xfe\x00X\r\n\x80\x81\x00", 12),
        "Bad ElectreII TXT format. Data are not found."},
   };

@@ -58,18 +58,23 @@ TEST(AnalyseLayout, NearbyAbscissasAreOneElectrode) {
 TEST(AnalyseLayout, StopsAtTheElectrodeCapacity) {
   TDataset ds;
   RecordingMessenger messenger;
-  // Pole-pole points with M moving along 70 positions: the 62nd position overflows.
-  for (int k = 1; k <= 70; ++k) {
-    const int i = AddTextPoint(ds, {2, 0.0f, NoElectrode, static_cast<float>(k), NoElectrode});
+  // Pole-pole points of one spacing moving along more positions than the
+  // capacity: the position after the last that fits overflows.
+  const int count = MaxElectrodePositions + 9;
+  for (int k = 1; k <= count; ++k) {
+    const int i =
+        AddTextPoint(ds, {2, static_cast<float>(k - 1), NoElectrode, static_cast<float>(k), NoElectrode});
     ClassifyPoint(ds, i, messenger);
   }
   AnalyseLayout(ds, messenger);
   EXPECT_EQ(ds.ElectrodePosCount, MaxElectrodePositions);
   ASSERT_EQ(messenger.entries.size(), 1u);
-  EXPECT_EQ(messenger.entries[0].text, "Too many electrodes in data.\r\nMaximal number - 61");
+  EXPECT_EQ(messenger.entries[0].text, "Too many electrodes in data.\r\nMaximal number - " + std::to_string(MaxElectrodePositions));
   // Points past the overflow still have a place on the pseudosection.
-  EXPECT_GE(ds.Points[70].Station, 1);
-  EXPECT_GE(ds.Points[70].Level, 1);
+  EXPECT_EQ(ds.LevelCount, 1);
+  EXPECT_EQ(ds.StationCount, count);
+  EXPECT_EQ(ds.Points[count].Station, count);
+  EXPECT_EQ(ds.Points[count].Level, 1);
 }
 
 TEST(AssignElectrodeNumbers, CableNumbersOfAnInstrumentSequence) {
@@ -112,20 +117,23 @@ TEST(GroupTextPoints, OneSetPerTypeInOrderOfFirstAppearance) {
   EXPECT_EQ(ds.ElectrodeXZ[1], (ElectrodeXZEntry{0, 12.5f}));
 }
 
-TEST(GroupTextPoints, CutsThePointThatBringsTheSixtySecondElectrode) {
+TEST(GroupTextPoints, CutsThePointThatBringsOneElectrodeTooMany) {
   TDataset ds;
   RecordingMessenger messenger;
-  for (int k = 1; k <= 65; ++k) {
+  for (int k = 1; k <= MaxElectrodePositions + 4; ++k) {
     const int i = AddTextPoint(ds, {2, 0.0f, NoElectrode, static_cast<float>(k), NoElectrode});
     ClassifyPoint(ds, i, messenger);
   }
   ASSERT_TRUE(GroupTextPoints(ds, 0, messenger));
-  EXPECT_EQ(ds.PointCount, 60);  // point 61 brings the 62nd electrode
+  // Point k brings electrode k + 1: the last that fits is point Max - 1.
+  const int kept = MaxElectrodePositions - 1;
+  EXPECT_EQ(ds.PointCount, kept);
   EXPECT_EQ(ds.ElectrodeXZCount, MaxElectrodePositions);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(messenger.entries[0].text,
-            "Too many electrodes in data.\r\nMaximal number - 61\r\nOnly first 60 data points taked in account");
-  EXPECT_EQ(ds.Sets[1].Last, 60);
+            "Too many electrodes in data.\r\nMaximal number - " + std::to_string(MaxElectrodePositions) +
+                "\r\nOnly first " + std::to_string(kept) + " data points taked in account");
+  EXPECT_EQ(ds.Sets[1].Last, kept);
 }
 
 TEST(GroupTextPoints, RefusesMoreSetsThanTheCapacity) {

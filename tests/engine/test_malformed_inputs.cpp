@@ -470,12 +470,17 @@ TEST_P(MalformedInput, CountsBeyondCapacity) {
     cases = {{withCount(2, MaxElectrodes + 1), "Too many electrodes " + std::to_string(MaxElectrodes + 1) +
                                                    "\r\nMaximal number is " + std::to_string(MaxElectrodes)},
              {withCount(2, -1), "Bad number of electrodes -1"},
-             {withCount(10, 32767), "Too many quadripoles 32767\r\nMaximal number is " + std::to_string(MaxPoints)},
-             {withCount(10, MaxPoints + 1), "Too many quadripoles " + std::to_string(MaxPoints + 1) +
-                                                "\r\nMaximal number is " + std::to_string(MaxPoints)}};
+             // A 16-bit count stays below the capacity; the largest one in a
+             // small file is refused by the file's size, before any record
+             // is kept, and 0xFFFF reads as a negative count.
+             {withCount(10, MaxSyscalFileQuadripoles),
+              "Short file: incomplete quadripole records (" + std::to_string(MaxSyscalFileQuadripoles) + ")"},
+             {withCount(10, 0xFFFF), "Bad number of quadripoles -1"}};
   } else if (name.rfind("res2dinv", 0) == 0) {
     const std::size_t countLine = name == "res2dinv_general" ? 6 : 3;
-    cases = {{withLine(countLine, "100000"), tooManyPoints}, {withLine(countLine, std::to_string(MaxPoints + 1)), tooManyPoints}};
+    // Just beyond the capacity, and the largest count a file can declare.
+    cases = {{withLine(countLine, std::to_string(MaxPoints + 1)), tooManyPoints},
+             {withLine(countLine, std::to_string(100 * MaxPoints)), tooManyPoints}};
   } else {
     std::size_t first = 1;
     if (name == "electre2") {

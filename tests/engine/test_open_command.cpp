@@ -47,7 +47,7 @@ protected:
         d.Quads[i] = TQuadripole{a, static_cast<std::int16_t>(a + 3), static_cast<std::int16_t>(a + 1),
                                  static_cast<std::int16_t>(a + 2), 1, 1.0f};
       }
-      d.SeqHeader.QuadCount = static_cast<std::int16_t>(f.points);
+      d.SeqHeader.QuadCount = f.points;
       d.FileHeader.SetCommentsText(f.comments);
       ClassifySequence(d, e.messenger);
       d.DataKind = f.measured ? DataKindInstrument : DataKindSequence;
@@ -115,35 +115,38 @@ TEST_F(OpenCommandTest, ATypeTheOperatorNamedIsNeverOverruledByTheFileName) {
   }
 }
 
+// Three fifths of the capacity: two such files do not fit.
+constexpr int MostOfTheCapacity = MaxPoints * 3 / 5;
+
 TEST_F(OpenCommandTest, AppendingInstrumentDataCutsAtCapacity) {
-  files["/d/a.001"] = {300, 0, false, true};
-  files["/d/b.001"] = {300, 0, false, true};
+  files["/d/a.001"] = {MostOfTheCapacity, 0, false, true};
+  files["/d/b.001"] = {MostOfTheCapacity, 0, false, true};
   ASSERT_TRUE(Run(OpenCaller::Open, {"/d/a.001"}, 1).loaded);
-  ASSERT_EQ(ds.PointCount, 300);
+  ASSERT_EQ(ds.PointCount, MostOfTheCapacity);
 
   const OpenResult r = Run(OpenCaller::Append, {"/d/b.001"}, 1);
   EXPECT_TRUE(r.loaded);
   EXPECT_EQ(ds.PointCount, MaxPoints);
   EXPECT_EQ(ds.SetCount, 2);
-  EXPECT_EQ(ds.Sets[2].First, 301);
-  EXPECT_EQ(ds.Sets[2].Last, 500);
+  EXPECT_EQ(ds.Sets[2].First, MostOfTheCapacity + 1);
+  EXPECT_EQ(ds.Sets[2].Last, MaxPoints);
   EXPECT_EQ(ds.SetNames, (std::vector<std::string>{"a.001 - /d/a.001", "b.001 - /d/b.001"}));
   ASSERT_FALSE(messenger.entries.empty());
-  EXPECT_EQ(messenger.entries.back().text, "Too many data points\r\nMaximal data point number is 500");
+  EXPECT_EQ(messenger.entries.back().text, "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints));
   EXPECT_EQ(ds.SelectedSetEntry, 1);
 }
 
 TEST_F(OpenCommandTest, AppendingATextFileThatDoesNotFitDropsItWhole) {
-  files["/d/a.dat"] = {300, 0};
-  files["/d/b.dat"] = {300, 100};
+  files["/d/a.dat"] = {MostOfTheCapacity, 0};
+  files["/d/b.dat"] = {MostOfTheCapacity, 100};
   ASSERT_TRUE(Run(OpenCaller::Open, {"/d/a.dat"}, 4).loaded);
   const OpenResult r = Run(OpenCaller::Append, {"/d/b.dat"}, 4);
   EXPECT_TRUE(r.loaded);
-  EXPECT_EQ(ds.PointCount, 300);
+  EXPECT_EQ(ds.PointCount, MostOfTheCapacity);
   EXPECT_EQ(ds.SetCount, 1);
   EXPECT_EQ(ds.DataKind, DataKindResistivityOnly);
   ASSERT_FALSE(messenger.entries.empty());
-  EXPECT_NE(messenger.entries.back().text.find("Maximal data point number is 500"), std::string::npos);
+  EXPECT_NE(messenger.entries.back().text.find("Maximal data point number is " + std::to_string(MaxPoints)), std::string::npos);
 }
 
 TEST_F(OpenCommandTest, ThreeSequenceFilesMarkRepeatedQuadripoles) {

@@ -451,7 +451,7 @@ TEST_F(ProsysReaderTest, MalformedFilesAreRefusedWithTheirMessage) {
        "Error by reading data.\r\nLine 2, Rho\r\n1e40 1"},
       {"truncated line", "Spa.1 Spa.2 Spa.3 Spa.4 Rho Dev.\r\n0 2 4 6 10 1\r\n0 2 4",
        "Error by reading data.\r\nLine 3, Spa.4\r\n"},
-      {"too many lines", tooMany, "Too many data points\r\nMaximal data point number is 500"},
+      {"too many lines", tooMany, "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints)},
       {"current dipole with one potential electrode", "Spa.1 Spa.2 Spa.3 Spa.4 Rho\r\n0 2 4 99999 10\r\n",
        "Unsupported array: current dipole with one potential electrode.\r\nLine number - 1"},
       {"binary garbage", std::string("\x00\xff\x01Spa.1\x00\r\n\x80\x81,\x00\x02", 16),

@@ -289,9 +289,10 @@ TEST_F(Res2dInvReaderTest, AnUnreadableTimeOnlyTellsTheOperator) {
 }
 
 TEST_F(Res2dInvReaderTest, KeepsOneTimeStepWhenTheCopiesWouldNotFit) {
-  // 200 points x 3 time steps exceed the point capacity.
-  std::string text = "Monitoring\n1\n1\n200\n0\n0\nT\n-\n3\n-\n-\n-\n1\n-\n2\n";
-  for (int i = 1; i <= 200; ++i) text += std::to_string(i) + " 1 " + std::to_string(i) + " 2 3\n";
+  // Just over a third of the capacity x 3 time steps exceed the point capacity.
+  const int count = MaxPoints / 3 + 1;
+  std::string text = "Monitoring\n1\n1\n" + std::to_string(count) + "\n0\n0\nT\n-\n3\n-\n-\n-\n1\n-\n2\n";
+  for (int i = 1; i <= count; ++i) text += std::to_string(i) + " 1 " + std::to_string(i) + " 2 3\n";
   Read(text);
   EXPECT_EQ(messenger.Texts(), std::vector<std::string>{"Too many time-lapse data.\r\nMaximal data point number is " +
                                                          std::to_string(MaxPoints) +
@@ -299,9 +300,9 @@ TEST_F(Res2dInvReaderTest, KeepsOneTimeStepWhenTheCopiesWouldNotFit) {
   EXPECT_EQ(messenger.entries.front().kind, MessageKind::Warning);
   EXPECT_EQ(ds.DataKind, DataKindResistivityOnly);
   EXPECT_EQ(ds.TimeSetCount, 0);
-  ASSERT_EQ(ds.PointCount, 200);
+  ASSERT_EQ(ds.PointCount, count);
   EXPECT_EQ(ds.SetCount, 1);
-  EXPECT_FLOAT_EQ(ds.Points[200].Rho, 200.0f);
+  EXPECT_FLOAT_EQ(ds.Points[count].Rho, static_cast<float>(count));
 }
 
 TEST_F(Res2dInvReaderTest, RefusesBadHeaders) {
@@ -312,7 +313,7 @@ TEST_F(Res2dInvReaderTest, RefusesBadHeaders) {
   } cases[] = {
       {StandardFile(5, 0, {"0 1 1 10"}), "Unknown array type N 5"},
       {"T\n1\nWenner\n", "Unknown array type N Wenner"},
-      {"T\n1\n1\n501\n0\n0\n", "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints)},
+      {"T\n1\n1\n" + std::to_string(MaxPoints + 1) + "\n0\n0\n", "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints)},
       {StandardFile(1, 2, {"0 1 10"}), "Unknown type of x-location 2"},
       {general + "0\n1\n0\n0\n4 0 0 3 0 1 0 2 0 10\n", "Unknown type of x-location 0"},
       {general + "2\n1\n1\n0\n4 0 0 3 0 1 0 2 0 10\n", "Unknown type of measurement 2"},
@@ -351,7 +352,7 @@ TEST_F(Res2dInvReaderTest, RefusesBadDataLinesWithTheirNumber) {
       {TimeLapseFile("220"),
        "Error by reading app. resistivity for time-lapse data.\r\nData number - 2  Time set - 3", 0},
       {TimeLapseFile("220 240", "three"), "Error by reading Time-lapse parameters.1", 0},
-      {TimeLapseFile("220 240", "21"), "Too many time sets.\r\nMaximal number - " + std::to_string(MaxTimeSteps), 0},
+      {TimeLapseFile("220 240", std::to_string(MaxTimeSteps + 1)), "Too many time sets.\r\nMaximal number - " + std::to_string(MaxTimeSteps), 0},
       {GeneralFile({"5 0 0 3 0 1 0 2 0 10 1"}), "Error by reading a number of electrodes for Data N 1", 0},
       {GeneralFile({"4 0 0 3 0 1 0 2 0 10 1", "4 0 0 3 0 1 z 2 0 10 1"}),
        "Error by reading Y location for M electrode. Data N 14", 0},
@@ -382,8 +383,10 @@ TEST_F(Res2dInvReaderTest, RefusesBadDataLinesWithTheirNumber) {
 }
 
 TEST_F(Res2dInvReaderTest, ReadsTheTopographyBlock) {
-  std::string seventy = "2\n70\n";
-  for (int k = 1; k <= 70; ++k) seventy += std::to_string(k) + " 100\n";
+  // More topography points than the capacity.
+  const int beyond = MaxElectrodePositions + 9;
+  std::string seventy = "2\n" + std::to_string(beyond) + "\n";
+  for (int k = 1; k <= beyond; ++k) seventy += std::to_string(k) + " 100\n";
   const struct {
     const char* name;
     std::string tail;

@@ -314,7 +314,7 @@ TEST_F(Res2dInvWriterTest, TimeLapseRefusesSetsThatDoNotFormEqualTimeSteps) {
        {"The data for different arrays have to be in the same oder for all files"}},
       {"lengths", sets({{10, Schlumberger}, {10, DipoleDipole}, {12, Schlumberger}, {8, DipoleDipole}}), 0,
        {"The data for different files have to be the same length and type"}},
-      {"21 times", tooMany, 0, {"Too many time steps.\r\nMaximal number - 20"}},
+      {"one time too many", tooMany, 0, {"Too many time steps.\r\nMaximal number - " + std::to_string(MaxTimeSteps)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

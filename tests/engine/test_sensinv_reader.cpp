@@ -150,8 +150,9 @@ TEST(ReadSensInv, MalformedInputIsRefused) {
       {"no current", Geometry, Configuration, ".ui", "10\n", "Error by reading data current\r\nLine number - 1"},
       {"bad electrode number", "1 0 0\nx 1 0\n", Configuration, ".ars", "1\n",
        "Error by reading the number of electrode coordinate\r\nLine number - 1"},
-      {"electrode beyond capacity", "162 0 0\n", Configuration, ".ars", "1\n",
-       "Bad number of electrode 162\r\nLine number - 0\r\nMaximal number is 161"},
+      {"electrode beyond capacity", std::to_string(MaxElectrodes + 1) + " 0 0\n", Configuration, ".ars", "1\n",
+       "Bad number of electrode " + std::to_string(MaxElectrodes + 1) + "\r\nLine number - 0\r\nMaximal number is " +
+           std::to_string(MaxElectrodes)},
       {"bad x", "1 0 0\n2 one 0\n", Configuration, ".ars", "1\n",
        "Error by reading X coordinate\r\nElectrode number - 1"},
       {"missing z", "1 0\n", Configuration, ".ars", "1\n", "Error by reading Z coordinate\r\nElectrode number - 0"},
@@ -167,7 +168,7 @@ TEST(ReadSensInv, MalformedInputIsRefused) {
       {"configuration shorter than data", Geometry, "4 1 -4 2 3\n", ".ars", "1\n2\n",
        "Error by reading the number of electrodes\r\nLine number - 2"},
       {"too many data", Geometry, Configuration, ".ars", manyLines,
-       "Too many data points\r\nMaximal data point number is 500"},
+       "Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints)},
       {"binary garbage", Geometry, Configuration, ".ars", std::string("\x01\xff\0\x7f", 4),
        "Error by reading data\r\nLine number - 1"},
   };

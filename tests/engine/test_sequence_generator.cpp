@@ -272,15 +272,31 @@ TEST(SequenceGenerator, SavedSequenceReadsBackUnchanged) {
   }
 }
 
-TEST(SequenceGenerator, AtMostFiveHundredQuadripolesAndOneHundredSixtyOneElectrodes) {
-  // Pole-dipole, step 1 on 161 electrodes: AM a / MN 1 gives 160 - a quadripoles.
-  SequenceGeneratorState s = Unchecked(GeneratorArray::PoleDipole, MaxElectrodes, 1);
+TEST(SequenceGenerator, TheDefaultsAndLongerLinesGenerateWithoutAMessage) {
+  // The window's defaults on 64 electrodes, and longer lines: every position
+  // the sequence uses fits the dataset, so the operator hears nothing.
+  for (const int electrodes : {64, 96, 128, MaxGeneratorElectrodes}) {
+    SCOPED_TRACE(electrodes);
+    SequenceGeneratorState s;
+    s.electrodes = electrodes;
+    Generation g;
+    EXPECT_TRUE(g.Run(s).generated);
+    EXPECT_EQ(g.ds.PointCount, TotalQuadripoles(s));
+    EXPECT_EQ(g.messenger.Texts(), std::vector<std::string>{});
+    EXPECT_EQ(g.ds.ElectrodePosCount, electrodes);
+  }
+}
+
+TEST(SequenceGenerator, ElectrodeCountsOutsideTheChoiceAreRefused) {
+  // Pole-dipole, step 1 on the largest line: AM a / MN 1 gives n - 1 - a quadripoles.
+  SequenceGeneratorState s = Unchecked(GeneratorArray::PoleDipole, MaxGeneratorElectrodes, 1);
   for (int i = 0; i < 3; ++i) s.Checked(MnList(0), i) = true;
-  ASSERT_EQ(TotalQuadripoles(s), 159 + 158 + 157);
+  const int n = MaxGeneratorElectrodes;
+  ASSERT_EQ(TotalQuadripoles(s), (n - 2) + (n - 3) + (n - 4));
   {
     Generation g;
     EXPECT_TRUE(g.Run(s).generated);
-    EXPECT_EQ(g.ds.PointCount, 474);
+    EXPECT_EQ(g.ds.PointCount, 3 * n - 9);
   }
 
   struct Refusal {
@@ -289,13 +305,12 @@ TEST(SequenceGenerator, AtMostFiveHundredQuadripolesAndOneHundredSixtyOneElectro
     std::string message;
   };
   const Refusal refusals[] = {
-      {MaxElectrodes, 4, "Too many qadripoles"},
-      {MaxElectrodes + 1, 1,
-       "Bad number of electrodes: 162\r\nThe number of electrodes must be between 16 and " +
-           std::to_string(MaxElectrodes)},
+      {MaxGeneratorElectrodes + 1, 1,
+       "Bad number of electrodes: " + std::to_string(MaxGeneratorElectrodes + 1) +
+           "\r\nThe number of electrodes must be between 16 and " + std::to_string(MaxGeneratorElectrodes)},
       {15, 1,
        "Bad number of electrodes: 15\r\nThe number of electrodes must be between 16 and " +
-           std::to_string(MaxElectrodes)},
+           std::to_string(MaxGeneratorElectrodes)},
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.message);

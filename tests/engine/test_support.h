@@ -48,7 +48,7 @@ inline void SetQuads(TDataset& ds, std::initializer_list<std::array<int, 4>> qua
     ds.Quads[i] = TQuadripole{static_cast<std::int16_t>(q[0]), static_cast<std::int16_t>(q[1]),
                               static_cast<std::int16_t>(q[2]), static_cast<std::int16_t>(q[3]), 1, 1.0f};
   }
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(quads.size());
+  ds.SeqHeader.QuadCount = static_cast<int>(quads.size());
 }
 
 }  // namespace tarvo::test

@@ -349,13 +349,16 @@ TEST_F(SyscalReaderTest, BrokenFilesLeaveTheDatasetEmpty) {
       {"cut inside the headers", {}, cutAt(SyscalHeadersSize - 1), "Short file: incomplete headers"},
       {"negative electrode count", [](SyscalFile& f) { f.seq.ElectrodeTotal = -1; }, {},
        "Bad number of electrodes -1"},
-      {"too many electrodes", [](SyscalFile& f) { f.seq.ElectrodeTotal = 162; }, {},
-       "Too many electrodes 162\r\nMaximal number is 161"},
+      {"too many electrodes", [](SyscalFile& f) { f.seq.ElectrodeTotal = MaxElectrodes + 1; }, {},
+       "Too many electrodes " + std::to_string(MaxElectrodes + 1) + "\r\nMaximal number is " +
+           std::to_string(MaxElectrodes)},
       {"cut inside the electrodes", {}, cutAt(electrodesEnd - 3), "Short file: incomplete electrode records (24)"},
       {"negative quadripole count", [](SyscalFile& f) { f.seq.QuadCount = -2; }, {},
        "Bad number of quadripoles -2"},
-      {"more quadripoles than points", [](SyscalFile& f) { f = WennerFile(MaxPoints + 1); }, {},
-       "Too many quadripoles 501\r\nMaximal number is 500"},
+      // The file counts its quadripoles in 16 bits, below the capacity: the
+      // largest count a small file can declare is refused by the file's size.
+      {"largest count in a small file", [](SyscalFile& f) { f.seq.QuadCount = MaxSyscalFileQuadripoles; }, {},
+       "Short file: incomplete quadripole records (" + std::to_string(MaxSyscalFileQuadripoles) + ")"},
       {"cut inside the quadripoles", {}, cutAt(electrodesEnd + 3 * TQuadripole::Size + 5),
        "Short file: incomplete quadripole records (30)"},
       {"undefined quadripole", [](SyscalFile& f) { f.quads[2].Flag = 0; }, {}, "Undefined array in Syscal data"},

@@ -153,10 +153,9 @@ private slots:
     show->click();
     QCOMPARE(dataset_.DataKind, tarvo::DataKindSequence);
     QCOMPARE(dataset_.PointCount, 31);
-    // 63 electrodes in use: the operator hears once that positions past 61
-    // are not shown.
-    QCOMPARE(messages_.Texts(), std::vector<std::string>{"Too many electrodes in data.\r\nMaximal number - 61"});
-    messages_.entries.clear();
+    // 63 electrodes in use: every position fits, the operator hears nothing.
+    QCOMPARE(messages_.Texts(), std::vector<std::string>{});
+    QCOMPARE(dataset_.ElectrodePosCount, 63);
     QCOMPARE(dataset_.SeqHeader.TitleText(), std::string("new_amn"));
     QVERIFY(!show->isEnabled());
     QVERIFY(save->isEnabled());
@@ -178,12 +177,21 @@ private slots:
     QVERIFY2(messages_.entries.empty(), Shown().constData());
   }
 
-  void generatorRefusesMoreThan500Quadripoles() {
+  // The longest line the window offers with every item of the first MN list
+  // checked stays within the point capacity: it is generated whole and
+  // without a message.
+  void generatorTakesEveryItemOnTheLongestLine() {
     tarvo::gui::TNew_PS* generator = Generator();
+    generator->findChild<QSpinBox*>(QStringLiteral("Edit1"))->setValue(tarvo::MaxGeneratorElectrodes);
     QListWidget* mn1 = generator->CheckList({false, 0});
     for (int i = 0; i < tarvo::CheckListItemCount; ++i) mn1->item(i)->setCheckState(Qt::Checked);
-    QVERIFY(tarvo::TotalQuadripoles(generator->State()) > tarvo::MaxPoints);
-    QVERIFY(!generator->findChild<QPushButton*>(QStringLiteral("ShowBtn"))->isEnabled());
+    const int total = tarvo::TotalQuadripoles(generator->State());
+    QVERIFY(total > 0 && total <= tarvo::MaxPoints);
+    auto* show = generator->findChild<QPushButton*>(QStringLiteral("ShowBtn"));
+    QVERIFY(show->isEnabled());
+    show->click();
+    QCOMPARE(dataset_.PointCount, total);
+    QVERIFY2(messages_.entries.empty(), Shown().constData());
   }
 
   void reversedPoleDipoleIsWrittenAndLoaded() {

@@ -9,7 +9,7 @@ namespace tarvo {
 void ClearDataset(TDataset& ds) {
   if (!IsLoaded(ds.DataKind)) return;
 
-  for (int e = 1; e <= MaxElectrodePositions; ++e) ds.TypedAltitude[e].reset();
+  ds.TypedAltitude.Fill(std::nullopt);
   ds.ElectrodeXZSquare = false;
   ds.Reciprocals = {};
   ds.DecayFits = {};
@@ -60,7 +60,8 @@ void ApplyXShift(TDataset& ds) {
   if (ds.XShift == 0) return;
   const double shift = ds.XShift;
   const auto add = [shift](float& x) { x = static_cast<float>(x + shift); };
-  for (int n = 1; n <= MaxElectrodes; ++n) add(ds.Electrodes[n].X);
+  // Electrodes never written are no part of the layout and stay at 0.
+  for (int n = 1; n <= ds.Electrodes.Allocated(); ++n) add(ds.Electrodes[n].X);
   for (int s = 1; s <= std::min(ds.StationCount, MaxStations); ++s) add(ds.Stations[s]);
   for (int e = 1; e <= std::min(ds.ElectrodePosCount, MaxElectrodePositions); ++e) add(ds.ElectrodePos[e]);
   for (int k = 1; k <= std::min(ds.ElectrodeXZCount, MaxElectrodePositions); ++k) add(ds.ElectrodeXZ[k].X);

@@ -65,7 +65,7 @@ struct ElectrodeXZEntry {
 struct TDataset {
   // Layer 1: the instrument layout.
   Table<TQuadripole> Quads;  // empty when no instrument sequence is held
-  FixedTable<TElectrode, MaxElectrodes> Electrodes;
+  BoundedTable<TElectrode, MaxElectrodes> Electrodes;
   TFileHeader FileHeader;
   TSeqHeader SeqHeader;
   Table<TSyscalRecord> SyscalRaw;  // measurement block of a Syscal data file, kept for rewriting
@@ -76,10 +76,10 @@ struct TDataset {
   bool PointsMerged = false;  // Points is the table the open command merged; ClearDataset keeps it
 
   // Layer 3: the sets.
-  FixedTable<TSetEntry, MaxSets> Sets;
+  BoundedTable<TSetEntry, MaxSets> Sets;
   int SetCount = 0;
-  FixedTable<TFileHeader, MaxSets> SetFileHeaders;
-  FixedTable<TSeqHeader, MaxSets> SetSeqHeaders;
+  BoundedTable<TFileHeader, MaxSets> SetFileHeaders;
+  BoundedTable<TSeqHeader, MaxSets> SetSeqHeaders;
   std::vector<std::string> SetNames;  // entries of the set list, entry k-1 names set k
   int SelectedSetEntry = -1;          // list entry recorded as current, -1 none
 
@@ -96,7 +96,7 @@ struct TDataset {
   std::string FileName;
   int TimeSetCount = 0;
   int BaseSetCount = 0;
-  FixedTable<float, MaxTimeSteps> TimeSetTimes;
+  BoundedTable<float, MaxTimeSteps> TimeSetTimes;
   int PointsPerTime = 0;
   std::bitset<256> TypesPresent;
   int TypeGroupCount = 0;
@@ -105,18 +105,18 @@ struct TDataset {
   float XShift = 0;
 
   // Derived lists, rebuilt by the layout analysis after every read.
-  FixedTable<float, MaxStations> Stations;
+  BoundedTable<float, MaxStations> Stations;
   int StationCount = 0;
-  FixedTable<float, MaxLevels> LevelSpacing;
-  FixedTable<float, MaxLevels> LevelMN;
+  BoundedTable<float, MaxLevels> LevelSpacing;
+  BoundedTable<float, MaxLevels> LevelMN;
   int LevelCount = 0;
   int LevelDupCount = 0;
-  FixedTable<float, MaxElectrodePositions> ElectrodePos;
+  BoundedTable<float, MaxElectrodePositions> ElectrodePos;
   int ElectrodePosCount = 0;
-  FixedTable<int, MaxElectrodePositions> ElectrodePosNumber;
-  FixedTable<float, MaxElectrodePositions> ElectrodePosZ;
-  FixedTable<std::uint8_t, MaxElectrodePositions> ElectrodePosFlag;
-  FixedTable<ElectrodeXZEntry, MaxElectrodePositions> ElectrodeXZ;
+  BoundedTable<int, MaxElectrodePositions> ElectrodePosNumber;
+  BoundedTable<float, MaxElectrodePositions> ElectrodePosZ;
+  BoundedTable<std::uint8_t, MaxElectrodePositions> ElectrodePosFlag;
+  BoundedTable<ElectrodeXZEntry, MaxElectrodePositions> ElectrodeXZ;
   int ElectrodeXZCount = 0;
   // The profile was pasted for square interpolation: the electrodes' altitudes
   // come from the quadratic through the profile points around them.
@@ -124,7 +124,7 @@ struct TDataset {
   bool ElectrodeNumbersAvailable = false;
   // Altitudes the operator typed into the electrode table; each stands for
   // its position's working altitude until the table is filled again.
-  FixedTable<std::optional<double>, MaxElectrodePositions> TypedAltitude;
+  BoundedTable<std::optional<double>, MaxElectrodePositions> TypedAltitude;
   // Normal and reciprocal readings paired after every read (reciprocals.h).
   TReciprocalPairs Reciprocals;
   // How well every point's IP windows follow a smooth decay (ip_decay.h).

@@ -26,7 +26,7 @@ struct TInversionModel {
 // inversion, with the iteration they come from.
 struct TInversionModels {
   TInversionModel Current;
-  FixedTable<TInversionModel, MaxTimeSteps> TimeSets;
+  BoundedTable<TInversionModel, MaxTimeSteps> TimeSets;
   int ChosenIteration = 0;  // the iteration the operator chose, 0 none; it enables "Synthetic curves"
   int LastIteration = 0;    // the last iteration of the result file read
 };

@@ -1,6 +1,9 @@
 #include "engine/core/layout_analysis.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 #include <string>
 #include <utility>
 
@@ -8,6 +11,7 @@
 #include "engine/core/bad_points.h"
 #include "engine/core/numbers.h"
 #include "engine/core/positions.h"
+#include "engine/core/tolerance_index.h"
 
 namespace tarvo {
 
@@ -16,54 +20,122 @@ namespace {
 const std::string TooManyElectrodes =
     "Too many electrodes in data.\r\nMaximal number - " + std::to_string(MaxElectrodePositions);
 
-// Adds x to the ascending electrode positions unless an equal one is there.
-// Returns false when a new position does not fit.
-bool AddElectrodePosition(TDataset& ds, double x) {
-  if (ds.ElectrodePosCount == 0) {
-    ds.ElectrodePos[1] = static_cast<float>(x);
-    ds.ElectrodePosFlag[1] = 0;
-    ds.ElectrodePosCount = 1;
+// The electrode positions as the analysis builds them: ascending, no two
+// ApproxEqual, each new one after the last smaller one, with the flag, number
+// and altitude of each entry moving with it (a new entry has all three 0; the
+// very first keeps the number and altitude its place had). They are built in
+// contiguous lists searched by bisection and written into the dataset once.
+class ElectrodePositionBuilder {
+public:
+  explicit ElectrodePositionBuilder(const TDataset& ds) : first_{ds.ElectrodePosNumber[1], ds.ElectrodePosZ[1]} {}
+
+  // Returns false when a new position does not fit.
+  bool Add(double x) {
+    if (positions_.Size() == 0) {
+      positions_.Append(x);
+      numbers_.push_back(first_.first);
+      altitudes_.push_back(first_.second);
+      return true;
+    }
+    if (positions_.Contains(x)) return true;
+    if (positions_.Size() == MaxElectrodePositions) return false;
+    const auto at = static_cast<std::ptrdiff_t>(positions_.Insert(x));
+    numbers_.insert(numbers_.begin() + at, 0);
+    altitudes_.insert(altitudes_.begin() + at, 0.0f);
     return true;
   }
-  for (int i = 1; i <= ds.ElectrodePosCount; ++i) {
-    if (ApproxEqual(ds.ElectrodePos[i], x)) return true;
-  }
-  if (ds.ElectrodePosCount == MaxElectrodePositions) return false;
 
-  int after = ds.ElectrodePosCount;
-  while (after >= 1 && !(ds.ElectrodePos[after] < x)) --after;
-  for (int i = ds.ElectrodePosCount; i > after; --i) {
-    ds.ElectrodePos[i + 1] = ds.ElectrodePos[i];
-    ds.ElectrodePosFlag[i + 1] = ds.ElectrodePosFlag[i];
-    ds.ElectrodePosNumber[i + 1] = ds.ElectrodePosNumber[i];
-    ds.ElectrodePosZ[i + 1] = ds.ElectrodePosZ[i];
+  void Store(TDataset& ds) const {
+    const std::vector<float>& x = positions_.Values();
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      const int k = static_cast<int>(i) + 1;
+      ds.ElectrodePos[k] = x[i];
+      ds.ElectrodePosFlag[k] = 0;
+      ds.ElectrodePosNumber[k] = numbers_[i];
+      ds.ElectrodePosZ[k] = altitudes_[i];
+    }
+    ds.ElectrodePosCount = positions_.Size();
   }
-  ds.ElectrodePos[after + 1] = static_cast<float>(x);
-  ds.ElectrodePosFlag[after + 1] = 0;
-  ds.ElectrodePosNumber[after + 1] = 0;
-  ds.ElectrodePosZ[after + 1] = 0;
-  ++ds.ElectrodePosCount;
+
+private:
+  std::pair<int, float> first_;
+  AscendingTolerantList positions_;
+  std::vector<int> numbers_;
+  std::vector<float> altitudes_;
+};
+
+// The electrode (x, z) list of a text file as GroupTextPoints builds it:
+// ascending by x, no two x ApproxEqual, a new pair after the last smaller x.
+class ElectrodeXZBuilder {
+public:
+  // Returns false when a new entry does not fit.
+  bool Add(double x, double z) {
+    if (xs_.Size() == 0) {
+      xs_.Append(x);
+      zs_.push_back(static_cast<float>(z));
+      return true;
+    }
+    if (xs_.Contains(x)) return true;
+    if (xs_.Size() == MaxElectrodePositions) return false;
+    const auto at = static_cast<std::ptrdiff_t>(xs_.Insert(x));
+    zs_.insert(zs_.begin() + at, static_cast<float>(z));
+    return true;
+  }
+
+  void Store(TDataset& ds) const {
+    const std::vector<float>& x = xs_.Values();
+    for (std::size_t i = 0; i < x.size(); ++i) ds.ElectrodeXZ[static_cast<int>(i) + 1] = {x[i], zs_[i]};
+    ds.ElectrodeXZCount = xs_.Size();
+  }
+
+private:
+  AscendingTolerantList xs_;
+  std::vector<float> zs_;
+};
+
+// Sets that partition points 1..PointCount in ascending, non-overlapping
+// ranges, as every reader leaves them. The grouped searches below rely on
+// it; other layouts take the plain scans, which define the result.
+bool SetsArePlain(const TDataset& ds) {
+  int previous = 0;
+  for (int s = 1; s <= ds.SetCount; ++s) {
+    const TSetEntry& set = ds.Sets[s];
+    if (set.First <= previous || set.Last < set.First - 1 || set.Last > ds.PointCount ||
+        set.Last > ds.Points.Size()) {
+      return false;
+    }
+    previous = std::max(previous, set.Last);
+  }
   return true;
 }
 
-// Adds (x, z) to the ascending electrode list of a text file unless an entry
-// with the same x is there. Returns false when a new entry does not fit.
-bool AddElectrodeXZ(TDataset& ds, double x, double z) {
-  const ElectrodeXZEntry entry{static_cast<float>(x), static_cast<float>(z)};
-  if (ds.ElectrodeXZCount == 0) {
-    ds.ElectrodeXZ[1] = entry;
-    ds.ElectrodeXZCount = 1;
-    return true;
+// One entry per point of a set: the set's type, the point's level and
+// station, packed so that sorting brings the points of one (type, level,
+// station) together, by set and then point within it. Returns false when a
+// level or station is beyond what the packing holds.
+struct SetPoint {
+  std::uint64_t key;
+  int set;
+  int point;
+  bool operator<(const SetPoint& o) const {
+    return key != o.key ? key < o.key : set != o.set ? set < o.set : point < o.point;
   }
-  for (int i = 1; i <= ds.ElectrodeXZCount; ++i) {
-    if (ApproxEqual(ds.ElectrodeXZ[i].X, x)) return true;
+};
+
+bool GroupedSetPoints(const TDataset& ds, std::vector<SetPoint>& out) {
+  out.clear();
+  out.reserve(static_cast<std::size_t>(std::max(ds.PointCount, 0)));
+  for (int s = 1; s <= ds.SetCount; ++s) {
+    const TSetEntry& set = ds.Sets[s];
+    for (int k = set.First; k <= set.Last; ++k) {
+      const TDataPoint& p = ds.Points[k];
+      if (p.Level < 0 || p.Level >= (1 << 24) || p.Station < 0 || p.Station >= (1 << 24)) return false;
+      const std::uint64_t key = (std::uint64_t{set.Type} << 48) | (std::uint64_t(p.Level) << 24) |
+                                std::uint64_t(p.Station);
+      out.push_back({key, s, k});
+    }
   }
-  if (ds.ElectrodeXZCount == MaxElectrodePositions) return false;
-  int after = ds.ElectrodeXZCount;
-  while (after >= 1 && !(ds.ElectrodeXZ[after].X < x)) --after;
-  for (int i = ds.ElectrodeXZCount; i > after; --i) ds.ElectrodeXZ[i + 1] = ds.ElectrodeXZ[i];
-  ds.ElectrodeXZ[after + 1] = entry;
-  ++ds.ElectrodeXZCount;
+  std::sort(out.begin(), out.end());
   return true;
 }
 
@@ -77,19 +149,22 @@ void AnalyseLayout(TDataset& ds, Messenger& messenger) {
 
   // Every point gets its station and level even past an electrode overflow:
   // grids and views index by them. Only the electrode positions stop there.
+  const StationLevelLookup lookup(ds);
+  ElectrodePositionBuilder positions(ds);
   bool electrodesFit = true;
   for (int i = 1; i <= ds.PointCount; ++i) {
-    FindStationAndLevel(ds, i);
+    TDataPoint& p = ds.Points[i];
+    lookup.Find(p);
     if (!electrodesFit) continue;
-    const TDataPoint& p = ds.Points[i];
     for (const float x : {p.XA, p.XB, p.XM, p.XN}) {
-      if (!AddElectrodePosition(ds, x)) {
+      if (!positions.Add(x)) {
         electrodesFit = false;
         messenger.Error(TooManyElectrodes);
         break;
       }
     }
   }
+  positions.Store(ds);
 
   AssignElectrodeNumbers(ds);
 }
@@ -98,18 +173,25 @@ void AssignElectrodeNumbers(TDataset& ds) {
   const bool available = ds.SetCount == ds.SequenceSetCount && ds.DataKind <= DataKindInstrument &&
                          ds.HasQuads() && ds.Quads.Size() >= ds.PointCount;
   if (available) {
-    for (int i = 1; i <= ds.ElectrodePosCount; ++i) {
-      bool found = false;
-      for (int k = 1; k <= ds.PointCount && !found; ++k) {
-        const TQuadripole& q = ds.Quads[k];
-        for (const int n : {q.A, q.B, q.M, q.N}) {
-          if (n < 1 || n > MaxElectrodes) continue;
-          if (ApproxEqual(ds.Electrodes[n].X, ds.ElectrodePos[i])) {
-            ds.ElectrodePosNumber[i] = n;
-            found = true;
-            break;
-          }
-        }
+    // Position i takes the first electrode, in quadripole order and A, B, M,
+    // N within a quadripole, whose abscissa is ApproxEqual to it. Walking the
+    // quadripoles once, each electrode number met for the first time gives
+    // its number to the positions near it that have none yet.
+    const ToleranceIndex positions(ds.ElectrodePos, ds.ElectrodePosCount);
+    std::vector<bool> assigned(static_cast<std::size_t>(ds.ElectrodePosCount) + 1, false);
+    std::vector<bool> seen(static_cast<std::size_t>(MaxElectrodes) + 1, false);
+    int left = ds.ElectrodePosCount;
+    for (int k = 1; k <= ds.PointCount && left > 0; ++k) {
+      const TQuadripole& q = ds.Quads[k];
+      for (const int n : {q.A, q.B, q.M, q.N}) {
+        if (n < 1 || n > MaxElectrodes || seen[static_cast<std::size_t>(n)]) continue;
+        seen[static_cast<std::size_t>(n)] = true;
+        positions.ForEach(ds.Electrodes[n].X, [&](int i) {
+          if (assigned[static_cast<std::size_t>(i)]) return;
+          assigned[static_cast<std::size_t>(i)] = true;
+          ds.ElectrodePosNumber[i] = n;
+          --left;
+        });
       }
     }
   }
@@ -119,7 +201,7 @@ void AssignElectrodeNumbers(TDataset& ds) {
 
 bool GroupTextPoints(TDataset& ds, int firstSet, Messenger& messenger) {
   // 1. Electrode (x, z) list; points that bring one electrode too many are cut.
-  ds.ElectrodeXZCount = 0;
+  ElectrodeXZBuilder electrodeXZ;
   for (int i = 1; i <= ds.PointCount; ++i) {
     const TDataPoint& p = ds.Points[i];
     const std::pair<float, float> electrodes[] = {{p.XA, p.ZA}, {p.XB, p.ZB}, {p.XM, p.ZM}, {p.XN, p.ZN}};
@@ -127,7 +209,7 @@ bool GroupTextPoints(TDataset& ds, int firstSet, Messenger& messenger) {
     for (int e = 0; e < 4 && fits; ++e) {
       if (e == 1 && p.ElectrodeCount != 4) continue;
       if (e == 3 && p.ElectrodeCount == 2) continue;
-      fits = AddElectrodeXZ(ds, electrodes[e].first, electrodes[e].second);
+      fits = electrodeXZ.Add(electrodes[e].first, electrodes[e].second);
     }
     if (!fits) {
       messenger.Error(TooManyElectrodes + "\r\nOnly first " + std::to_string(i - 1) +
@@ -136,6 +218,7 @@ bool GroupTextPoints(TDataset& ds, int firstSet, Messenger& messenger) {
       break;
     }
   }
+  electrodeXZ.Store(ds);
 
   // 2. One type of each mixed pair.
   UnifyTypes(ds);
@@ -166,7 +249,7 @@ bool GroupTextPoints(TDataset& ds, int firstSet, Messenger& messenger) {
   // 4-5. One set per group.
   ds.TypeGroupCount = groups;
   ds.SetCount = groups;
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(ds.PointCount);
+  ds.SeqHeader.QuadCount = static_cast<int>(ds.PointCount);
   for (int g = 1; g <= groups; ++g) {
     const int k = firstSet + g;
     const TSetEntry set{bounds[static_cast<std::size_t>(g - 1)] + 1, bounds[static_cast<std::size_t>(g)],
@@ -183,12 +266,12 @@ bool GroupTextPoints(TDataset& ds, int firstSet, Messenger& messenger) {
     ds.SetSeqHeaders[k] = ds.SeqHeader;
     ds.Sets[k] = set;
     ds.SetFileHeaders[k] = ds.FileHeader;
-    ds.SetSeqHeaders[k].QuadCount = static_cast<std::int16_t>(set.Last - set.First + 1);
+    ds.SetSeqHeaders[k].QuadCount = static_cast<int>(set.Last - set.First + 1);
   }
   return true;
 }
 
-void MarkRepeatedQuadripoles(TDataset& ds) {
+void MarkRepeatedQuadripolesByScan(TDataset& ds) {
   if (ds.SetCount == ds.SequenceSetCount || ds.SetCount <= 1) return;
   for (int i = 2; i <= ds.SetCount; ++i) {
     for (int j = 1; j < i; ++j) {
@@ -208,8 +291,37 @@ void MarkRepeatedQuadripoles(TDataset& ds) {
   }
 }
 
-void MergeRepeatedMeasurements(TDataset& ds) {
-  if (ds.DataKind < DataKindInstrument) return;
+void MarkRepeatedQuadripoles(TDataset& ds) {
+  if (ds.SetCount == ds.SequenceSetCount || ds.SetCount <= 1) return;
+  std::vector<SetPoint> entries;
+  if (!SetsArePlain(ds) || !GroupedSetPoints(ds, entries)) {
+    MarkRepeatedQuadripolesByScan(ds);
+    return;
+  }
+  // A point repeats once for every earlier set of its type holding a point
+  // of its level and station: within one (type, level, station) run, the
+  // number of distinct sets before its own.
+  for (std::size_t run = 0; run < entries.size();) {
+    std::size_t end = run;
+    while (end < entries.size() && entries[end].key == entries[run].key) ++end;
+    int earlierSets = 0;
+    for (std::size_t e = run; e < end;) {
+      const int set = entries[e].set;
+      std::size_t next = e;
+      for (; next < end && entries[next].set == set; ++next) {
+        if (earlierSets > 0) {
+          ds.Points[entries[next].point].Q = QRepeated;
+          ds.MergedCount += earlierSets;
+        }
+      }
+      ++earlierSets;
+      e = next;
+    }
+    run = end;
+  }
+}
+
+void MergeRepeatedMeasurementsByScan(TDataset& ds) {
   for (int i = 1; i <= ds.SetCount; ++i) {
     for (int j = i + 1; j <= ds.SetCount; ++j) {
       if (ds.Sets[i].Type != ds.Sets[j].Type) continue;
@@ -226,6 +338,44 @@ void MergeRepeatedMeasurements(TDataset& ds) {
       }
     }
   }
+}
+
+void MergeRepeatedMeasurements(TDataset& ds) {
+  if (ds.DataKind < DataKindInstrument) return;
+  std::vector<SetPoint> entries;
+  if (!SetsArePlain(ds) || !GroupedSetPoints(ds, entries)) {
+    MergeRepeatedMeasurementsByScan(ds);
+  } else {
+    // Points merge only with points of their own (type, level, station), so
+    // each run of those is merged on its own, in the order of the scan: set
+    // i, point k of it, then the later sets j and their points l. A point k
+    // good at the start of its turn with set j merges into every good l of
+    // that set and is rejected, so it reaches no later set.
+    for (std::size_t run = 0; run < entries.size();) {
+      std::size_t end = run;
+      while (end < entries.size() && entries[end].key == entries[run].key) ++end;
+      for (std::size_t e = run; e < end; ++e) {
+        const int i = entries[e].set;
+        const int k = entries[e].point;
+        std::size_t f = e + 1;
+        while (f < end && entries[f].set == i) ++f;
+        while (f < end) {
+          const int j = entries[f].set;
+          if (IsBad(ds, k)) break;
+          for (; f < end && entries[f].set == j; ++f) {
+            const int l = entries[f].point;
+            if (IsBad(ds, l)) continue;
+            TDataPoint& pk = ds.Points[k];
+            TDataPoint& pl = ds.Points[l];
+            pk.Q = QRejected;
+            pl.Rho = static_cast<float>(std::sqrt(double{pk.Rho} * pl.Rho));
+            ++ds.MergedCount;
+          }
+        }
+      }
+      run = end;
+    }
+  }
   CountBadPoints(ds);
 }
 
@@ -236,5 +386,9 @@ int ElectrodeIndexOf(const TDataset& ds, double x) {
   }
   return 0;
 }
+
+ElectrodeIndex::ElectrodeIndex(const TDataset& ds) : positions_(ds.ElectrodePos, ds.ElectrodePosCount) {}
+
+int ElectrodeIndex::Of(double x) const { return IsAbsentCoordinate(x) ? 0 : positions_.First(x); }
 
 }  // namespace tarvo

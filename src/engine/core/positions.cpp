@@ -1,39 +1,20 @@
 #include "engine/core/positions.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 #include <string>
 #include <utility>
 
 #include "engine/core/array_types.h"
 #include "engine/core/numbers.h"
+#include "engine/core/tolerance_index.h"
 
 namespace tarvo {
 
 namespace {
 
 float RoundToThousandth(double v) { return static_cast<float>(std::round(v * 1000.0) / 1000.0); }
-
-bool HasStation(const TDataset& ds, double x) {
-  for (int i = 1; i <= ds.StationCount; ++i) {
-    if (ApproxEqual(ds.Stations[i], x)) return true;
-  }
-  return false;
-}
-
-void InsertStation(TDataset& ds, double x) {
-  int after = ds.StationCount;
-  while (after >= 1 && !(ds.Stations[after] < x)) --after;
-  for (int i = ds.StationCount; i > after; --i) ds.Stations[i + 1] = ds.Stations[i];
-  ds.Stations[after + 1] = static_cast<float>(x);
-  ++ds.StationCount;
-}
-
-bool HasLevel(const TDataset& ds, double s, double m) {
-  for (int i = 1; i <= ds.LevelCount; ++i) {
-    if (ApproxEqual(ds.LevelSpacing[i], s) && ApproxEqual(ds.LevelMN[i], m)) return true;
-  }
-  return false;
-}
 
 void InsertLevelAt(TDataset& ds, int index, double s, double m) {
   for (int i = ds.LevelCount; i >= index; --i) {
@@ -80,29 +61,59 @@ void SortLevels(TDataset& ds) {
 void BuildStationAndLevelLists(TDataset& ds, Messenger& messenger) {
   bool warnStations = true;
   bool warnLevels = true;
+  // The stations are kept ascending with no two ApproxEqual, so a binary
+  // search over a contiguous copy tells whether a point's abscissa is one of
+  // them; the levels are searched through their spacings (a window of the
+  // spacings sorted) and then their MN values. Both answer what a scan of the
+  // lists answers; the lists themselves are built as before.
+  AscendingTolerantList stations;
+  for (int i = 1; i <= ds.StationCount; ++i) stations.Append(ds.Stations[i]);
+  std::vector<std::pair<float, float>> levelsBySpacing;  // (spacing, MN) ascending by spacing
+  const auto addLevelKey = [&levelsBySpacing](int index, const TDataset& d) {
+    const std::pair<float, float> key{d.LevelSpacing[index], d.LevelMN[index]};
+    const auto at = std::upper_bound(levelsBySpacing.begin(), levelsBySpacing.end(), key,
+                                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    levelsBySpacing.insert(at, key);
+  };
+  const auto hasLevel = [&levelsBySpacing](double s, double m) {
+    auto it = std::partition_point(levelsBySpacing.begin(), levelsBySpacing.end(), [s](const auto& e) {
+      return e.first < s && !ApproxEqual(e.first, s);
+    });
+    for (; it != levelsBySpacing.end() && ApproxEqual(it->first, s); ++it) {
+      if (ApproxEqual(it->second, m)) return true;
+    }
+    return false;
+  };
+  for (int i = 1; i <= ds.LevelCount; ++i) addLevelKey(i, ds);
+
   for (int k = 1; k <= ds.PointCount; ++k) {
     const TDataPoint& p = ds.Points[k];
     const double x = p.X, s = p.Spacing, m = p.MN;
     if (ds.StationCount == 0) {
       ds.Stations[1] = static_cast<float>(x);
       ds.StationCount = 1;
+      stations.Append(x);
     }
     if (ds.LevelCount == 0) {
       InsertLevelAt(ds, 1, s, m);
+      addLevelKey(1, ds);
     }
 
-    if (!HasStation(ds, x)) {
+    if (!stations.Contains(x)) {
       if (ds.StationCount < MaxStations) {
-        InsertStation(ds, x);
+        stations.Insert(x);
+        ++ds.StationCount;
       } else if (warnStations) {
         warnStations = false;
         messenger.Error("Too many VES locations.\r\nMaximal number - " + std::to_string(MaxStations));
       }
     }
 
-    if (!HasLevel(ds, s, m)) {
+    if (!hasLevel(s, m)) {
       if (ds.LevelCount < MaxLevels) {
-        InsertLevelAt(ds, LevelInsertIndex(ds, s, m), s, m);
+        const int at = LevelInsertIndex(ds, s, m);
+        InsertLevelAt(ds, at, s, m);
+        addLevelKey(at, ds);
       } else if (warnLevels) {
         warnLevels = false;
         const std::string_view label = IsValidArrayCode(ds.ArrayType) ? SpacingLabels[ds.ArrayType] : "";
@@ -111,6 +122,8 @@ void BuildStationAndLevelLists(TDataset& ds, Messenger& messenger) {
       }
     }
   }
+  const std::vector<float>& values = stations.Values();
+  for (std::size_t i = 0; i < values.size(); ++i) ds.Stations[static_cast<int>(i) + 1] = values[i];
 
   // The sort pass mends insertions out of order, except after a dataset with
   // overlapping levels, whose order the insertion rule already settled.
@@ -121,6 +134,17 @@ void BuildStationAndLevelLists(TDataset& ds, Messenger& messenger) {
     if (ApproxEqual(ds.LevelSpacing[i], ds.LevelSpacing[i + 1])) ++dup;
   }
   ds.LevelDupCount = dup;
+}
+
+StationLevelLookup::StationLevelLookup(const TDataset& ds)
+    : stations_(ds.Stations, ds.StationCount), levels_(ds.LevelSpacing, ds.LevelCount), ds_(ds) {}
+
+void StationLevelLookup::Find(TDataPoint& p) const {
+  const int station = stations_.First(p.X);
+  p.Station = station != 0 ? station : ds_.StationCount;
+  const double mn = p.MN;
+  const int level = levels_.FirstWhere(p.Spacing, [this, mn](int j) { return ApproxEqual(ds_.LevelMN[j], mn); });
+  p.Level = level != 0 ? level : ds_.LevelCount;
 }
 
 void FindStationAndLevel(TDataset& ds, int i) {

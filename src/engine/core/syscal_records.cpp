@@ -48,7 +48,7 @@ void TSeqHeader::Encode(ByteWriter& out) const {
   out.Bytes(Reserved0);
   out.I16(ElectrodeTotal);
   out.Bytes(Reserved4);
-  out.I16(QuadCount);
+  out.I16(static_cast<std::int16_t>(QuadCount));
   out.Bytes(Title);
   out.F32(Area);
   out.F32(Line);

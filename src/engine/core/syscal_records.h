@@ -53,7 +53,7 @@ struct TSeqHeader {
   std::array<std::uint8_t, 2> Reserved0{};  // +0 carried unchanged (byte 1 cleared for text data)
   std::int16_t ElectrodeTotal = 0;          // +2 electrode records that follow
   std::array<std::uint8_t, 6> Reserved4{};  // +4 carried unchanged
-  std::int16_t QuadCount = 0;               // +10 quadripole records
+  std::int32_t QuadCount = 0;               // +10 quadripole records (16 bits in the file: MaxSyscalFileQuadripoles)
   std::array<std::uint8_t, 10> Title{};     // +12 zero padded
   float Area = 0;                           // +22
   float Line = 0;                           // +26

@@ -23,7 +23,7 @@ struct GridView {
 };
 
 inline GridView ViewOf(const ValueGrid& grid, const GridDescriptor& descriptor) {
-  return GridView{grid.Station(1), MaxLevels, descriptor.StationCount, descriptor.LevelCount};
+  return GridView{grid.Station(1), grid.Stride(), descriptor.StationCount, descriptor.LevelCount};
 }
 
 }  // namespace tarvo

@@ -30,7 +30,7 @@ struct GridLine {
 };
 
 GridLine LevelLine(ValueGrid& grid, const GridDescriptor& d, int level, int stationCount) {
-  return {&grid(1, level), MaxLevels, &d.Stations[1], stationCount};
+  return {grid.Station(1) + (level - 1), grid.Stride(), &d.Stations[1], stationCount};
 }
 
 GridLine StationLine(ValueGrid& grid, const GridDescriptor& d, int station, int levelCount) {
@@ -125,10 +125,10 @@ void FillLine(const GridLine& line, double window, Interpolation how, bool resis
 
 void FillGaps(ValueGrid& grid, ValueGrid& raw, const GridDescriptor& d, double unitSpacing,
               const GridSettings& settings, bool resistivity) {
-  raw.CopyFrom(grid);
-
   const int stations = ClampedCount(d.StationCount, MaxStations);
   const int levels = ClampedCount(d.LevelCount, MaxLevels);
+  grid.Widen(stations, levels);
+  raw.CopyFrom(grid);
   const double width = std::clamp(settings.InterpolationWidth, 1, 3);
   const Interpolation alongLevel = resistivity ? Interpolation::LogAlongLevel : Interpolation::Linear;
   const Interpolation alongStation = resistivity ? Interpolation::LogAlongStation : Interpolation::Linear;
@@ -158,7 +158,7 @@ void EnterSet(const TDataset& ds, const TSetEntry& set, ValueGrid& grid, int sta
     float& c = grid(p.Station, p.Level);
     if (IsEmptyCell(c)) {
       c = static_cast<float>(v);
-      if (indexMap != nullptr) (*indexMap)(p.Station, p.Level) = static_cast<std::uint16_t>(k);
+      if (indexMap != nullptr) (*indexMap)(p.Station, p.Level) = static_cast<std::uint32_t>(k);
     } else if (chargeability) {
       c = static_cast<float>((c + v) / 2);
     } else {
@@ -174,12 +174,11 @@ void BuildGrid(const TDataset& ds, const GridSettings& settings, ValueGrid& grid
   const int stations = ClampedCount(ds.StationCount, MaxStations);
   const int levels = ClampedCount(ds.LevelCount, MaxLevels);
 
-  for (int i = 1; i <= stations; ++i) {
-    std::fill_n(grid.Station(i), levels, EmptyCellValue);
-    // Cells no point fills name no point, so that nothing is written back
-    // through a cell the gap filling made up.
-    if (indexMap != nullptr) std::fill_n(indexMap->Station(i), levels, std::uint16_t{0});
-  }
+  // The grid is as large as the stations and levels in use. Cells no point
+  // fills name no point, so that nothing is written back through a cell the
+  // gap filling made up.
+  grid.Shape(stations, levels);
+  if (indexMap != nullptr) indexMap->Shape(stations, levels);
 
   const int setCount = ClampedCount(ds.SetCount, MaxSets);
   if (setSelector < 0) {
@@ -224,7 +223,7 @@ void CompactGrid(const TDataset& ds, ValueGrid& grid, GridDescriptor& d, PointIn
       std::copy(cells + j, cells + levels, cells + j - 1);
       cells[levels - 1] = EmptyCellValue;
       if (indexMap != nullptr) {
-        std::uint16_t* map = indexMap->Station(i);
+        std::uint32_t* map = indexMap->Station(i);
         std::copy(map + j, map + levels, map + j - 1);
         map[levels - 1] = 0;
       }
@@ -238,14 +237,15 @@ void CompactGrid(const TDataset& ds, ValueGrid& grid, GridDescriptor& d, PointIn
     if (!empty) continue;
 
     // Stations are contiguous blocks of cells: the later ones move down as one.
-    const std::size_t moved = static_cast<std::size_t>(stations - i) * MaxLevels;
+    const std::size_t stride = static_cast<std::size_t>(grid.Stride());
+    const std::size_t moved = static_cast<std::size_t>(stations - i) * stride;
     for (int k = i; k < stations; ++k) d.Stations[k] = d.Stations[k + 1];
     if (moved > 0) {
       std::copy_n(grid.Station(i + 1), moved, grid.Station(i));
       if (indexMap != nullptr) std::copy_n(indexMap->Station(i + 1), moved, indexMap->Station(i));
     }
-    std::fill_n(grid.Station(stations), MaxLevels, EmptyCellValue);
-    if (indexMap != nullptr) std::fill_n(indexMap->Station(stations), MaxLevels, std::uint16_t{0});
+    std::fill_n(grid.Station(stations), stride, EmptyCellValue);
+    if (indexMap != nullptr) std::fill_n(indexMap->Station(stations), stride, std::uint32_t{0});
     --stations;
   }
 

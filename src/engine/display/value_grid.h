@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "engine/core/capacities.h"
 #include "engine/core/dataset.h"
@@ -25,44 +26,87 @@ inline constexpr double EmptyCellLimit = -1e14;
 
 inline bool IsEmptyCell(float v) { return !(v > EmptyCellLimit); }
 
-// A heap table of MaxStations x MaxLevels cells indexed [station][level] from 1.
-// It is allocated once by its constructor and reused: nothing that fills,
-// compacts or copies it allocates. The cells of one station are contiguous.
+// A heap table of cells indexed [station][level] from 1, sized to the
+// stations and levels in use (at most MaxStations x MaxLevels). Shape sets
+// the size; its storage is kept and reused, so a grid rebuilt at the same or
+// a smaller size allocates nothing. The cells of one station are contiguous,
+// Stride() apart. Writing a cell outside the shape widens the shape to it
+// (keeping the cells), so a table can also be filled cell by cell; reading
+// outside the shape gives the initial value.
 template <class T>
 class StationLevelTable {
 public:
-  static constexpr std::size_t CellCount = static_cast<std::size_t>(MaxStations) * MaxLevels;
-
-  // Every cell is written once, by Fill.
-  explicit StationLevelTable(T initial = T{}) : cells_(std::make_unique_for_overwrite<T[]>(CellCount)) {
-    Fill(initial);
-  }
+  explicit StationLevelTable(T initial = T{}) : initial_(initial) {}
 
   StationLevelTable(const StationLevelTable&) = delete;
   StationLevelTable& operator=(const StationLevelTable&) = delete;
   StationLevelTable(StationLevelTable&&) noexcept = default;
   StationLevelTable& operator=(StationLevelTable&&) noexcept = default;
 
-  T& operator()(int station, int level) { return cells_[Index(station, level)]; }
-  const T& operator()(int station, int level) const { return cells_[Index(station, level)]; }
+  int StationCount() const { return stations_; }
+  int LevelCount() const { return levels_; }
+  int Stride() const { return levels_; }
+  std::size_t CellCount() const { return static_cast<std::size_t>(stations_) * static_cast<std::size_t>(levels_); }
 
-  void Fill(T value) { std::fill_n(cells_.get(), CellCount, value); }
-
-  // A single block copy of the whole table.
-  void CopyFrom(const StationLevelTable& other) { std::copy_n(other.cells_.get(), CellCount, cells_.get()); }
-
-  // The MaxLevels cells of one station, level 1 first.
-  T* Station(int station) { return cells_.get() + Index(station, 1); }
-  const T* Station(int station) const { return cells_.get() + Index(station, 1); }
-
-private:
-  static std::size_t Index(int station, int level) {
-    assert(station >= 1 && station <= MaxStations);
-    assert(level >= 1 && level <= MaxLevels);
-    return static_cast<std::size_t>(station - 1) * MaxLevels + static_cast<std::size_t>(level - 1);
+  // Makes the table stations x levels with every cell the initial value.
+  void Shape(int stations, int levels) {
+    stations_ = std::clamp(stations, 0, MaxStations);
+    levels_ = std::clamp(levels, 0, MaxLevels);
+    cells_.assign(CellCount(), initial_);
   }
 
-  std::unique_ptr<T[]> cells_;
+  // Widens the table to at least stations x levels, keeping every cell.
+  void Widen(int stations, int levels) {
+    stations = std::clamp(stations, stations_, MaxStations);
+    levels = std::clamp(levels, levels_, MaxLevels);
+    if (stations == stations_ && levels == levels_) return;
+    std::vector<T> wider(static_cast<std::size_t>(stations) * static_cast<std::size_t>(levels), initial_);
+    for (int i = 0; i < stations_; ++i) {
+      std::copy_n(cells_.data() + static_cast<std::size_t>(i) * levels_, levels_,
+                  wider.data() + static_cast<std::size_t>(i) * levels);
+    }
+    cells_.swap(wider);
+    stations_ = stations;
+    levels_ = levels;
+  }
+
+  T& operator()(int station, int level) {
+    if (station > stations_ || level > levels_) Widen(std::max(station, stations_), std::max(level, levels_));
+    return cells_[Index(station, level)];
+  }
+  const T& operator()(int station, int level) const {
+    if (station > stations_ || level > levels_) return initial_;
+    return cells_[Index(station, level)];
+  }
+
+  void Fill(T value) { std::fill(cells_.begin(), cells_.end(), value); }
+
+  // The other table's shape and cells, in one block copy.
+  void CopyFrom(const StationLevelTable& other) {
+    stations_ = other.stations_;
+    levels_ = other.levels_;
+    cells_.assign(other.cells_.begin(), other.cells_.end());
+  }
+
+  // The Stride() cells of one station, level 1 first.
+  T* Station(int station) { return cells_.data() + Offset(station); }
+  const T* Station(int station) const { return cells_.data() + Offset(station); }
+
+private:
+  std::size_t Offset(int station) const {
+    assert(station >= 1 && station <= std::max(stations_, 1));
+    return static_cast<std::size_t>(station - 1) * static_cast<std::size_t>(levels_);
+  }
+  std::size_t Index(int station, int level) const {
+    assert(station >= 1 && station <= stations_);
+    assert(level >= 1 && level <= levels_);
+    return Offset(station) + static_cast<std::size_t>(level - 1);
+  }
+
+  std::vector<T> cells_;
+  int stations_ = 0;
+  int levels_ = 0;
+  T initial_;
 };
 
 // Resistivity or chargeability per cell; a new grid is all empty.
@@ -71,13 +115,13 @@ public:
   ValueGrid() : StationLevelTable<float>(EmptyCellValue) {}
 };
 
-static_assert(MaxPoints <= 0xFFFF, "point indices must fit the index map's cells");
+static_assert(MaxPoints <= 0x7FFFFFFF, "point indices must fit the index map's cells");
 
 // For each cell the index of the data point that first filled it; 0 for a
 // cell that no point filled (empty, or filled by interpolation).
-class PointIndexMap : public StationLevelTable<std::uint16_t> {
+class PointIndexMap : public StationLevelTable<std::uint32_t> {
 public:
-  PointIndexMap() : StationLevelTable<std::uint16_t>(0) {}
+  PointIndexMap() : StationLevelTable<std::uint32_t>(0) {}
 };
 
 // Counts and coordinates of a value grid; they travel with the grid and are
@@ -85,9 +129,9 @@ public:
 struct GridDescriptor {
   int StationCount = 0;
   int LevelCount = 0;
-  FixedTable<float, MaxStations> Stations;  // station coordinates
-  FixedTable<float, MaxLevels> Spacing;     // spacing value of each level
-  FixedTable<float, MaxLevels> MN;          // MN value of each level
+  BoundedTable<float, MaxStations> Stations;  // station coordinates
+  BoundedTable<float, MaxLevels> Spacing;     // spacing value of each level
+  BoundedTable<float, MaxLevels> MN;          // MN value of each level
 };
 
 // Engine-side settings of gap filling.

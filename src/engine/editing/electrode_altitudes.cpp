@@ -23,7 +23,7 @@ bool TypeElectrodeAltitude(TDataset& ds, int e, std::string_view text) {
 }
 
 void ResetWorkingAltitudes(TDataset& ds) {
-  for (int e = 1; e <= MaxElectrodePositions; ++e) ds.TypedAltitude[e].reset();
+  ds.TypedAltitude.Fill(std::nullopt);
 }
 
 }  // namespace tarvo

@@ -5,10 +5,12 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/core/array_types.h"
+#include "engine/core/tolerance_index.h"
 #include "engine/core/bad_points.h"
 #include "engine/core/layout_analysis.h"
 #include "engine/core/numbers.h"
@@ -58,11 +60,25 @@ std::string Trimmed(const std::string& s) {
 // Elevation text of the electrode at x: the first electrode position within
 // the coordinate tolerance. A position the electrode list does not hold
 // (the list was full) takes the profile's altitude there, or 0.
-std::string ElevationAt(const TDataset& ds, double x) {
-  for (int e = 1; e <= ds.ElectrodePosCount; ++e) {
-    if (ApproxEqual(ds.ElectrodePos[e], x)) return ElectrodeAltitudeText(ds, e);
+// The electrode positions indexed, so the first one within the tolerance is
+// found by bisection, and the altitude text of each position made once.
+struct PositionAltitudes {
+  explicit PositionAltitudes(const TDataset& d)
+      : ds(d), positions(d.ElectrodePos, d.ElectrodePosCount),
+        texts(static_cast<std::size_t>(std::max(d.ElectrodePosCount, 0)) + 1) {}
+  const TDataset& ds;
+  ToleranceIndex positions;
+  mutable std::vector<std::optional<std::string>> texts;
+};
+
+std::string ElevationAt(const PositionAltitudes& a, double x) {
+  const int e = a.positions.First(x);
+  if (e != 0) {
+    std::optional<std::string>& text = a.texts[static_cast<std::size_t>(e)];
+    if (!text) text = ElectrodeAltitudeText(a.ds, e);
+    return *text;
   }
-  return ds.ElectrodeXZCount > 0 ? AltitudeWithThreeDecimals(ProfileAltitude(ds, x)) : "0";
+  return a.ds.ElectrodeXZCount > 0 ? AltitudeWithThreeDecimals(ProfileAltitude(a.ds, x)) : "0";
 }
 
 std::string MemoLine(const TDataset& ds, std::size_t n) { return n < ds.Memo.size() ? ds.Memo[n] : std::string(); }
@@ -123,7 +139,7 @@ std::string Values(const TDataset& ds, const Res2dInvPlan& plan, int i) {
   return v;
 }
 
-std::string Electrode(const TDataset& ds, float x) { return Num(x) + " " + ElevationAt(ds, x); }
+std::string Electrode(const PositionAltitudes& altitudes, float x) { return Num(x) + " " + ElevationAt(altitudes, x); }
 
 // Range of set s clipped to the points written.
 int SetFirst(const TDataset& ds, int s) { return std::max(ds.Sets[s].First, 1); }
@@ -131,6 +147,8 @@ int SetLast(const TDataset& ds, const Res2dInvPlan& plan, int s) { return std::m
 
 void GeneralDataLines(const TDataset& ds, const Res2dInvPlan& plan, Messenger& messenger,
                       std::vector<std::string>& out) {
+  const PositionAltitudes altitudes(ds);
+  const auto Electrode = [&altitudes](float x) { return tarvo::Electrode(altitudes, x); };
   for (int s = 1; s <= plan.setCount; ++s) {
     const int type = ds.Sets[s].Type;
     if (!IsValidArrayCode(type)) {
@@ -142,12 +160,12 @@ void GeneralDataLines(const TDataset& ds, const Res2dInvPlan& plan, Messenger& m
       const TDataPoint& p = ds.Points[i];
       std::string line;
       if (type == PolePole) {
-        line = "2 " + Electrode(ds, p.XA) + " " + Electrode(ds, p.XM);
+        line = "2 " + Electrode(p.XA) + " " + Electrode(p.XM);
       } else if (IsPoleDipole(type)) {
-        line = "3 " + Electrode(ds, p.XA) + " " + Electrode(ds, p.XM) + " " + Electrode(ds, p.XN);
+        line = "3 " + Electrode(p.XA) + " " + Electrode(p.XM) + " " + Electrode(p.XN);
       } else {
-        line = "4 " + Electrode(ds, p.XA) + " " + Electrode(ds, p.XB) + " " + Electrode(ds, p.XM) + " " +
-               Electrode(ds, p.XN);
+        line = "4 " + Electrode(p.XA) + " " + Electrode(p.XB) + " " + Electrode(p.XM) + " " +
+               Electrode(p.XN);
       }
       out.push_back(line + Values(ds, plan, i));
     }

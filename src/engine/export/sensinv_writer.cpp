@@ -30,11 +30,11 @@ struct PointLines {
 
 double Inverse(double distance) { return 1.0 / std::fabs(distance); }
 
-PointLines LinesOf(const TDataset& ds, const TDataPoint& p, std::uint8_t type) {
-  const int a = ElectrodeIndexOf(ds, p.XA);
-  const int b = ElectrodeIndexOf(ds, p.XB);
-  const int m = ElectrodeIndexOf(ds, p.XM);
-  const int n = ElectrodeIndexOf(ds, p.XN);
+PointLines LinesOf(const ElectrodeIndex& electrodes, const TDataPoint& p, std::uint8_t type) {
+  const int a = electrodes.Of(p.XA);
+  const int b = electrodes.Of(p.XB);
+  const int m = electrodes.Of(p.XM);
+  const int n = electrodes.Of(p.XN);
   const double xa = p.XA, xb = p.XB, xm = p.XM, xn = p.XN;
   const auto number = [](int e) { return FormatValue(e, SensInvDigits); };
 
@@ -103,6 +103,7 @@ SensInvTexts SensInv2DText(const TDataset& ds) {
 
   std::vector<std::string> configurations;
   std::vector<std::string> resistances;
+  const ElectrodeIndex electrodeIndex(ds);
   const int sets = std::min(ds.SetCount, MaxSets);
   for (int s = 1; s <= sets; ++s) {
     const TSetEntry& set = ds.Sets[s];
@@ -113,7 +114,7 @@ SensInvTexts SensInv2DText(const TDataset& ds) {
     const int last = std::min(set.Last, ds.PointCount);
     for (int k = std::max(set.First, 1); k <= last; ++k) {
       if (IsBad(ds, k)) continue;
-      const PointLines lines = LinesOf(ds, ds.Points[k], set.Type);
+      const PointLines lines = LinesOf(electrodeIndex, ds.Points[k], set.Type);
       if (!lines.ok) {
         ++texts.PointsLeftOut;
         continue;

@@ -44,6 +44,7 @@ UnifiedText UnifiedDataText(const TDataset& ds, const ExportOptions& options) {
   const bool withErrors = ds.HasErrors;
   const bool withIP = ds.HasIP && !options.WithoutIP;
   std::vector<std::string> data;
+  const ElectrodeIndex electrodeIndex(ds);
   const int sets = std::min(ds.SetCount, MaxSets);
   for (int s = 1; s <= sets; ++s) {
     const TSetEntry& set = ds.Sets[s];
@@ -53,10 +54,10 @@ UnifiedText UnifiedDataText(const TDataset& ds, const ExportOptions& options) {
     for (int i = std::max(set.First, 1); i <= last; ++i) {
       if (IsBad(ds, i)) continue;
       const TDataPoint& p = ds.Points[i];
-      const int a = ElectrodeIndexOf(ds, p.XA);
-      const int b = noB ? remoteB : ElectrodeIndexOf(ds, p.XB);
-      const int m = ElectrodeIndexOf(ds, p.XM);
-      const int n = noN ? remoteN : ElectrodeIndexOf(ds, p.XN);
+      const int a = electrodeIndex.Of(p.XA);
+      const int b = noB ? remoteB : electrodeIndex.Of(p.XB);
+      const int m = electrodeIndex.Of(p.XM);
+      const int n = noN ? remoteN : electrodeIndex.Of(p.XN);
       ElectrodePresence present;
       present.B = !noB || remoteB != 0;
       present.N = !noN || remoteN != 0;

@@ -252,7 +252,7 @@ bool ReadAmpFile(TDataset& ds, Messenger& messenger) {
     q.Flag = 1;
     q.K = MeasuredGeometricFactor(m);
   }
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(count);
+  ds.SeqHeader.QuadCount = static_cast<int>(count);
   ds.SeqHeader.Area = 0;
   ds.SeqHeader.Line = 0;
   ds.SeqHeader.Reserved0[1] = 0;

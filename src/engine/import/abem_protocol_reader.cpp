@@ -123,7 +123,7 @@ bool ReadProtocolFile(TDataset& ds, Messenger& messenger) {
     // A quadripole with an electrode used twice has no finite factor.
     q.K = std::isfinite(k) && std::fabs(k) <= std::numeric_limits<float>::max() ? static_cast<float>(k) : 0.0f;
   }
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(count);
+  ds.SeqHeader.QuadCount = static_cast<int>(count);
   ds.SeqHeader.Area = 0;
   ds.SeqHeader.Line = 0;
   ds.SeqHeader.Reserved0[1] = 0;

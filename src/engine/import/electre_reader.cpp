@@ -175,7 +175,7 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
   }
   const int quadCount = static_cast<int>(quadLines);
   ds.Quads.Resize(quadCount);
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(quadCount);
+  ds.SeqHeader.QuadCount = static_cast<int>(quadCount);
   ds.SeqHeader.ElectrodeTotal = static_cast<std::int16_t>(electrodeCount);
 
   for (int i = 1; i <= quadCount; ++i) {

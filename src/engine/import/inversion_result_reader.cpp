@@ -375,8 +375,9 @@ InvResultOutcome ReadInvResult(TDataset& ds, const std::string& path, const InvR
   // The whole model replaces the one loaded before.
   models.LastIteration = last;
   models.Current = read.front();
-  for (int t = 1; t <= MaxTimeSteps; ++t) {
-    models.TimeSets[t] = t <= sets && ds.TimeSetCount > 0 ? read[static_cast<std::size_t>(t - 1)] : TInversionModel{};
+  models.TimeSets.Fill(TInversionModel{});
+  if (ds.TimeSetCount > 0) {
+    for (int t = 1; t <= sets; ++t) models.TimeSets[t] = read[static_cast<std::size_t>(t - 1)];
   }
   ds.HasModel = true;
   outcome.modelRead = true;

@@ -121,7 +121,7 @@ bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& req
     merge.savedKind = ds.DataKind;
   }
 
-  for (int i = 1; i <= MaxElectrodePositions; ++i) ds.ElectrodePosFlag[i] = 0;
+  ds.ElectrodePosFlag.Fill(0);
   merge.InstallInto(ds);
   ds.SetCount = merge.oldSetCount;
   ds.SetNames.resize(static_cast<std::size_t>(ds.SetCount));

@@ -482,12 +482,16 @@ bool IsProsysTitleLine(std::string_view line) {
   return known >= 3 && position;
 }
 
-int MatchQuadripole(TDataset& ds, const TDataPoint& point) {
+// firstOpen: no quadripole before it is still unmatched (a matched one keeps
+// Flag 0), so the scan starts there; for readings in sequence order that makes
+// the matching linear rather than quadratic in the sequence length.
+int MatchQuadripole(TDataset& ds, const TDataPoint& point, int& firstOpen) {
   const auto x = [&ds](int n) { return n != 0 ? ds.Electrodes[n].X : NoElectrode; };
   const auto samePair = [](float a1, float a2, float b1, float b2) {
     return (ApproxEqual(a1, b1) && ApproxEqual(a2, b2)) || (ApproxEqual(a1, b2) && ApproxEqual(a2, b1));
   };
-  for (int i = 1; i <= ds.Quads.Size(); ++i) {
+  while (firstOpen <= ds.Quads.Size() && ds.Quads[firstOpen].Flag == 0) ++firstOpen;
+  for (int i = firstOpen; i <= ds.Quads.Size(); ++i) {
     TQuadripole& q = ds.Quads[i];
     if (q.Flag == 0) continue;
     bool current;
@@ -565,6 +569,7 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
   ds.PointCount = matchSequence ? sequenceCount : dataLines;
   ds.TypesPresent.reset();
   TIPWindowTimes times;
+  int firstOpen = 1;
   for (int p = 1; p <= dataLines; ++p) {
     std::string_view line = lines[static_cast<std::size_t>(p)];
     if (counterColumn) NextToken(line);
@@ -577,7 +582,7 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
     if (record.Rho < 0.001f) record.Q = 100;
     MarkRemoteElectrodes(record, hasSPColumn);
 
-    const int target = matchSequence ? MatchQuadripole(ds, record) : p;
+    const int target = matchSequence ? MatchQuadripole(ds, record, firstOpen) : p;
     if (target == 0) continue;  // a reading that is not in the sequence
     ds.Points[target] = record;
     if (!ClassifyPoint(ds, target, messenger)) return ClearRead(ds);

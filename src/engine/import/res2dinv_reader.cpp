@@ -388,7 +388,7 @@ void PutSet(TDataset& ds, int k, int first, int last, std::uint8_t type) {
   ds.Sets[k] = TSetEntry{first, last, type};
   ds.SetFileHeaders[k] = ds.FileHeader;
   ds.SetSeqHeaders[k] = ds.SeqHeader;
-  ds.SetSeqHeaders[k].QuadCount = static_cast<std::int16_t>(last - first + 1);
+  ds.SetSeqHeaders[k].QuadCount = static_cast<int>(last - first + 1);
   if (static_cast<int>(ds.SetNames.size()) < k) ds.SetNames.resize(static_cast<std::size_t>(k));
   ds.SetNames[static_cast<std::size_t>(k - 1)] = std::string(ArrayTypeNames[type]);
 }
@@ -408,7 +408,7 @@ bool AllSingleSeparation(const TDataset& ds) {
 // Headers and sets of a standard-array file: one set, or two for pole-dipole
 // data with forward and reverse points.
 bool MakeStandardSets(TDataset& ds, int firstSet, int arrayNumber, Messenger& messenger) {
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(ds.PointCount);
+  ds.SeqHeader.QuadCount = static_cast<int>(ds.PointCount);
   if (arrayNumber == DipoleDipoleNumber && AllSingleSeparation(ds)) arrayNumber = WennerBetaNumber;
 
   ds.SeqHeader.Area = 0;
@@ -471,7 +471,7 @@ struct StateBeforeRead {
   std::uint8_t arrayType;
   float unitSpacing;
   int topoDistanceType;
-  FixedTable<ElectrodeXZEntry, MaxElectrodePositions> electrodeXZ;
+  BoundedTable<ElectrodeXZEntry, MaxElectrodePositions> electrodeXZ;
   int electrodeXZCount;
   bool hasIP;
   bool hasErrors;

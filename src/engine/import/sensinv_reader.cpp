@@ -32,7 +32,7 @@ struct GeometryEntry {
   float z = 0;
 };
 
-using Geometry = FixedTable<GeometryEntry, MaxElectrodes>;
+using Geometry = BoundedTable<GeometryEntry, MaxElectrodes>;
 
 // A current below this counts as no current at all, as for instrument data.
 constexpr double ZeroCurrent = 1e-7;
@@ -297,7 +297,7 @@ bool ReadFiles(TDataset& ds, int firstSet, Messenger& messenger) {
     if (!ClassifyPoint(ds, line, messenger)) return false;
   }
 
-  for (int n = 1; n <= MaxElectrodes; ++n) {
+  for (int n = 1; n <= geometry.Allocated(); ++n) {
     if (!geometry[n].defined) continue;
     ds.Electrodes[n].X = geometry[n].x;
     ds.Electrodes[n].Y = 0;

@@ -1028,7 +1028,7 @@ bool WithOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& records
   };
   Kept kept{ds.SeqHeader, std::move(ds.Quads.Storage()), ds.FileHeader.DocType, ds.FileName};
   ds.Quads.Storage() = records;
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(records.size());
+  ds.SeqHeader.QuadCount = static_cast<int>(records.size());
   ds.FileHeader.DocType = DocTypeOld;
   const auto restore = [&ds, &kept] {
     ds.SeqHeader = kept.seqHeader;

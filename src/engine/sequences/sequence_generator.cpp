@@ -238,10 +238,10 @@ std::vector<TQuadripole> GenerateQuadripoles(const SequenceGeneratorState& state
 
 bool BuildGeneratedSequence(TDataset& ds, const SequenceGeneratorState& state, const std::string& directory,
                             const std::string& templatePath, Messenger& messenger) {
-  if (state.electrodes < MinGeneratorElectrodes || state.electrodes > MaxElectrodes) {
+  if (state.electrodes < MinGeneratorElectrodes || state.electrodes > MaxGeneratorElectrodes) {
     messenger.Error("Bad number of electrodes: " + std::to_string(state.electrodes) +
                     "\r\nThe number of electrodes must be between " + std::to_string(MinGeneratorElectrodes) +
-                    " and " + std::to_string(MaxElectrodes));
+                    " and " + std::to_string(MaxGeneratorElectrodes));
     return false;
   }
   if (state.step != 1 && state.step != 2) {
@@ -295,7 +295,7 @@ bool BuildGeneratedSequence(TDataset& ds, const SequenceGeneratorState& state, c
   std::vector<TQuadripole> quads = GenerateQuadripoles(state);
   if (static_cast<int>(quads.size()) != total) messenger.Error("Error by making Quadro");
   // Only quadripoles that were made enter the sequence.
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(quads.size());
+  ds.SeqHeader.QuadCount = static_cast<int>(quads.size());
   ds.Quads.Storage() = std::move(quads);
 
   if (!ClassifySequence(ds, messenger)) {

@@ -137,7 +137,7 @@ std::vector<TQuadripole> GenerateQuadripoles(const SequenceGeneratorState& state
 // template at templatePath (its messages are shown, the generation goes on
 // without it), electrodes, quadripoles and their classification. FileName
 // becomes directory/name.seq. Refuses, after telling the operator, an
-// electrode count outside MinGeneratorElectrodes..MaxElectrodes, a step other
+// electrode count outside MinGeneratorElectrodes..MaxGeneratorElectrodes, a step other
 // than 1 or 2, no quadripole at all, or more than MaxPoints quadripoles;
 // those refusals leave the dataset untouched.
 bool BuildGeneratedSequence(TDataset& ds, const SequenceGeneratorState& state, const std::string& directory,

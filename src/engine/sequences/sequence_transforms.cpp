@@ -241,7 +241,7 @@ bool WithMergedSequence(TDataset& ds, const std::string& directory, Messenger& m
   struct Kept {
     TSeqHeader seqHeader;
     std::vector<TQuadripole> quads;
-    FixedTable<TElectrode, MaxElectrodes> electrodes;
+    BoundedTable<TElectrode, MaxElectrodes> electrodes;
     std::int16_t docType;
     std::string fileName;
     float xShift;
@@ -261,7 +261,7 @@ bool WithMergedSequence(TDataset& ds, const std::string& directory, Messenger& m
     electrode.Y = 0;
     electrode.Z = 0;
   }
-  ds.SeqHeader.QuadCount = static_cast<std::int16_t>(merged.size());
+  ds.SeqHeader.QuadCount = static_cast<int>(merged.size());
   ds.Quads.Storage() = std::move(merged);
 
   const auto restore = [&ds, &kept] {

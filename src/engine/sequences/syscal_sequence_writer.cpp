@@ -112,7 +112,7 @@ std::vector<std::uint8_t> SyscalFileBytes(const TDataset& ds, SyscalSaveCaller c
   // The count in the header is always the number of records that follow, so
   // the file reads back whole.
   TSeqHeader seq = ds.SeqHeader;
-  seq.QuadCount = static_cast<std::int16_t>(quads.size());
+  seq.QuadCount = static_cast<int>(quads.size());
   const int electrodes = std::clamp(static_cast<int>(seq.ElectrodeTotal), 0, MaxElectrodes);
   seq.ElectrodeTotal = static_cast<std::int16_t>(electrodes);
 
@@ -139,6 +139,16 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
                              const SyscalFileChooser& chooser, Messenger& messenger) {
   SyscalSaveResult result;
   if (ds.DataKind < DataKindSequence || ds.ReadOnlyData || ds.Quads.Empty() || ds.SetCount < 1) return result;
+
+  // A Syscal file counts its quadripoles in 16 bits: a longer sequence
+  // cannot be written in this format.
+  const std::size_t toWrite = QuadripolesToWrite(ds, caller).size();
+  if (toWrite > static_cast<std::size_t>(MaxSyscalFileQuadripoles)) {
+    messenger.Error("Too many quadripoles for a Syscal file " + std::to_string(toWrite) +
+                    "\r\nMaximal number is " + std::to_string(MaxSyscalFileQuadripoles));
+    result.outcome = SyscalSaveOutcome::Failed;
+    return result;
+  }
 
   ApplyLayoutXShift(ds);
   const bool fromInterface = caller == SyscalSaveCaller::UserInterface;
