@@ -135,7 +135,7 @@ bool RenumberMultinodes(TDataset& ds, int L, const TMultinodeList& list, const T
 
   // The layout for the new numbers; each electrode keeps its own entry's
   // altitude and offset.
-  FixedTable<TElectrode, MaxElectrodes> layout = ds.Electrodes;
+  auto layout = ds.Electrodes;
   const double x1 = ds.ElectrodePos[1];
   const double x2 = count >= 2 ? ds.ElectrodePos[2] : x1 + 1;
   std::vector<bool> used(static_cast<std::size_t>(largest) + 1, false);

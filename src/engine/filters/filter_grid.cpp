@@ -39,7 +39,7 @@ FilterGrid FilterGridFrom(const ValueGrid& grid, const GridDescriptor& descripto
 
 bool ToValueGrid(const FilterGrid& grid, ValueGrid& out, GridDescriptor& descriptor) {
   if (grid.StationCount > MaxStations || grid.LevelCount > MaxLevels) return false;
-  out.Fill(EmptyCellValue);
+  out.Shape(grid.StationCount, grid.LevelCount);
   descriptor.StationCount = grid.StationCount;
   descriptor.LevelCount = grid.LevelCount;
   for (int s = 1; s <= grid.StationCount; ++s) descriptor.Stations[s] = grid.Stations[static_cast<std::size_t>(s - 1)];
