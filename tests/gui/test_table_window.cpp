@@ -17,6 +17,7 @@
 #include "engine/core/bad_points.h"
 #include "engine/core/messenger.h"
 #include "engine/core/reciprocals.h"
+#include "gui/views/chart_output.h"
 #include "gui/views/reciprocal_chart.h"
 #include "gui/editing/table_window.h"
 #include "engine/export/res2dinv_writer.h"
@@ -168,11 +169,11 @@ private slots:
     QCOMPARE(form->PairChart()->graph(0)->dataCount(), 1);
     QTemporaryDir dir;
     const QString svg = dir.filePath(QStringLiteral("pairs.svg"));
-    QVERIFY(tarvo::gui::TReciprocalForm::SaveChart(*form->PairChart(), svg));
+    QVERIFY(tarvo::gui::SaveChartFile(*form->PairChart(), svg));
     QFile file(svg);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readAll().contains("<svg"));
-    QVERIFY(tarvo::gui::TReciprocalForm::SaveChart(*form->HistogramChart(), dir.filePath(QStringLiteral("e.png"))));
+    QVERIFY(tarvo::gui::SaveChartFile(*form->HistogramChart(), dir.filePath(QStringLiteral("e.png"))));
     QVERIFY(!QImage(dir.filePath(QStringLiteral("e.png"))).isNull());
 
     // One pair gives no fit: only averaging is offered. It keeps the mean

@@ -1,15 +1,8 @@
 #include "gui/views/reciprocal_chart.h"
 
-#include <QApplication>
-#include <QBuffer>
-#include <QClipboard>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
-#include <QMimeData>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -19,27 +12,13 @@
 
 #include "engine/core/numbers.h"
 #include "engine/core/reciprocals.h"
+#include "gui/views/chart_output.h"
 
 namespace tarvo::gui {
 
 namespace {
 
 QString Num(double x) { return QString::fromStdString(FormatValue(x, 3)); }
-
-QByteArray SvgBytes(QCustomPlot& chart) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QSvgGenerator svg;
-  svg.setOutputDevice(&buffer);
-  svg.setSize(chart.size());
-  svg.setViewBox(QRect(QPoint(0, 0), chart.size()));
-  svg.setTitle(chart.objectName());
-  QCPPainter painter(&svg);
-  chart.toPainter(&painter, chart.width(), chart.height());
-  painter.end();
-  return bytes;
-}
 
 }  // namespace
 
@@ -89,8 +68,8 @@ TReciprocalForm::TReciprocalForm(TDataset& ds, QWidget* parent) : QWidget(parent
     auto* buttons = new QHBoxLayout;
     auto* save = new QPushButton(tr("Save picture..."), this);
     auto* copy = new QPushButton(tr("Copy"), this);
-    connect(save, &QPushButton::clicked, this, [this, chart] { SaveClick(*chart); });
-    connect(copy, &QPushButton::clicked, this, [this, chart] { CopyClick(*chart); });
+    connect(save, &QPushButton::clicked, this, [this, chart] { SaveChartAs(*chart, this); });
+    connect(copy, &QPushButton::clicked, this, [chart] { CopyChartPicture(*chart); });
     buttons->addWidget(save);
     buttons->addWidget(copy);
     buttons->addStretch();
@@ -204,29 +183,6 @@ void TReciprocalForm::Refill() {
   powerErrors_->setEnabled(power.has_value());
   linearErrors_->setEnabled(linear.has_value());
   average_->setEnabled(s.Pairs > 0);
-}
-
-bool TReciprocalForm::SaveChart(QCustomPlot& chart, const QString& path) {
-  if (path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    return file.write(SvgBytes(chart)) >= 0;
-  }
-  return chart.savePng(path, chart.width(), chart.height());
-}
-
-void TReciprocalForm::SaveClick(QCustomPlot& chart) {
-  const QString path = QFileDialog::getSaveFileName(this, tr("Save picture"), QString(),
-                                                    tr("PNG picture (*.png);;SVG picture (*.svg)"));
-  if (path.isEmpty()) return;
-  if (!SaveChart(chart, path)) QMessageBox::critical(this, windowTitle(), tr("Cannot write %1").arg(path));
-}
-
-void TReciprocalForm::CopyClick(QCustomPlot& chart) {
-  auto* mime = new QMimeData;
-  mime->setImageData(chart.toPixmap().toImage());
-  mime->setData(QStringLiteral("image/svg+xml"), SvgBytes(chart));
-  QApplication::clipboard()->setMimeData(mime);
 }
 
 }  // namespace tarvo::gui

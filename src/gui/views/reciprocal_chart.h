@@ -34,10 +34,6 @@ public:
   void UseLinearErrorsClick();
   void AveragePairsClick();
 
-  // Writes the chart as PNG or SVG by the file name's extension; false when
-  // the file could not be written.
-  static bool SaveChart(QCustomPlot& chart, const QString& path);
-
 signals:
   // The dataset's values or marks were changed here: the main window shows
   // "Modified" and the views redraw.
@@ -45,8 +41,6 @@ signals:
 
 private:
   void UseModelErrors(TErrorModel::Kind form);
-  void SaveClick(QCustomPlot& chart);
-  void CopyClick(QCustomPlot& chart);
 
   TDataset& ds_;
   QCustomPlot* pairs_ = nullptr;
