@@ -181,6 +181,8 @@ private slots:
       w.Repaint();
     }
     QVERIFY(w.dataset.BadCount == before || w.dataset.BadCount == before + 1);
+  }
+
   // The table window on long lines: it shows every reading of a
   // 100 000-point file through its model, without a widget per row, and
   // scrolling, a threshold change with its red frames and a column resize
