@@ -79,7 +79,8 @@ void OpenScaled(Windows& w) {
   const std::string file = bench::ScaledProsysFile(20000, 256);
   w.Open(bench::ReaderCase{"scaled", file, 7, {file}, ""});
   w.table.show();
-  QTest::qWaitForWindowExposed(&w.table);
+  const bool exposed = QTest::qWaitForWindowExposed(&w.table);
+  Q_UNUSED(exposed);
   QCoreApplication::processEvents();
 }
 

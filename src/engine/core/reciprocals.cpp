@@ -16,21 +16,29 @@ namespace {
 // entry the coordinate matches (the first within ApproxEqual; the list is
 // ascending), 0 for an absent electrode. A coordinate the list does not hold
 // (the list was full) gets a key of its own from its centimetre, below 0.
-std::int64_t ElectrodeKey(const TDataset& ds, float x) {
-  if (IsAbsentCoordinate(x)) return 0;
-  const int n = ds.ElectrodePosCount;
-  // First entry not below x - tolerance; the match, if any, is there or
-  // just after.
-  int lo = 1, hi = n + 1;
-  while (lo < hi) {
-    const int mid = lo + (hi - lo) / 2;
-    if (ds.ElectrodePos[mid] < x - 0.0105f) lo = mid + 1; else hi = mid;
+// The positions as one contiguous list (entry e - 1 is position e), so that
+// the keys of every point are searched without the table's indexing.
+class ElectrodeKeys {
+public:
+  explicit ElectrodeKeys(const TDataset& ds) {
+    positions_.reserve(static_cast<std::size_t>(std::max(ds.ElectrodePosCount, 0)));
+    for (int e = 1; e <= ds.ElectrodePosCount; ++e) positions_.push_back(ds.ElectrodePos[e]);
   }
-  for (int e = lo; e <= n && ds.ElectrodePos[e] <= x + 0.0105f; ++e) {
-    if (ApproxEqual(ds.ElectrodePos[e], x)) return e;
+
+  std::int64_t operator()(float x) const {
+    if (IsAbsentCoordinate(x)) return 0;
+    // First entry not below x - tolerance; the match, if any, is there or
+    // just after.
+    auto e = std::lower_bound(positions_.begin(), positions_.end(), x - 0.0105f);
+    for (; e != positions_.end() && *e <= x + 0.0105f; ++e) {
+      if (ApproxEqual(*e, x)) return (e - positions_.begin()) + 1;
+    }
+    return -1 - static_cast<std::int64_t>(std::llround(static_cast<double>(x) * 100.0));
   }
-  return -1 - static_cast<std::int64_t>(std::llround(static_cast<double>(x) * 100.0));
-}
+
+private:
+  std::vector<float> positions_;
+};
 
 // An unordered pair of electrode keys as one number (smaller key first).
 struct DipoleKey {
@@ -71,11 +79,11 @@ bool ComparesResistances(const TDataset& ds, int i) { return ds.HasVoltageAndCur
 // potential dipole and its potential dipole in the direction of i's current
 // dipole, or both reversed; -1 when only one of them is reversed. By
 // reciprocity R(AB, MN) = R(MN, AB), so one reversed dipole flips the sign.
-int PolaritySign(const TDataset& ds, int i, int j) {
+int PolaritySign(const TDataset& ds, const ElectrodeKeys& key, int i, int j) {
   const TDataPoint& n = ds.Points[i];
   const TDataPoint& r = ds.Points[j];
-  const bool currentSame = ElectrodeKey(ds, r.XM) == ElectrodeKey(ds, n.XA);
-  const bool potentialSame = ElectrodeKey(ds, r.XA) == ElectrodeKey(ds, n.XM);
+  const bool currentSame = key(r.XM) == key(n.XA);
+  const bool potentialSame = key(r.XA) == key(n.XM);
   return currentSame == potentialSame ? 1 : -1;
 }
 
@@ -106,38 +114,48 @@ void PairReciprocals(TDataset& ds) {
   pairs.IPDifference.assign(static_cast<std::size_t>(n) + 1, 0.0f);
   pairs.Sign.assign(static_cast<std::size_t>(n) + 1, std::int8_t{1});
 
-  // Points not yet paired, by their quadripole; each list in index order.
-  std::unordered_map<QuadKey, std::vector<int>, QuadHash> waiting;
+  // Points not yet paired, by their quadripole: one first-in first-out
+  // list per quadripole, in index order, linked through `next` so that no
+  // quadripole needs a container of its own.
+  struct Waiting {
+    int first = 0;
+    int last = 0;
+  };
+  std::unordered_map<QuadKey, Waiting, QuadHash> waiting;
   waiting.reserve(static_cast<std::size_t>(n));
-  std::unordered_map<QuadKey, std::size_t, QuadHash> taken;  // how many of each list are paired
+  std::vector<int> next(static_cast<std::size_t>(n) + 1, 0);
+  const ElectrodeKeys key(ds);
   for (int i = 1; i <= n; ++i) {
     const TDataPoint& p = ds.Points[i];
-    const DipoleKey current = Dipole(ElectrodeKey(ds, p.XA), ElectrodeKey(ds, p.XB));
-    const DipoleKey potential = Dipole(ElectrodeKey(ds, p.XM), ElectrodeKey(ds, p.XN));
+    const DipoleKey current = Dipole(key(p.XA), key(p.XB));
+    const DipoleKey potential = Dipole(key(p.XM), key(p.XN));
     // A point whose exchange is itself (the same pair twice) has no reciprocal.
     if (current == potential) continue;
-    const QuadKey reciprocal{potential, current};
-    auto found = waiting.find(reciprocal);
-    if (found != waiting.end()) {
-      std::size_t& used = taken[reciprocal];
-      if (used < found->second.size()) {
-        const int j = found->second[used++];
-        pairs.Partner[static_cast<std::size_t>(i)] = j;
-        pairs.Partner[static_cast<std::size_t>(j)] = i;
-        const bool resistances = ComparesResistances(ds, i) && ComparesResistances(ds, j);
-        const auto sign = static_cast<std::int8_t>(resistances ? PolaritySign(ds, i, j) : 1);
-        pairs.Sign[static_cast<std::size_t>(i)] = pairs.Sign[static_cast<std::size_t>(j)] = sign;
-        const auto e = static_cast<float>(ReciprocalErrorPercent(sign * ReciprocalValue(ds, j), ReciprocalValue(ds, i)));
-        pairs.Error[static_cast<std::size_t>(i)] = pairs.Error[static_cast<std::size_t>(j)] = e;
-        if (ds.HasIP) {
-          const float d = std::fabs(ds.Points[j].IP - p.IP);
-          pairs.IPDifference[static_cast<std::size_t>(i)] = pairs.IPDifference[static_cast<std::size_t>(j)] = d;
-        }
-        ++pairs.PairCount;
-        continue;
+    auto found = waiting.find(QuadKey{potential, current});
+    if (found != waiting.end() && found->second.first != 0) {
+      const int j = found->second.first;
+      found->second.first = next[static_cast<std::size_t>(j)];
+      pairs.Partner[static_cast<std::size_t>(i)] = j;
+      pairs.Partner[static_cast<std::size_t>(j)] = i;
+      const bool resistances = ComparesResistances(ds, i) && ComparesResistances(ds, j);
+      const auto sign = static_cast<std::int8_t>(resistances ? PolaritySign(ds, key, i, j) : 1);
+      pairs.Sign[static_cast<std::size_t>(i)] = pairs.Sign[static_cast<std::size_t>(j)] = sign;
+      const auto e = static_cast<float>(ReciprocalErrorPercent(sign * ReciprocalValue(ds, j), ReciprocalValue(ds, i)));
+      pairs.Error[static_cast<std::size_t>(i)] = pairs.Error[static_cast<std::size_t>(j)] = e;
+      if (ds.HasIP) {
+        const float d = std::fabs(ds.Points[j].IP - p.IP);
+        pairs.IPDifference[static_cast<std::size_t>(i)] = pairs.IPDifference[static_cast<std::size_t>(j)] = d;
       }
+      ++pairs.PairCount;
+      continue;
     }
-    waiting[QuadKey{current, potential}].push_back(i);
+    Waiting& list = waiting[QuadKey{current, potential}];
+    if (list.first == 0) {
+      list.first = i;
+    } else {
+      next[static_cast<std::size_t>(list.last)] = i;
+    }
+    list.last = i;
   }
   ds.Reciprocals = std::move(pairs);
 }
