@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QSvgGenerator>
 
@@ -63,6 +64,23 @@ void SaveChartAs(QCustomPlot& chart, QWidget* parent) {
     QMessageBox::critical(parent, parent != nullptr ? parent->windowTitle() : QString(),
                           QObject::tr("Cannot write %1").arg(path));
   }
+}
+
+ChartPictureButtons MakeChartPictureButtons(QCustomPlot& chart, QWidget* parent, QWidget* window) {
+  const auto button = [parent](const char* name, const QString& caption, const QString& hint) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(hint);
+    b->setStatusTip(hint);
+    return b;
+  };
+  const ChartPictureButtons b{button("CopyEMF", QObject::tr("Copy EMF"), QObject::tr("Copy EMF image")),
+                              button("CopyBMP", QObject::tr("Copy BMP"), QObject::tr("Copy BMP picture")),
+                              button("SaveBtn", QObject::tr("Save..."), QObject::tr("Save the chart as PNG, SVG or PDF"))};
+  QObject::connect(b.copyPicture, &QPushButton::clicked, window, [&chart] { CopyChartPicture(chart); });
+  QObject::connect(b.copyBitmap, &QPushButton::clicked, window, [&chart] { CopyChartBitmap(chart); });
+  QObject::connect(b.save, &QPushButton::clicked, window, [&chart, window] { SaveChartAs(chart, window); });
+  return b;
 }
 
 }  // namespace tarvo::gui

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QCustomPlot;
+class QPushButton;
 class QWidget;
 
 // What every chart window does with its chart: the clipboard gets it as a
@@ -26,5 +27,15 @@ bool SaveChartFile(QCustomPlot& chart, const QString& path);
 // Asks for a file name and saves the chart; a failure is reported in a
 // message box titled with the parent's caption.
 void SaveChartAs(QCustomPlot& chart, QWidget* parent);
+
+// The buttons every chart window carries: "Copy EMF" (bitmap and SVG),
+// "Copy BMP" and "Save...", made in `parent` and wired to `chart`; the save
+// dialog and its message belong to `window`.
+struct ChartPictureButtons {
+  QPushButton* copyPicture;
+  QPushButton* copyBitmap;
+  QPushButton* save;
+};
+ChartPictureButtons MakeChartPictureButtons(QCustomPlot& chart, QWidget* parent, QWidget* window);
 
 }  // namespace tarvo::gui

@@ -41,19 +41,11 @@ TGraphForm::TGraphForm(QWidget* parent) : QDockWidget(tr("P&C effects"), parent)
     g->removeFromLegend();
   }
 
-  auto* copyEmf = new QPushButton(tr("Copy EMF"), body);
-  copyEmf->setObjectName(QStringLiteral("CopyEMF"));
-  auto* copyBmp = new QPushButton(tr("Copy BMP"), body);
-  copyBmp->setObjectName(QStringLiteral("CopyBMP"));
-  auto* save = new QPushButton(tr("Save..."), body);
-  save->setObjectName(QStringLiteral("SaveBtn"));
-  connect(copyEmf, &QPushButton::clicked, this, [this] { CopyChartPicture(*chart_); });
-  connect(copyBmp, &QPushButton::clicked, this, [this] { CopyChartBitmap(*chart_); });
-  connect(save, &QPushButton::clicked, this, [this] { SaveChartAs(*chart_, this); });
+  const ChartPictureButtons picture = MakeChartPictureButtons(*chart_, body, this);
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(copyEmf);
-  buttons->addWidget(copyBmp);
-  buttons->addWidget(save);
+  buttons->addWidget(picture.copyPicture);
+  buttons->addWidget(picture.copyBitmap);
+  buttons->addWidget(picture.save);
   buttons->addStretch();
   auto* column = new QVBoxLayout(body);
   column->setContentsMargins(1, 1, 1, 1);

@@ -104,9 +104,7 @@ TIPchartForm::TIPchartForm(TDataset& ds, TIPform& ipForm, QWidget* parent)
   auto* copy = Button(panel, "CopyBtn", tr("Copy"), tr("Copy decay curve"));
   auto* help = Button(panel, "HelpBtn", tr("Help"));
   help->setEnabled(false);
-  auto* copyEmf = Button(panel, "CopyEMF", tr("Copy EMF"), tr("Copy EMF image"));
-  auto* copyBmp = Button(panel, "CopyBMP", tr("Copy BMP"), tr("Copy BMP picture"));
-  auto* save = Button(panel, "SaveBtn", tr("Save..."), tr("Save the chart as PNG, SVG or PDF"));
+  const auto [copyEmf, copyBmp, save] = MakeChartPictureButtons(*chart_, panel, this);
   auto* times = Button(panel, "IPTimesBtn", tr("&IP times"), tr("Select times"));
 
   auto* options = new QGroupBox(tr("Options"), panel);
@@ -166,9 +164,6 @@ TIPchartForm::TIPchartForm(TDataset& ds, TIPform& ipForm, QWidget* parent)
   connect(undo_, &QPushButton::clicked, this, &TIPchartForm::bUnDoClick);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
   connect(copy, &QPushButton::clicked, this, &TIPchartForm::CopyClick);
-  connect(copyEmf, &QPushButton::clicked, this, [this] { CopyChartPicture(*chart_); });
-  connect(copyBmp, &QPushButton::clicked, this, [this] { CopyChartBitmap(*chart_); });
-  connect(save, &QPushButton::clicked, this, [this] { SaveChartAs(*chart_, this); });
   connect(times, &QPushButton::clicked, this, [this] {
     ipForm_.exec();
     FillWindowLists();

@@ -69,9 +69,7 @@ TSPform::TSPform(TDataset& ds, QWidget* parent) : QDialog(parent), ds_(ds) {
   copy_ = Button(panel, "CopyBtn", tr("Copy"), tr("Copy data for selected line"));
   auto* help = Button(panel, "HelpBtn", tr("Help"));
   help->setEnabled(false);
-  auto* copyEmf = Button(panel, "CopyEMF", tr("Copy EMF"), tr("Copy EMF image"));
-  auto* copyBmp = Button(panel, "CopyBMP", tr("Copy BMP"), tr("Copy BMP picture"));
-  auto* save = Button(panel, "SaveBtn", tr("Save..."), tr("Save the chart as PNG, SVG or PDF"));
+  const auto [copyEmf, copyBmp, save] = MakeChartPictureButtons(*chart_, panel, this);
   combo_ = new QComboBox(panel);
   combo_->setObjectName(QStringLiteral("ComboBox"));
   combo_->setToolTip(tr("Select line to copy"));
@@ -109,9 +107,6 @@ TSPform::TSPform(TDataset& ds, QWidget* parent) : QDialog(parent), ds_(ds) {
 
   connect(close, &QPushButton::clicked, this, &QDialog::accept);
   connect(copy_, &QPushButton::clicked, this, &TSPform::CopyClick);
-  connect(copyEmf, &QPushButton::clicked, this, [this] { CopyChartPicture(*chart_); });
-  connect(copyBmp, &QPushButton::clicked, this, [this] { CopyChartBitmap(*chart_); });
-  connect(save, &QPushButton::clicked, this, [this] { SaveChartAs(*chart_, this); });
   connect(delete_, &QPushButton::clicked, this, &TSPform::DeleteClick);
   connect(undo_, &QPushButton::clicked, this, &TSPform::UndoClick);
   connect(checks_, &QListWidget::itemChanged, this, [this] {
