@@ -1,5 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -75,14 +79,85 @@ struct FilledMapInput {
   float logBoundLimit = 1e12f;
 };
 
+// The colour class of a value for bounds 1..n in ascending order, without a
+// search: the range of the finite bounds is cut into equal buckets so
+// narrow that no bucket holds two different bounds, and a bucket's entry
+// gives the class below the bound it holds and the number of bounds equal
+// to it. The class of a finite value is that of the search (the smallest
+// class whose bound is not below it): a bucket's bound is compared with
+// the value, and the bounds of the buckets before and after it are below
+// and above it because the bucket of a value never decreases as the value
+// grows. Bounds too unevenly spaced for a small table are searched.
+class ClassTable {
+ public:
+  // False when the bounds are not in ascending order or one is not a
+  // number; the table is then unusable. `bounds` (with bound k at [k]) must
+  // outlive the table's use.
+  bool Build(const float* bounds, int n);
+  bool Searched() const { return search_; }
+  int Of(float v) const { return search_ ? SearchedClass(v) : Lookup().Of(v); }
+
+  // The table, for many values in a row (only when not Searched()).
+  struct View {
+    const float* Bound;  // per bucket; +inf in a bucket without a bound
+    const int* Below;    // the class up to the bucket's bound
+    const int* Step;     // the number of bounds equal to it
+    float Low;           // the lowest finite bound, bucket 0
+    float High;          // just above the highest finite bound, the last bucket
+    float Scale;         // buckets per unit
+
+    // Values below Low are in bucket 0, above High in the last bucket.
+    int Bucket(float v) const { return static_cast<int>((std::min(std::max(v, Low), High) - Low) * Scale); }
+    int Of(float v, int bucket) const {
+      const auto i = static_cast<std::size_t>(bucket);
+      // A mask, not a branch: which side of the bound a value falls is
+      // anybody's guess.
+      return Below[i] + (Step[i] & -static_cast<int>(v > Bound[i]));
+    }
+    int Of(float v) const { return Of(v, Bucket(v)); }
+  };
+  View Lookup() const { return View{bound_.data(), below_.data(), step_.data(), low_, high_, scale_}; }
+
+  static constexpr int MaxEntries = 4096;
+
+ private:
+  int SearchedClass(float v) const;
+
+  const float* bounds_ = nullptr;
+  int count_ = 0;
+  bool search_ = true;
+  float low_ = 0;
+  float high_ = 0;
+  float scale_ = 0;
+  std::vector<float> bound_;
+  std::vector<int> below_;
+  std::vector<int> step_;
+};
+
 // The spans of a whole map, with the work space of the last drawing: a map
 // keeps one and draws into it again, allocating nothing once it has grown.
 struct FilledMap {
   std::vector<MapSpan> Spans;
-  std::vector<BandSample> Samples;
   std::vector<float> UpperValues;  // one band's values at its upper level, per station
   std::vector<float> LowerValues;
   std::array<float, MaxContourBounds + 2> Bounds{};
+  ClassTable Classes;
+  // One run of a band, one entry per sample: column, upper value, lower
+  // minus upper value; and one pixel row's values, classes and the samples
+  // where the class changes.
+  std::vector<int> Columns;
+  std::vector<float> Upper;
+  std::vector<float> Delta;
+  std::vector<float> RowValues;
+  std::vector<int> RowClasses;
+  std::vector<int> RowBuckets;
+  std::vector<int> RowChanges;
+  std::vector<BandSample> Samples;  // a run whose values are not all finite
+  // The samples of a band filled at every station shown: stations, their
+  // columns, and per station whether it is one of them.
+  std::vector<int> Kept;
+  std::vector<int> KeptColumns;
+  std::vector<unsigned char> KeptMask;
 };
 
 // The whole map: for each pair of neighbouring levels, every run of at least
