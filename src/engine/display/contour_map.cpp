@@ -331,9 +331,19 @@ void BuildFilledMap(const FilledMapInput& input, const ContourLevels& levels, Fi
         const bool usable = !IsEmptyCell(v) && v > 0;
         everywhere &= usable;
         modest &= !usable || v < HUGE_VALF;
-        out[s] = !usable ? Absent : keptMask[s] ? std::log(v) : v;
+        out[s] = usable ? v : Absent;
       }
-      l.complete = keptCount == last - first + 1;
+      // The logarithms of the kept stations by their list: which stations
+      // share a column follows no pattern a branch could learn.
+      if (everywhere) {
+        for (const int s : map.Kept) out[s] = std::log(out[s]);
+        l.complete = keptCount == last - first + 1;
+      } else {
+        for (int s = first; s <= last; ++s) {
+          if (out[s] != Absent) out[s] = std::log(out[s]);
+        }
+        l.complete = true;
+      }
     }
     l.everywhere = everywhere;
     l.modest = modest;
@@ -349,10 +359,8 @@ void BuildFilledMap(const FilledMapInput& input, const ContourLevels& levels, Fi
   };
 
   Level upperLevel = load(1, map.UpperValues);
-  if (!upperLevel.everywhere) complete(upperLevel, map.UpperValues);
   for (int k = 2; k <= g.LevelCount; ++k) {
     Level lowerLevel = load(k, map.LowerValues);
-    if (!lowerLevel.everywhere) complete(lowerLevel, map.LowerValues);
     const int upperRow = input.levelRows[static_cast<std::size_t>(k - 2)];
     int lowerRow = input.levelRows[static_cast<std::size_t>(k - 1)];
     if (k == g.LevelCount) ++lowerRow;
