@@ -104,6 +104,7 @@ bool ClassTable::Build(const float* bounds, int n) {
     bound_.assign(1, HUGE_VALF);
     below_.assign(1, base);
     step_.assign(1, 0);
+    distinct_ = true;
     search_ = false;
     return true;
   }
@@ -144,6 +145,7 @@ bool ClassTable::Build(const float* bounds, int n) {
       ++below;
     }
     for (; bucket < size; ++bucket) below_[bucket] = below;
+    distinct_ = std::all_of(step_.begin(), step_.end(), [](int st) { return st <= 1; });
     search_ = false;
     return true;
   }
@@ -163,6 +165,13 @@ namespace {
 inline int Bucket(const ClassTable::View& table, float v) { return table.Bucket(v); }
 inline int Bucket(const ClassTable&, float) { return 0; }
 inline int ClassIn(const ClassTable::View& table, float v, int bucket) { return table.Of(v, bucket); }
+// Without equal bounds a bucket's bound counts once.
+struct DistinctView : ClassTable::View {};
+inline int Bucket(const DistinctView& table, float v) { return table.Bucket(v); }
+inline int ClassIn(const DistinctView& table, float v, int bucket) {
+  const auto i = static_cast<std::size_t>(bucket);
+  return table.Below[i] + static_cast<int>(v > table.Bound[i]);
+}
 inline int ClassIn(const ClassTable& table, float v, int) { return table.Of(v); }
 
 template <class Classes>
@@ -207,8 +216,11 @@ void FillOrderedRows(int upperRow, int h, int count, const int* column, FilledMa
       const int down = to < from ? 1 : 0;
       const int step = 1 - 2 * down;
       const int steps = (to - from) * step;
-      int c = from;
-      for (int i = 0; i < steps; ++i, c += step) Emit(out, y, x, Crossing(x0, v0, x1, v1, bounds[c - down]), c);
+      // Neighbouring samples mostly differ by one class.
+      Emit(out, y, x, Crossing(x0, v0, x1, v1, bounds[from - down]), from);
+      for (int i = 1, c = from + step; i < steps; ++i, c += step) {
+        Emit(out, y, x, Crossing(x0, v0, x1, v1, bounds[c - down]), c);
+      }
     }
     Emit(out, y, x, column[count - 1] + 1, previous);
   }
@@ -219,6 +231,8 @@ void FillOrderedBand(int upperRow, int h, int count, const int* columns, FilledM
                      std::vector<MapSpan>& out) {
   if (w.Classes.Searched()) {
     FillOrderedRows<const ClassTable&>(upperRow, h, count, columns, w, w.Classes, bounds, out);
+  } else if (w.Classes.Distinct()) {
+    FillOrderedRows(upperRow, h, count, columns, w, DistinctView{w.Classes.Lookup()}, bounds, out);
   } else {
     FillOrderedRows(upperRow, h, count, columns, w, w.Classes.Lookup(), bounds, out);
   }

@@ -117,6 +117,8 @@ class ClassTable {
     int Of(float v) const { return Of(v, Bucket(v)); }
   };
   View Lookup() const { return View{bound_.data(), below_.data(), step_.data(), low_, high_, scale_}; }
+  // True when no two bounds are equal: every bucket holds at most one.
+  bool Distinct() const { return distinct_; }
 
   static constexpr int MaxEntries = 4096;
 
@@ -126,6 +128,7 @@ class ClassTable {
   const float* bounds_ = nullptr;
   int count_ = 0;
   bool search_ = true;
+  bool distinct_ = false;
   float low_ = 0;
   float high_ = 0;
   float scale_ = 0;
