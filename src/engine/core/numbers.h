@@ -41,6 +41,10 @@ inline constexpr int MaxExtraDigits = 3;
 // The decimal separator is always "." whatever the locale.
 std::string FormatValue(double x, int extraDigits);
 
+// FormatValue's text appended to out, for writers that build a file's text
+// in one string.
+void AppendValue(std::string& out, double x, int extraDigits);
+
 // b raised to the power a for b > 0, 1 for b = 0 (NaN for negative b).
 double Power(double a, double b);
 

@@ -212,7 +212,10 @@ bool IsWriteLeftover(std::string_view name) {
 }
 
 std::string JoinCrLf(const std::vector<std::string>& lines) {
+  std::size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
   std::string text;
+  text.reserve(size);
   for (const auto& line : lines) {
     text += line;
     text += "\r\n";

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,14 +72,15 @@ struct PositionAltitudes {
   mutable std::vector<std::optional<std::string>> texts;
 };
 
-std::string ElevationAt(const PositionAltitudes& a, double x) {
+void AppendElevationAt(std::string& out, const PositionAltitudes& a, double x) {
   const int e = a.positions.First(x);
   if (e != 0) {
     std::optional<std::string>& text = a.texts[static_cast<std::size_t>(e)];
     if (!text) text = ElectrodeAltitudeText(a.ds, e);
-    return *text;
+    out += *text;
+    return;
   }
-  return a.ds.ElectrodeXZCount > 0 ? AltitudeWithThreeDecimals(ProfileAltitude(a.ds, x)) : "0";
+  out += a.ds.ElectrodeXZCount > 0 ? AltitudeWithThreeDecimals(ProfileAltitude(a.ds, x)) : "0";
 }
 
 std::string MemoLine(const TDataset& ds, std::size_t n) { return n < ds.Memo.size() ? ds.Memo[n] : std::string(); }
@@ -128,18 +130,29 @@ std::string TitleLine(TDataset& ds, const Res2dInvPlan& plan) {
   return title;
 }
 
-// The values of point i: apparent resistivity, chargeability when written,
-// and the resistivity of the same quadripole at every later time step.
-std::string Values(const TDataset& ds, const Res2dInvPlan& plan, int i) {
-  std::string v = " " + Num(ds.Points[i].Rho);
-  // The error estimate, in the unit of the value.
-  if (plan.withErrors) v += " " + Num(ds.Points[i].Err / 100.0 * std::fabs(double{ds.Points[i].Rho}));
-  if (plan.withIP) v += " " + Num(ds.Points[i].IP);
-  for (int t = 1; t < plan.timeSteps; ++t) v += " " + Num(ds.Points[i + t * plan.pointCount].Rho);
-  return v;
+void AppendNum(std::string& out, double x) {
+  out += ' ';
+  AppendValue(out, x, ValueDigits);
 }
 
-std::string Electrode(const PositionAltitudes& altitudes, float x) { return Num(x) + " " + ElevationAt(altitudes, x); }
+// The values of point i, appended to its line: apparent resistivity,
+// chargeability when written, and the resistivity of the same quadripole at
+// every later time step.
+std::string Values(std::string line, const TDataset& ds, const Res2dInvPlan& plan, int i) {
+  AppendNum(line, ds.Points[i].Rho);
+  // The error estimate, in the unit of the value.
+  if (plan.withErrors) AppendNum(line, ds.Points[i].Err / 100.0 * std::fabs(double{ds.Points[i].Rho}));
+  if (plan.withIP) AppendNum(line, ds.Points[i].IP);
+  for (int t = 1; t < plan.timeSteps; ++t) AppendNum(line, ds.Points[i + t * plan.pointCount].Rho);
+  return line;
+}
+
+// " x z" of one electrode.
+void AppendElectrode(std::string& line, const PositionAltitudes& altitudes, float x) {
+  AppendNum(line, x);
+  line += ' ';
+  AppendElevationAt(line, altitudes, x);
+}
 
 // Range of set s clipped to the points written.
 int SetFirst(const TDataset& ds, int s) { return std::max(ds.Sets[s].First, 1); }
@@ -148,7 +161,6 @@ int SetLast(const TDataset& ds, const Res2dInvPlan& plan, int s) { return std::m
 void GeneralDataLines(const TDataset& ds, const Res2dInvPlan& plan, Messenger& messenger,
                       std::vector<std::string>& out) {
   const PositionAltitudes altitudes(ds);
-  const auto Electrode = [&altitudes](float x) { return tarvo::Electrode(altitudes, x); };
   for (int s = 1; s <= plan.setCount; ++s) {
     const int type = ds.Sets[s].Type;
     if (!IsValidArrayCode(type)) {
@@ -160,14 +172,16 @@ void GeneralDataLines(const TDataset& ds, const Res2dInvPlan& plan, Messenger& m
       const TDataPoint& p = ds.Points[i];
       std::string line;
       if (type == PolePole) {
-        line = "2 " + Electrode(p.XA) + " " + Electrode(p.XM);
+        line = "2";
+        for (const float x : {p.XA, p.XM}) AppendElectrode(line, altitudes, x);
       } else if (IsPoleDipole(type)) {
-        line = "3 " + Electrode(p.XA) + " " + Electrode(p.XM) + " " + Electrode(p.XN);
+        line = "3";
+        for (const float x : {p.XA, p.XM, p.XN}) AppendElectrode(line, altitudes, x);
       } else {
-        line = "4 " + Electrode(p.XA) + " " + Electrode(p.XB) + " " + Electrode(p.XM) + " " +
-               Electrode(p.XN);
+        line = "4";
+        for (const float x : {p.XA, p.XB, p.XM, p.XN}) AppendElectrode(line, altitudes, x);
       }
-      out.push_back(line + Values(ds, plan, i));
+      out.push_back(Values(std::move(line), ds, plan, i));
     }
   }
 }
@@ -193,8 +207,8 @@ void PoleDipoleDataLines(TDataset& ds, const Res2dInvPlan& plan, std::vector<std
       const double S = p.Spacing, M = p.MN;
       const bool forward = type == ForwardPoleDipole;
       const double x = forward ? p.X + (M / 2 - S) / 2 : p.X + (S - M / 2) / 2;
-      out.push_back(Width5(Num(x)) + " " + Width5(Num(M)) + " " + (forward ? "" : "-") + Factor(S, M, 0.5) +
-                    Values(ds, plan, i));
+      out.push_back(Values(Width5(Num(x)) + " " + Width5(Num(M)) + " " + (forward ? "" : "-") + Factor(S, M, 0.5),
+                           ds, plan, i));
     }
   }
 }
@@ -209,15 +223,15 @@ void UsualDataLines(TDataset& ds, const Res2dInvPlan& plan, std::vector<std::str
     const TDataPoint& p = ds.Points[i];
     switch (ds.ArrayType) {
       case PolePole:
-      case Wenner: out.push_back(Num(p.X) + " " + Num(p.Spacing) + Values(ds, plan, i)); break;
+      case Wenner: out.push_back(Values(Num(p.X) + " " + Num(p.Spacing), ds, plan, i)); break;
       case Schlumberger:
-        out.push_back(Num(p.X) + " " + Width5(Num(p.MN)) + " " + Factor(p.Spacing, p.MN, 0.5) + Values(ds, plan, i));
+        out.push_back(Values(Num(p.X) + " " + Width5(Num(p.MN)) + " " + Factor(p.Spacing, p.MN, 0.5), ds, plan, i));
         break;
       case DipoleDipole:
-        out.push_back(Num(p.X) + " " + Width5(Num(p.MN)) + " " + Factor(2.0 * p.Spacing, p.MN, 1.0) +
-                      Values(ds, plan, i));
+        out.push_back(
+            Values(Num(p.X) + " " + Width5(Num(p.MN)) + " " + Factor(2.0 * p.Spacing, p.MN, 1.0), ds, plan, i));
         break;
-      case WennerBeta: out.push_back(Num(p.X) + " " + Width5(Num(p.MN)) + " " + Values(ds, plan, i)); break;
+      case WennerBeta: out.push_back(Values(Num(p.X) + " " + Width5(Num(p.MN)) + " ", ds, plan, i)); break;
       default: break;  // the preparation sends every other array to the general format
     }
   }
@@ -365,7 +379,7 @@ std::string Res2dInvFileText(TDataset& ds, const Res2dInvPlan& plan, const Expor
       lines.push_back(std::to_string(t) + ".0");
     }
   }
-  lines.insert(lines.end(), data.begin(), data.end());
+  lines.insert(lines.end(), std::make_move_iterator(data.begin()), std::make_move_iterator(data.end()));
   if (!plan.general) TopographyLines(ds, lines);
   for (int k = 0; k < 6; ++k) lines.push_back("0");
   return JoinCrLf(lines);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -48,16 +49,28 @@ std::string TitleLine(const TDataset& ds) {
   return "Res2Dmod (txt). " + MemoLine(ds, 0) + " " + MemoLine(ds, 1);
 }
 
+// "x 0": an electrode at x on the surface.
+std::string SurfaceElectrode(double x) {
+  std::string line;
+  AppendValue(line, x, Res2dModDigits);
+  line += " 0";
+  return line;
+}
+
 void AppendArray(std::vector<std::string>& lines, int k, std::uint8_t type, const TDataPoint& p) {
-  lines.push_back("array " + std::to_string(k) + " = " + std::string(ArrayTypeNames[type]));
-  lines.push_back(Number(p.XA) + " 0");
+  std::string title = "array ";
+  title += std::to_string(k);
+  title += " = ";
+  title += ArrayTypeNames[type];
+  lines.push_back(std::move(title));
+  lines.push_back(SurfaceElectrode(p.XA));
   if (type == ForwardPoleDipole || type == ReversePoleDipole) {
     lines.push_back("-10000 0");  // the remote current electrode
   } else {
-    lines.push_back(Number(p.XB) + " 0");
+    lines.push_back(SurfaceElectrode(p.XB));
   }
-  lines.push_back(Number(p.XM) + " 0");
-  lines.push_back(Number(p.XN) + " 0");
+  lines.push_back(SurfaceElectrode(p.XM));
+  lines.push_back(SurfaceElectrode(p.XN));
 }
 
 // Arrays with at least one electrode of each pair; pole-pole has no line.
@@ -107,7 +120,7 @@ Res2dModText Res2dModFileText(const TDataset& ds, double u) {
   lines.push_back("Unit electrode spacing");
   lines.push_back(Number(u));
   lines.push_back("Coordinates of electrodes (xc1,zc1,xc2,zc2,xp1,zp1,xp2,zp2)");
-  lines.insert(lines.end(), arrays.begin(), arrays.end());
+  lines.insert(lines.end(), std::make_move_iterator(arrays.begin()), std::make_move_iterator(arrays.end()));
 
   const int electrodes = std::min(ds.ElectrodePosCount, MaxElectrodePositions);
   const double first = electrodes > 0 ? double{ds.ElectrodePos[1]} : 0.0;

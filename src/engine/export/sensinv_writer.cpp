@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/array_types.h"
@@ -114,13 +115,13 @@ SensInvTexts SensInv2DText(const TDataset& ds) {
     const int last = std::min(set.Last, ds.PointCount);
     for (int k = std::max(set.First, 1); k <= last; ++k) {
       if (IsBad(ds, k)) continue;
-      const PointLines lines = LinesOf(electrodeIndex, ds.Points[k], set.Type);
+      PointLines lines = LinesOf(electrodeIndex, ds.Points[k], set.Type);
       if (!lines.ok) {
         ++texts.PointsLeftOut;
         continue;
       }
-      configurations.push_back(lines.configuration);
-      resistances.push_back(lines.resistance);
+      configurations.push_back(std::move(lines.configuration));
+      resistances.push_back(std::move(lines.resistance));
     }
   }
 

@@ -1,8 +1,11 @@
 #include "engine/export/unified_writer.h"
 
 #include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/core/array_types.h"
@@ -19,6 +22,11 @@ namespace {
 constexpr int Digits = 2;  // extra digits of every number written
 
 std::string Num(double v) { return FormatValue(v, Digits); }
+
+void AppendInteger(std::string& out, int value) {
+  char text[16];
+  out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
 
 }  // namespace
 
@@ -68,11 +76,23 @@ UnifiedText UnifiedDataText(const TDataset& ds, const ExportOptions& options) {
         ++out.PointsLeftOut;
         continue;
       }
-      std::string line = std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(m) + " " +
-                         std::to_string(n) + " " + Num(p.Rho) + " " + Num(k);
-      if (withErrors) line += " " + Num(p.Err / 100.0);
-      if (withIP) line += " " + Num(p.IP);
-      data.push_back(line);
+      std::string line;
+      for (const int electrode : {a, b, m, n}) {
+        AppendInteger(line, electrode);
+        line += ' ';
+      }
+      AppendValue(line, p.Rho, Digits);
+      line += ' ';
+      AppendValue(line, k, Digits);
+      if (withErrors) {
+        line += ' ';
+        AppendValue(line, p.Err / 100.0, Digits);
+      }
+      if (withIP) {
+        line += ' ';
+        AppendValue(line, p.IP, Digits);
+      }
+      data.push_back(std::move(line));
     }
   }
 
@@ -82,7 +102,7 @@ UnifiedText UnifiedDataText(const TDataset& ds, const ExportOptions& options) {
   lines.insert(lines.end(), electrodes.begin(), electrodes.end());
   lines.push_back(std::to_string(data.size()));
   lines.push_back(std::string("# a b m n rhoa k") + (withErrors ? " err" : "") + (withIP ? " ip" : ""));
-  lines.insert(lines.end(), data.begin(), data.end());
+  lines.insert(lines.end(), std::make_move_iterator(data.begin()), std::make_move_iterator(data.end()));
   out.Text = JoinCrLf(lines);
   return out;
 }
