@@ -70,8 +70,9 @@ void Interpolate(const GridLine& line, int left, int right, Interpolation how) {
   switch (how) {
     case Interpolation::LogAlongLevel: {
       const double slope = std::log(vR / vL) / (pR - pL);
+      const double logL = std::log(vL);
       for (int t = left + 1; t < right; ++t) {
-        line[t] = static_cast<float>(std::exp(std::log(vL) + slope * (line.Coord(t) - pL)));
+        line[t] = static_cast<float>(std::exp(logL + slope * (line.Coord(t) - pL)));
       }
       break;
     }
@@ -84,8 +85,9 @@ void Interpolate(const GridLine& line, int left, int right, Interpolation how) {
         if (line.Coord(t) <= 0) return;
       }
       const double slope = std::log(vR / vL) / std::log(pR / pL);
+      const double logL = std::log(vL);
       for (int t = left + 1; t < right; ++t) {
-        line[t] = static_cast<float>(std::exp(std::log(vL) + std::log(line.Coord(t) / pL) * slope));
+        line[t] = static_cast<float>(std::exp(logL + std::log(line.Coord(t) / pL) * slope));
       }
       break;
     }
