@@ -174,6 +174,32 @@ TEST(ToleranceIndex, FirstPlaceOfTheRunAndNoNumber) {
   EXPECT_EQ(index.First(std::nan("")), 0);
 }
 
+TEST(ExactMemo, KeepsEveryAnswerThroughItsGrowth) {
+  ExactMemo memo;
+  EXPECT_EQ(memo.Find(ExactMemo::Key(1.0f)), nullptr);
+  // Keys that differ only in one half, in the sign of zero or in a NaN's
+  // payload are different questions; enough of them to double the table
+  // several times.
+  std::vector<std::uint64_t> keys;
+  for (int i = 0; i < 3000; ++i) {
+    keys.push_back(ExactMemo::Key(0.25f * static_cast<float>(i)));
+    keys.push_back(ExactMemo::Key(0.5f, 0.25f * static_cast<float>(i)));
+  }
+  keys.push_back(ExactMemo::Key(-0.0f));
+  keys.push_back(ExactMemo::Key(std::bit_cast<float>(0x7FC00001u)));
+  for (std::size_t k = 0; k < keys.size(); ++k) memo.Put(keys[k], static_cast<int>(k));
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    const int* found = memo.Find(keys[k]);
+    ASSERT_NE(found, nullptr) << k;
+    EXPECT_EQ(*found, static_cast<int>(k));
+  }
+  EXPECT_NE(ExactMemo::Key(0.0f), ExactMemo::Key(-0.0f));
+  EXPECT_EQ(memo.Find(ExactMemo::Key(std::bit_cast<float>(0x7FC00002u))), nullptr);
+  memo.Put(keys[7], -3);  // a second answer replaces the first
+  EXPECT_EQ(*memo.Find(keys[7]), -3);
+  EXPECT_EQ(memo.Find(ExactMemo::Key(0.1f)), nullptr);
+}
+
 TEST(BoundedTable, HoldsWhatIsWrittenAndReadsTheFillBeyond) {
   BoundedTable<float, MaxStations> t;
   EXPECT_EQ(t.Allocated(), 0);

@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "engine/core/numbers.h"
 #include "engine/core/text_tokens.h"
@@ -152,6 +159,64 @@ TEST(ParseNumber, AcceptsOnlyCompleteDecimalNumbers) {
   std::string_view line = "3.5 x";
   EXPECT_EQ(NextNumber(line), 3.5);
   EXPECT_FALSE(NextNumber(line).has_value());
+}
+
+// Every spelling a file may use gives the double the general decimal
+// conversion gives, bit for bit: short forms, long mantissas, large and small
+// exponents, signed zeros and the edges of the float range.
+TEST(ParseNumber, GivesTheNearestDoubleForEverySpelling) {
+  const auto reference = [](std::string_view token) -> std::optional<double> {
+    if (!token.empty() && token.front() == '+') token.remove_prefix(1);
+    if (token.empty() || token.front() == '+') return std::nullopt;
+    double value = 0;
+    const auto res = std::from_chars(token.data(), token.data() + token.size(), value);
+    if (res.ec != std::errc() || res.ptr != token.data() + token.size() || !FitsFloat(value)) return std::nullopt;
+    return value;
+  };
+  std::vector<std::string> tokens = {"0",        "-0",         "0.0",        "-0.000",      "00012.50",
+                                     "1.",       "-.5",        "1e5",        "1E-5",        "2.5e+22",
+                                     "2.5e23",   "1e-22",      "1e-23",      "123456789012345",
+                                     "1234567890123456", "0.1234567890123456789", "9007199254740993",
+                                     "3.4028234663852886e38", "3.4028235e38", "1e-45",  "1e-400",
+                                     "0e500",    "1e",         "1e+",        "-",           "1.5.",
+                                     "0.000000000000000000000001", "100000000000000000000000"};
+  std::mt19937_64 random(15);
+  for (int i = 0; i < 20000; ++i) {
+    // Digits before and after the point, then maybe an exponent.
+    std::string t = random() % 3 == 0 ? "-" : "";
+    const int before = static_cast<int>(random() % 9), after = static_cast<int>(random() % 12);
+    for (int d = 0; d < before; ++d) t += static_cast<char>('0' + random() % 10);
+    if (after > 0 || before == 0) t += '.';
+    for (int d = 0; d < after; ++d) t += static_cast<char>('0' + random() % 10);
+    if (random() % 4 == 0) t += "e" + std::to_string(static_cast<int>(random() % 60) - 30);
+    tokens.push_back(t);
+  }
+  for (const std::string& t : tokens) {
+    const std::optional<double> got = ParseNumber(t), expected = reference(t);
+    ASSERT_EQ(got.has_value(), expected.has_value()) << t;
+    if (!got) continue;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(*got), std::bit_cast<std::uint64_t>(*expected)) << t;
+  }
+
+  // NextNumber reads a line as NextToken and ParseNumber do, token by token,
+  // whatever separates the tokens (a semicolon inside a token stays in it).
+  const char* separators[] = {" ", "\t", ",", ";", "  ", ",,", " ;"};
+  std::string line;
+  for (std::size_t k = 0; k < tokens.size(); ++k) {
+    line += tokens[k];
+    line += separators[random() % std::size(separators)];
+  }
+  std::string_view fused = line, split = line;
+  while (!split.empty()) {
+    const std::string_view before = split;
+    const std::optional<double> got = NextNumber(fused), expected = ParseNumber(NextToken(split));
+    ASSERT_EQ(fused, split) << before.substr(0, 40);
+    ASSERT_EQ(got.has_value(), expected.has_value()) << before.substr(0, 40);
+    if (got) {
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(*got), std::bit_cast<std::uint64_t>(*expected));
+    }
+  }
+  EXPECT_FALSE(NextNumber(fused).has_value());
 }
 
 }  // namespace

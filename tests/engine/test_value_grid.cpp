@@ -373,5 +373,29 @@ TEST(FillGaps, TheLastPassUsesCellsFilledAlongStations) {
   }
 }
 
+// A line of more stations or levels than one storage block of the
+// descriptor's tables holds (a line of 1 024 electrodes has 2 041
+// stations): the gaps far along it are filled from the coordinates there,
+// as near its start.
+TEST(FillGaps, LongLinesUseTheirOwnCoordinatesThroughout) {
+  constexpr int Long = 1900;
+  std::vector<float> coords(Long);
+  for (int k = 0; k < Long; ++k) coords[static_cast<std::size_t>(k)] = 0.5f * static_cast<float>(k + 1);
+  const std::vector<int> gaps = {10, 1030, 1500, 1899};
+  for (const bool alongLevel : {true, false}) {
+    const GridDescriptor d = alongLevel ? Descriptor(coords, {1}) : Descriptor({0}, coords);
+    ValueGrid grid, raw;
+    const auto cell = [&grid, alongLevel](int k) -> float& { return alongLevel ? grid(k, 1) : grid(1, k); };
+    // Chargeability linear in the coordinate, one cell missing at each gap.
+    for (int k = 1; k <= Long; ++k) cell(k) = 3.0f * coords[static_cast<std::size_t>(k - 1)] + 1.0f;
+    for (const int k : gaps) cell(k) = E;
+    FillGapsLinear(grid, raw, d, 0.5, GridSettings{1});
+    for (const int k : gaps) {
+      ExpectCell(cell(k), 3.0f * coords[static_cast<std::size_t>(k - 1)] + 1.0f,
+                 std::string(alongLevel ? "station " : "level ") + std::to_string(k));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tarvo

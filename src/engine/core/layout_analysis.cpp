@@ -30,14 +30,20 @@ public:
   explicit ElectrodePositionBuilder(const TDataset& ds) : first_{ds.ElectrodePosNumber[1], ds.ElectrodePosZ[1]} {}
 
   // Returns false when a new position does not fit.
-  bool Add(double x) {
+  bool Add(float x) {
+    // A value once found in the list stays found: entries are only added.
+    const std::uint64_t key = ExactMemo::Key(x);
+    if (known_.Find(key) != nullptr) return true;
     if (positions_.Size() == 0) {
       positions_.Append(x);
       numbers_.push_back(first_.first);
       altitudes_.push_back(first_.second);
       return true;
     }
-    if (positions_.Contains(x)) return true;
+    if (positions_.Contains(x)) {
+      known_.Put(key, 1);
+      return true;
+    }
     if (positions_.Size() == MaxElectrodePositions) return false;
     const auto at = static_cast<std::ptrdiff_t>(positions_.Insert(x));
     numbers_.insert(numbers_.begin() + at, 0);
@@ -60,6 +66,7 @@ public:
 private:
   std::pair<int, float> first_;
   AscendingTolerantList positions_;
+  ExactMemo known_;
   std::vector<int> numbers_;
   std::vector<float> altitudes_;
 };
@@ -69,16 +76,21 @@ private:
 class ElectrodeXZBuilder {
 public:
   // Returns false when a new entry does not fit.
-  bool Add(double x, double z) {
+  bool Add(float x, float z) {
+    const std::uint64_t key = ExactMemo::Key(x);
+    if (known_.Find(key) != nullptr) return true;
     if (xs_.Size() == 0) {
       xs_.Append(x);
-      zs_.push_back(static_cast<float>(z));
+      zs_.push_back(z);
       return true;
     }
-    if (xs_.Contains(x)) return true;
+    if (xs_.Contains(x)) {
+      known_.Put(key, 1);
+      return true;
+    }
     if (xs_.Size() == MaxElectrodePositions) return false;
     const auto at = static_cast<std::ptrdiff_t>(xs_.Insert(x));
-    zs_.insert(zs_.begin() + at, static_cast<float>(z));
+    zs_.insert(zs_.begin() + at, z);
     return true;
   }
 
@@ -91,6 +103,7 @@ public:
 private:
   AscendingTolerantList xs_;
   std::vector<float> zs_;
+  ExactMemo known_;
 };
 
 // Sets that partition points 1..PointCount in ascending, non-overlapping

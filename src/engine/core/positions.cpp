@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 #include <string>
 #include <utility>
@@ -85,6 +86,7 @@ void BuildStationAndLevelLists(TDataset& ds, Messenger& messenger) {
     return false;
   };
   for (int i = 1; i <= ds.LevelCount; ++i) addLevelKey(i, ds);
+  ExactMemo knownStations, knownLevels;
 
   for (int k = 1; k <= ds.PointCount; ++k) {
     const TDataPoint& p = ds.Points[k];
@@ -99,7 +101,15 @@ void BuildStationAndLevelLists(TDataset& ds, Messenger& messenger) {
       addLevelKey(1, ds);
     }
 
-    if (!stations.Contains(x)) {
+    // A station or level once found stays found (the lists only grow), so
+    // the values a line repeats are searched once each.
+    const std::uint64_t stationKey = ExactMemo::Key(p.X);
+    bool haveStation = knownStations.Find(stationKey) != nullptr;
+    if (!haveStation && stations.Contains(x)) {
+      haveStation = true;
+      knownStations.Put(stationKey, 1);
+    }
+    if (!haveStation) {
       if (ds.StationCount < MaxStations) {
         stations.Insert(x);
         ++ds.StationCount;
@@ -109,7 +119,13 @@ void BuildStationAndLevelLists(TDataset& ds, Messenger& messenger) {
       }
     }
 
-    if (!hasLevel(s, m)) {
+    const std::uint64_t levelKey = ExactMemo::Key(p.Spacing, p.MN);
+    bool haveLevel = knownLevels.Find(levelKey) != nullptr;
+    if (!haveLevel && hasLevel(s, m)) {
+      haveLevel = true;
+      knownLevels.Put(levelKey, 1);
+    }
+    if (!haveLevel) {
       if (ds.LevelCount < MaxLevels) {
         const int at = LevelInsertIndex(ds, s, m);
         InsertLevelAt(ds, at, s, m);
@@ -140,11 +156,23 @@ StationLevelLookup::StationLevelLookup(const TDataset& ds)
     : stations_(ds.Stations, ds.StationCount), levels_(ds.LevelSpacing, ds.LevelCount), ds_(ds) {}
 
 void StationLevelLookup::Find(TDataPoint& p) const {
-  const int station = stations_.First(p.X);
-  p.Station = station != 0 ? station : ds_.StationCount;
-  const double mn = p.MN;
-  const int level = levels_.FirstWhere(p.Spacing, [this, mn](int j) { return ApproxEqual(ds_.LevelMN[j], mn); });
-  p.Level = level != 0 ? level : ds_.LevelCount;
+  const std::uint64_t stationKey = ExactMemo::Key(p.X);
+  if (const int* known = stationMemo_.Find(stationKey)) {
+    p.Station = *known;
+  } else {
+    const int station = stations_.First(p.X);
+    p.Station = station != 0 ? station : ds_.StationCount;
+    stationMemo_.Put(stationKey, p.Station);
+  }
+  const std::uint64_t levelKey = ExactMemo::Key(p.Spacing, p.MN);
+  if (const int* known = levelMemo_.Find(levelKey)) {
+    p.Level = *known;
+  } else {
+    const double mn = p.MN;
+    const int level = levels_.FirstWhere(p.Spacing, [this, mn](int j) { return ApproxEqual(ds_.LevelMN[j], mn); });
+    p.Level = level != 0 ? level : ds_.LevelCount;
+    levelMemo_.Put(levelKey, p.Level);
+  }
 }
 
 void FindStationAndLevel(TDataset& ds, int i) {

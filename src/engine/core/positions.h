@@ -32,6 +32,9 @@ private:
   ToleranceIndex stations_;
   ToleranceIndex levels_;
   const TDataset& ds_;
+  // Answers by the exact abscissa and by the exact (spacing, MN) pair.
+  mutable ExactMemo stationMemo_;
+  mutable ExactMemo levelMemo_;
 };
 
 // Unit electrode spacing a: the distance between the two middle electrode

@@ -1,12 +1,14 @@
 #include "engine/core/reciprocals.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <unordered_map>
+#include <vector>
 
 #include "engine/core/bad_points.h"
 #include "engine/core/numbers.h"
+#include "engine/core/tolerance_index.h"
 
 namespace tarvo {
 
@@ -26,6 +28,17 @@ public:
   }
 
   std::int64_t operator()(float x) const {
+    // A line repeats a few hundred positions over all its points: each exact
+    // coordinate is searched once.
+    const std::uint64_t memoKey = ExactMemo::Key(x);
+    if (const int* known = memo_.Find(memoKey)) return *known;
+    const std::int64_t k = Search(x);
+    if (k >= 0) memo_.Put(memoKey, static_cast<int>(k));
+    return k;
+  }
+
+private:
+  std::int64_t Search(float x) const {
     if (IsAbsentCoordinate(x)) return 0;
     // First entry not below x - tolerance; the match, if any, is there or
     // just after.
@@ -36,8 +49,8 @@ public:
     return -1 - static_cast<std::int64_t>(std::llround(static_cast<double>(x) * 100.0));
   }
 
-private:
   std::vector<float> positions_;
+  mutable ExactMemo memo_;
 };
 
 // An unordered pair of electrode keys as one number (smaller key first).
@@ -61,6 +74,64 @@ struct QuadHash {
     }
     return static_cast<std::size_t>(h);
   }
+};
+
+// Points not yet paired, by their quadripole: one first-in first-out list
+// per quadripole, in index order, linked through a `next` list so that no
+// quadripole needs a container of its own. The lists' heads are kept in an
+// open-addressing table sized once for every point.
+struct Waiting {
+  int first = 0;
+  int last = 0;
+};
+
+class WaitingTable {
+public:
+  // Room for one entry per point at most two thirds full: no more entries
+  // than points are ever made.
+  explicit WaitingTable(int points) {
+    std::size_t size = 16;
+    while (size < static_cast<std::size_t>(points) + static_cast<std::size_t>(points) / 2) size *= 2;
+    slots_.resize(size);
+    mask_ = size - 1;
+    shift_ = 64 - std::countr_zero(size);
+  }
+
+  Waiting* Find(const QuadKey& key) {
+    for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
+      Slot& s = slots_[i];
+      if (!s.Used()) return nullptr;
+      if (s.key == key) return &s.waiting;
+    }
+  }
+
+  // The entry for key. A new one is empty, and the caller puts a point in
+  // it at once: an entry is in use from its first point on (its `last`
+  // never goes back to 0).
+  Waiting& At(const QuadKey& key) {
+    for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
+      Slot& s = slots_[i];
+      if (!s.Used()) {
+        s.key = key;
+        return s.waiting;
+      }
+      if (s.key == key) return s.waiting;
+    }
+  }
+
+private:
+  std::size_t Home(const QuadKey& key) const {
+    return static_cast<std::size_t>((std::uint64_t{QuadHash{}(key)} * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+  }
+
+  struct Slot {
+    QuadKey key{};
+    Waiting waiting;
+    bool Used() const { return waiting.last != 0; }
+  };
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+  int shift_ = 64;
 };
 
 }  // namespace
@@ -114,15 +185,7 @@ void PairReciprocals(TDataset& ds) {
   pairs.IPDifference.assign(static_cast<std::size_t>(n) + 1, 0.0f);
   pairs.Sign.assign(static_cast<std::size_t>(n) + 1, std::int8_t{1});
 
-  // Points not yet paired, by their quadripole: one first-in first-out
-  // list per quadripole, in index order, linked through `next` so that no
-  // quadripole needs a container of its own.
-  struct Waiting {
-    int first = 0;
-    int last = 0;
-  };
-  std::unordered_map<QuadKey, Waiting, QuadHash> waiting;
-  waiting.reserve(static_cast<std::size_t>(n));
+  WaitingTable waiting(n);
   std::vector<int> next(static_cast<std::size_t>(n) + 1, 0);
   const ElectrodeKeys key(ds);
   for (int i = 1; i <= n; ++i) {
@@ -131,10 +194,10 @@ void PairReciprocals(TDataset& ds) {
     const DipoleKey potential = Dipole(key(p.XM), key(p.XN));
     // A point whose exchange is itself (the same pair twice) has no reciprocal.
     if (current == potential) continue;
-    auto found = waiting.find(QuadKey{potential, current});
-    if (found != waiting.end() && found->second.first != 0) {
-      const int j = found->second.first;
-      found->second.first = next[static_cast<std::size_t>(j)];
+    Waiting* found = waiting.Find(QuadKey{potential, current});
+    if (found != nullptr && found->first != 0) {
+      const int j = found->first;
+      found->first = next[static_cast<std::size_t>(j)];
       pairs.Partner[static_cast<std::size_t>(i)] = j;
       pairs.Partner[static_cast<std::size_t>(j)] = i;
       const bool resistances = ComparesResistances(ds, i) && ComparesResistances(ds, j);
@@ -149,7 +212,7 @@ void PairReciprocals(TDataset& ds) {
       ++pairs.PairCount;
       continue;
     }
-    Waiting& list = waiting[QuadKey{current, potential}];
+    Waiting& list = waiting.At(QuadKey{current, potential});
     if (list.first == 0) {
       list.first = i;
     } else {

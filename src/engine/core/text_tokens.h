@@ -23,6 +23,13 @@ std::string_view NextToken(std::string_view& line);
 // as "nan", "inf" or 1e308 is refused as any token that is not a number.
 std::optional<double> ParseNumber(std::string_view token);
 
+// Reads the plain decimal [-]digits[.digits] of at most 15 digits that
+// starts at `c`, giving the value ParseNumber gives for it, and moves `c`
+// past it; false, with `c` where it was, when the text there does not start
+// with one. Whatever follows is the caller's to check: it is a number of its
+// own only when a separator or the end of the field comes next.
+bool ParsePlainNumber(const char*& c, const char* end, double& value);
+
 // Parses a whole token as a decimal integer (optional sign). Nothing when the
 // token is not a complete integer or does not fit an int.
 std::optional<int> ParseInteger(std::string_view token);

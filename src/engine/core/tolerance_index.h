@@ -1,8 +1,10 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -112,6 +114,73 @@ private:
   }
 
   std::vector<float> values_;
+};
+
+// Answers already found, by the exact bits of what was asked. The values a
+// line repeats (the same few hundred abscissas, spacings and electrode
+// positions over thousands of points) are then searched once each; a lookup
+// whose answer cannot change for the same question may keep it here. An
+// open-addressing table that doubles when half full.
+class ExactMemo {
+public:
+  static std::uint64_t Key(float x) { return std::bit_cast<std::uint32_t>(x); }
+  static std::uint64_t Key(float a, float b) {
+    return (std::uint64_t{std::bit_cast<std::uint32_t>(a)} << 32) | std::bit_cast<std::uint32_t>(b);
+  }
+
+  // The answer kept for `key`, or nullptr.
+  const int* Find(std::uint64_t key) const {
+    if (slots_.empty()) return nullptr;
+    for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
+      const Slot& s = slots_[i];
+      if (!s.used) return nullptr;
+      if (s.key == key) return &s.value;
+    }
+  }
+
+  void Put(std::uint64_t key, int value) {
+    if ((used_ + 1) * 2 > slots_.size()) Grow();
+    for (std::size_t i = Home(key);; i = (i + 1) & mask_) {
+      Slot& s = slots_[i];
+      if (!s.used) {
+        s = {key, value, true};
+        ++used_;
+        return;
+      }
+      if (s.key == key) {
+        s.value = value;
+        return;
+      }
+    }
+  }
+
+private:
+  struct Slot {
+    std::uint64_t key = 0;
+    int value = 0;
+    bool used = false;
+  };
+
+  std::size_t Home(std::uint64_t key) const {
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_) & mask_;
+  }
+
+  void Grow() {
+    std::vector<Slot> old = std::move(slots_);
+    const std::size_t size = old.empty() ? 256 : old.size() * 2;
+    slots_.assign(size, Slot{});
+    mask_ = size - 1;
+    shift_ = 64 - std::countr_zero(size);
+    used_ = 0;
+    for (const Slot& s : old) {
+      if (s.used) Put(s.key, s.value);
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+  int shift_ = 64;
+  std::size_t used_ = 0;
 };
 
 }  // namespace tarvo

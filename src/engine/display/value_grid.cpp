@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "engine/core/bad_points.h"
 #include "engine/core/numbers.h"
@@ -29,12 +30,21 @@ struct GridLine {
   double Coord(int k) const { return coords[k - 1]; }
 };
 
-GridLine LevelLine(ValueGrid& grid, const GridDescriptor& d, int level, int stationCount) {
-  return {grid.Station(1) + (level - 1), grid.Stride(), &d.Stations[1], stationCount};
+// The coordinates of a line must be contiguous: the descriptor's tables
+// keep their entries in separate blocks, so they are copied out once.
+template <class Table>
+std::vector<float> Contiguous(const Table& table, int count) {
+  std::vector<float> v(static_cast<std::size_t>(count));
+  for (int i = 1; i <= count; ++i) v[static_cast<std::size_t>(i - 1)] = table[i];
+  return v;
 }
 
-GridLine StationLine(ValueGrid& grid, const GridDescriptor& d, int station, int levelCount) {
-  return {grid.Station(station), 1, &d.Spacing[1], levelCount};
+GridLine LevelLine(ValueGrid& grid, const std::vector<float>& stationCoords, int level) {
+  return {grid.Station(1) + (level - 1), grid.Stride(), stationCoords.data(), static_cast<int>(stationCoords.size())};
+}
+
+GridLine StationLine(ValueGrid& grid, const std::vector<float>& spacingCoords, int station) {
+  return {grid.Station(station), 1, spacingCoords.data(), static_cast<int>(spacingCoords.size())};
 }
 
 enum class Interpolation {
@@ -60,8 +70,9 @@ void Interpolate(const GridLine& line, int left, int right, Interpolation how) {
   switch (how) {
     case Interpolation::LogAlongLevel: {
       const double slope = std::log(vR / vL) / (pR - pL);
+      const double logL = std::log(vL);
       for (int t = left + 1; t < right; ++t) {
-        line[t] = static_cast<float>(std::exp(std::log(vL) + slope * (line.Coord(t) - pL)));
+        line[t] = static_cast<float>(std::exp(logL + slope * (line.Coord(t) - pL)));
       }
       break;
     }
@@ -74,8 +85,9 @@ void Interpolate(const GridLine& line, int left, int right, Interpolation how) {
         if (line.Coord(t) <= 0) return;
       }
       const double slope = std::log(vR / vL) / std::log(pR / pL);
+      const double logL = std::log(vL);
       for (int t = left + 1; t < right; ++t) {
-        line[t] = static_cast<float>(std::exp(std::log(vL) + std::log(line.Coord(t) / pL) * slope));
+        line[t] = static_cast<float>(std::exp(logL + std::log(line.Coord(t) / pL) * slope));
       }
       break;
     }
@@ -133,14 +145,16 @@ void FillGaps(ValueGrid& grid, ValueGrid& raw, const GridDescriptor& d, double u
   const Interpolation alongLevel = resistivity ? Interpolation::LogAlongLevel : Interpolation::Linear;
   const Interpolation alongStation = resistivity ? Interpolation::LogAlongStation : Interpolation::Linear;
 
+  const std::vector<float> stationCoords = Contiguous(d.Stations, stations);
+  const std::vector<float> spacingCoords = Contiguous(d.Spacing, levels);
   for (int j = 1; j <= levels; ++j) {
-    FillLine(LevelLine(grid, d, j, stations), width * unitSpacing, alongLevel, resistivity);
+    FillLine(LevelLine(grid, stationCoords, j), width * unitSpacing, alongLevel, resistivity);
   }
   for (int i = 1; i <= stations; ++i) {
-    FillLine(StationLine(grid, d, i, levels), 2 * unitSpacing, alongStation, resistivity);
+    FillLine(StationLine(grid, spacingCoords, i), 2 * unitSpacing, alongStation, resistivity);
   }
   for (int j = 1; j <= levels; ++j) {
-    FillLine(LevelLine(grid, d, j, stations), unitSpacing, alongLevel, resistivity);
+    FillLine(LevelLine(grid, stationCoords, j), unitSpacing, alongLevel, resistivity);
   }
 }
 

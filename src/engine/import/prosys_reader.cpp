@@ -186,11 +186,13 @@ public:
       return line_.substr(start, pos_ - start);
     }
     if (done_) return std::nullopt;
-    const std::size_t end = line_.find(separator_, pos_);
-    const std::size_t stop = end == std::string_view::npos ? line_.size() : end;
+    // Fields are short: a plain scan finds the separator sooner than a
+    // library search set up for every field.
+    std::size_t stop = pos_;
+    while (stop < line_.size() && line_[stop] != separator_) ++stop;
     const std::string_view field = Trim(line_.substr(pos_, stop - pos_));
-    done_ = end == std::string_view::npos;
-    pos_ = done_ ? line_.size() : end + 1;
+    done_ = stop == line_.size();
+    pos_ = done_ ? line_.size() : stop + 1;
     return field;
   }
 
@@ -335,6 +337,37 @@ std::string LineError(int lineNumber, const std::string& title, std::string_view
   return "Error by reading data.\r\nLine " + std::to_string(lineNumber) + ", " + title + "\r\n" + std::string(rest);
 }
 
+// The columns of a line separated by `separator` (a tab, comma or
+// semicolon), read in one pass as FieldCursor and FieldValue read them. Only
+// a line whose every column is there and whose values are plain numbers is
+// read so; false for any other, which the field-by-field way then reads
+// and reports.
+bool ReadSeparatedColumns(std::string_view line, char separator, const ColumnLayout& layout, TDataPoint& p) {
+  const char* c = line.data();
+  const char* const end = c + line.size();
+  const auto blank = [](char ch) { return IsBlank(ch) || ch == '\r'; };
+  for (int column = 1; column <= layout.lastColumn; ++column) {
+    if (c == nullptr) return false;  // the line ended before this column
+    const char* stop = c;
+    const Column& col = layout.columns[static_cast<std::size_t>(column - 1)];
+    if (col.field != NoField) {
+      // The field without its surrounding blanks must be a plain number.
+      while (stop != end && *stop != separator && blank(*stop)) ++stop;
+      double v = 0;
+      if (!ParsePlainNumber(stop, end, v)) return false;
+      while (stop != end && *stop != separator && blank(*stop)) ++stop;
+      if (stop != end && *stop != separator) return false;
+      const double scaled = v * col.scale;
+      if (std::fabs(scaled) > std::numeric_limits<float>::max()) return false;
+      StoreField(p, nullptr, col.field, static_cast<float>(scaled));
+    } else {
+      while (stop != end && *stop != separator) ++stop;
+    }
+    c = stop != end ? stop + 1 : nullptr;
+  }
+  return true;
+}
+
 // Reads the identified columns of one data line into `p` (and the window
 // schedule into `times` when given). Returns the error text when a column
 // is missing or does not hold a number.
@@ -343,6 +376,14 @@ std::optional<std::string> ReadDataLine(std::string_view line, int lineNumber, c
   // A line without the title's separator is taken as blank-separated.
   const char separator =
       layout.separator != ' ' && line.find(layout.separator) == std::string_view::npos ? ' ' : layout.separator;
+  if (separator != ' ' && times == nullptr && !layout.arrayNameFirst && !layout.windowsUnreadable &&
+      ReadSeparatedColumns(line, separator, layout, p)) {
+    if (layout.Has(FieldDev)) {
+      const double dev = std::fabs(double{p.Dev});
+      p.Q = static_cast<std::uint8_t>(dev > 100 ? 100 : std::lround(dev));
+    }
+    return std::nullopt;
+  }
   FieldCursor cursor(line, separator);
   int column = 1;
   if (layout.arrayNameFirst) {
@@ -560,9 +601,7 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
   // is the first line of `text`: only the data lines are changed.
   if (title.find(',') == std::string::npos) {
     const std::size_t dataStart = static_cast<std::size_t>(lines[1].data() - text.data());
-    for (std::size_t i = dataStart; i < text.size(); ++i) {
-      if (text[i] == ',') text[i] = '.';
-    }
+    for (std::size_t i = text.find(',', dataStart); i != std::string::npos; i = text.find(',', i + 1)) text[i] = '.';
   }
 
   ds.Points.Resize(matchSequence ? sequenceCount : dataLines);

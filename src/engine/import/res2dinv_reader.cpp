@@ -71,6 +71,8 @@ bool StartsWithLetter(std::string_view line) {
 }
 
 bool IsSectionMarker(std::string_view line) {
+  // Every title starts with a letter; a data line starts with a digit.
+  if (!StartsWithLetter(line)) return false;
   for (const std::string_view m : SectionMarkers) {
     if (StartsWithWords(line, m)) return true;
   }
