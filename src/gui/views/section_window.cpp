@@ -62,6 +62,24 @@ QLabel* StatusPanel(const char* name, const QString& hint, QWidget* parent) {
 
 QRect Square(int x, int y, int size) { return QRect(x - size / 2, y - size / 2, size, size); }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+__attribute__((target("avx"))) void ZeroUpperHalves() { __builtin_ia32_vzeroupper(); }
+#endif
+
+// What runs before a layout (the painting of the last picture, in library
+// code built for AVX) can leave the upper halves of the vector registers in
+// use; the grid's gap filling and the band fill, plain SSE arithmetic, then
+// run several times slower (each instruction waits on those halves) until
+// something clears them. The layout clears them first: a Redraw of the
+// 20 000-point line took 20 ms with them in use and 5 ms without, under the
+// same load.
+void ClearUpperVectorHalves() {
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+  static const bool avx = __builtin_cpu_supports("avx");
+  if (avx) ZeroUpperHalves();
+#endif
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -258,6 +276,7 @@ void TSectForm::LayOutIfDirty() {
   SyncOptions();
   view_.SetMetrics(MetricsOf(paintBox_->font()));
   if (view_.Dirty() && view_.Width() != paintBox_->width()) view_.Resize(paintBox_->width(), paintBox_->height());
+  if (view_.Dirty()) ClearUpperVectorHalves();
   if (view_.Refresh()) setWindowTitle(Latin1(view_.Caption()));
 }
 
