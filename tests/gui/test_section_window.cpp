@@ -266,7 +266,7 @@ private slots:
     QTest::addColumn<bool>("mapOn");
     QTest::newRow("data over the map") << "wenner32.001" << SyscalDataFilter << QString() << true;
     QTest::newRow("data without map") << "wenner32.001" << SyscalDataFilter << QString() << false;
-    QTest::newRow("sequence, second set") << "wenner32.seq" << SyscalSequenceFilter << "wenner32.seq" << false;
+    QTest::newRow("sequence, second set") << "wenner32.seq" << SyscalSequenceFilter << "dipole32.seq" << false;
   }
 
   void picturePixelsAreThePaintersPixels() {

@@ -233,6 +233,7 @@ private slots:
     NewTable(tarvo::DataKindInstrument, 400);
     for (int i : {2, 5, 350}) ds_->Points[i].Q = 5;
     table_->ErrE()->setValue(9);
+    table_->PageControl()->setCurrentIndex(0);
     table_->resize(700, 400);
     table_->show();
     QVERIFY(QTest::qWaitForWindowExposed(table_.get()));
