@@ -286,7 +286,8 @@ const QImage& TSectForm::ShownPicture() {
   const QSize size = PictureSize();
   const bool withData = ds_.DataKind >= DataKindSequence;
   if (pictureValid_ && pictureScene_ == view_.SceneGeneration() && pictureMap_ == mapImage_.Generation() &&
-      pictureData_ == withData && pictureFont_ == paintBox_->font() && picture_.devicePixelRatio() == ratio && picture_.deviceIndependentSize().toSize() == size) {
+      pictureData_ == withData && pictureFont_ == paintBox_->font() && picture_.devicePixelRatio() == ratio &&
+      picture_.deviceIndependentSize().toSize() == size) {
     return picture_;
   }
   const QSize pixels = (QSizeF(size) * ratio).toSize();
