@@ -62,6 +62,14 @@ struct Windows {
     QCoreApplication::processEvents();
   }
 
+  // Paints what the windows marked for repainting, as the event loop does
+  // after an operator's action: only the widgets (and their parts) that
+  // asked for it.
+  void PaintPending() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
+
   void Open(const bench::ReaderCase& c) {
     const QString file = FromEnginePath(c.file);
     const int filter = c.filterIndex;
@@ -165,8 +173,9 @@ private slots:
   }
 
   // Delete of a picked point and Delete again on the 20 000-point line: the
-  // mark, the recount, the configuration window, the table row and the main
-  // window's counts.
+  // mark, the recount, the configuration window laid out and painted anew,
+  // the table row and the main window's counts, each painted as the windows
+  // ask for it.
   void configurationDelete() {
     Windows w(Paths());
     OpenScaled(w);
@@ -176,12 +185,37 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(&w.section));
     const int point = w.dataset.PointCount / 2;
     w.section.ShowDataPoint(point);
+    w.PaintPending();
     const int before = w.dataset.BadCount;
+    const std::uint64_t layouts = w.section.View().SceneGeneration();
+    std::uint64_t runs = 0;
     QBENCHMARK {
       w.section.DeleteMClick();
-      w.Repaint();
+      w.PaintPending();
+      ++runs;
     }
     QVERIFY(w.dataset.BadCount == before || w.dataset.BadCount == before + 1);
+    // Every Delete was laid out and painted within its timing.
+    QCOMPARE(w.section.View().SceneGeneration() - layouts, runs);
+  }
+
+  // A resize of the configuration window by one pixel on the 20 000-point
+  // line: everything laid out and drawn again, the map's band fill and
+  // image included (a Redraw of unchanged data keeps those).
+  void configurationResize() {
+    Windows w(Paths());
+    OpenScaled(w);
+    w.section.resize(1600, 420);
+    w.section.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.section));
+    QVERIFY(w.section.MapOn());
+    bool wide = false;
+    QBENCHMARK {
+      wide = !wide;
+      w.section.resize(wide ? 1601 : 1600, 420);
+      w.section.PaintBox()->repaint();
+    }
+    QVERIFY(!w.section.View().Map().Spans.empty());
   }
 
   // The table window on long lines: it shows every reading of a
@@ -217,17 +251,27 @@ private slots:
     }
   }
 
+  // The threshold stepped on the 20 000-point line, each window painting
+  // what it asks for: the table its rows whose frames change, the
+  // configuration window anew, the main window its counts.
   void tableThreshold() {
     Windows w(Paths());
     OpenScaled(w);
     QSpinBox* errE = w.table.ErrE();
+    w.PaintPending();
+    QVERIFY(w.section.isVisible());
+    const std::uint64_t layouts = w.section.View().SceneGeneration();
+    std::uint64_t runs = 0;
     bool loosen = false;
     QBENCHMARK {
       loosen = !loosen;
       errE->setValue(loosen ? 9 : 1);
-      w.Repaint();
+      w.PaintPending();
+      ++runs;
     }
     QCOMPARE(w.dataset.Thresholds.ErrorLimit, errE->value());
+    // Every change was laid out and painted in the configuration window within its timing.
+    QCOMPARE(w.section.View().SceneGeneration() - layouts, runs);
   }
 
   void tableColumnResize() {

@@ -264,6 +264,83 @@ TEST(SectionMap, MeasuredDataGetTheirOwnGridAndLevels) {
   EXPECT_TRUE(v.Map().Spans.empty());
 }
 
+// The spans a view keeps from one layout to the next are those a view
+// laid out afresh on the same data draws: kept while the grid, the range
+// and the layout stay, made again when a deletion, the multipliers or the
+// size change them.
+TEST(SectionMap, KeptSpansAreTheSpansOfAFreshLayout) {
+  std::vector<P> points;
+  for (int st = 0; st < 10; ++st) {
+    for (int lv = 1; lv <= 3; ++lv) {
+      points.push_back({static_cast<float>(st), static_cast<float>(lv), 1, 0, static_cast<float>(10 * (st + 1) * lv)});
+    }
+  }
+  TDataset ds = Survey({points});
+  ColorTable colors;
+  SetFirstMapColors(colors);
+  RangeMultipliers multipliers;
+  const auto laidOut = [&](SectionView& v, int width) {
+    v.SetMetrics({13, 35});
+    v.SetColors(&colors, &multipliers);
+    v.Resize(width, 300);
+    v.Refresh();
+  };
+  const auto spansOfAFreshView = [&](int width) {
+    SectionView fresh(ds);
+    laidOut(fresh, width);
+    return fresh.Map().Spans;
+  };
+  const auto same = [](const std::vector<MapSpan>& a, const std::vector<MapSpan>& b) { return a == b; };
+  SectionView v(ds);
+  laidOut(v, 500);
+  ASSERT_FALSE(v.Map().Spans.empty());
+
+  // A redraw of the same data keeps the spans.
+  std::uint64_t generation = v.MapGeneration();
+  const std::uint64_t scene = v.SceneGeneration();
+  v.MarkDirty();
+  ASSERT_TRUE(v.Refresh());
+  EXPECT_EQ(v.MapGeneration(), generation);
+  EXPECT_GT(v.SceneGeneration(), scene);
+  EXPECT_TRUE(same(v.Map().Spans, spansOfAFreshView(500)));
+
+  // A deleted point leaves the grid: the map is made again, as afresh.
+  v.ShowDataPoint(14);
+  v.Delete();
+  v.Refresh();
+  EXPECT_NE(v.MapGeneration(), generation);
+  EXPECT_TRUE(same(v.Map().Spans, spansOfAFreshView(500)));
+  generation = v.MapGeneration();
+  v.Delete();  // restored
+  v.Refresh();
+  EXPECT_NE(v.MapGeneration(), generation);
+  EXPECT_TRUE(same(v.Map().Spans, spansOfAFreshView(500)));
+
+  // A wider range and another size change the spans too.
+  const ValueRange before = v.Range();
+  multipliers.WidenMax();
+  v.MarkDirty();
+  v.Refresh();
+  EXPECT_GT(v.Range().High, before.High);
+  EXPECT_TRUE(same(v.Map().Spans, spansOfAFreshView(500)));
+  v.Resize(431, 300);
+  v.Refresh();
+  EXPECT_TRUE(same(v.Map().Spans, spansOfAFreshView(431)));
+
+  // Off and on again: drawn anew.
+  generation = v.MapGeneration();
+  SectionViewOptions o = v.Options();
+  o.mapOn = false;
+  v.SetOptions(o);
+  v.Refresh();
+  EXPECT_TRUE(v.Map().Spans.empty());
+  EXPECT_NE(v.MapGeneration(), generation);
+  o.mapOn = true;
+  v.SetOptions(o);
+  v.Refresh();
+  EXPECT_TRUE(same(v.Map().Spans, spansOfAFreshView(431)));
+}
+
 // ---------------------------------------------------------------------------
 // Picking
 

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QListWidget>
 #include <QSpinBox>
@@ -16,6 +17,7 @@
 
 #include "engine/core/bad_points.h"
 #include "engine/core/dataset.h"
+#include "drawing/configuration_picture.h"
 #include "engine/core/messenger.h"
 #include "gui/editing/table_window.h"
 #include "gui/shell/main_window.h"
@@ -250,6 +252,103 @@ private slots:
     int squares = 0;
     for (const auto& m : scene.marks) squares += m.symbol == tarvo::SectionSymbol::BadSquare;
     QCOMPARE(squares, w.dataset.BadCount);
+  }
+
+  // The window paints the data points pixel by pixel into its picture; they
+  // must be the pixels the painter's lines and rectangles give (a clip
+  // makes it draw them itself): measured data over the map and without it,
+  // a sequence of two sets with the second one selected (planned crosses,
+  // removed squares and the outlined squares in their three fills).
+  void picturePixelsAreThePaintersPixels_data() {
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<bool>("mapOn");
+    QTest::newRow("data over the map") << "wenner32.001" << SyscalDataFilter << QString() << true;
+    QTest::newRow("data without map") << "wenner32.001" << SyscalDataFilter << QString() << false;
+    QTest::newRow("sequence, second set") << "wenner32.seq" << SyscalSequenceFilter << "dipole32.seq" << false;
+  }
+
+  void picturePixelsAreThePaintersPixels() {
+    QFETCH(QString, first);
+    QFETCH(int, filter);
+    QFETCH(QString, second);
+    QFETCH(bool, mapOn);
+    Windows w(settingsDir_.path());
+    w.Open(first.toLatin1().constData(), filter);
+    if (!second.isEmpty()) {
+      w.Append(second.toLatin1().constData(), filter);
+      auto* list = w.main.findChild<QListWidget*>(QStringLiteral("ListBox"));
+      list->setCurrentRow(1);
+    }
+    // A few removed or deleted points among the rest.
+    TDataset& ds = w.dataset;
+    for (int i = 3; i <= ds.PointCount; i += 17) tarvo::ToggleDeletedMark(ds.Points[i]);
+    tarvo::CountBadPoints(ds);
+    w.section.SetMapOn(mapOn);
+    w.section.PaintBox()->repaint();
+    const tarvo::SectionView& view = w.section.View();
+    const tarvo::SectionScene& scene = view.Scene();
+    QVERIFY(!scene.marks.empty());
+    QCOMPARE(view.ShowsMap(), mapOn);
+    if (!second.isEmpty()) QVERIFY(!scene.setSquares.empty());
+
+    QImage map;
+    tarvo::drawing::PaintConfigurationMap(view, map);
+    const QSize size(view.Width(), view.Height());
+    const auto render = [&](bool clipped) {
+      QImage image(size, QImage::Format_RGB32);
+      image.fill(Qt::black);
+      QPainter p(&image);
+      if (clipped) p.setClipRect(QRect(QPoint(0, 0), size));
+      tarvo::drawing::PaintConfigurationPicture(p, view, w.section.PaintBox()->font(), &map);
+      return image;
+    };
+    const QImage direct = render(false);
+    const QImage painted = render(true);
+    QCOMPARE(direct.size(), painted.size());
+    int differing = 0;
+    for (int y = 0; y < size.height(); ++y) {
+      for (int x = 0; x < size.width(); ++x) differing += direct.pixel(x, y) != painted.pixel(x, y);
+    }
+    QCOMPARE(differing, 0);
+    // And the symbols are there: the first good point's cross is blue, a
+    // removed or deleted point's square red.
+    const auto colorAt = [&](int i) {
+      int x = 0;
+      int y = 0;
+      return view.PointPixel(i, x, y) ? direct.pixelColor(x, y) : QColor();
+    };
+    const bool sequence = ds.IsSequence();
+    if (!sequence) QCOMPARE(colorAt(3), QColor(255, 0, 0));
+  }
+
+  // What the window shows follows a Delete and its restore, though it keeps
+  // its picture and its map image between paints.
+  void shownPictureFollowsDelete() {
+    Windows w(settingsDir_.path());
+    w.Open("wenner32.001", SyscalDataFilter);
+    TDataset& ds = w.dataset;
+    int good = 0;
+    for (int i = 1; i <= ds.PointCount && good == 0; ++i) {
+      if (!tarvo::IsBad(ds, i)) good = i;
+    }
+    QVERIFY(good > 0);
+    const QPoint at = w.PixelOf(good);
+    const auto shown = [&] { return w.section.PaintBox()->grab().toImage().pixelColor(at); };
+    QCOMPARE(shown(), QColor(0, 0, 255));
+    const QImage before = w.section.PictureImage();
+    w.section.ShowDataPoint(good);
+    w.section.DeleteMClick();
+    QCOMPARE(shown(), QColor(255, 0, 0));
+    // The map was drawn again without the point, as a fresh picture is.
+    const QImage deleted = w.section.PictureImage();
+    QVERIFY(deleted != before);
+    QCOMPARE(w.section.PaintBox()->grab().toImage().convertToFormat(QImage::Format_RGB32).pixelColor(at),
+             deleted.pixelColor(at));
+    w.section.DeleteMClick();
+    QCOMPARE(shown(), QColor(0, 0, 255));
+    QVERIFY(w.section.PictureImage() == before);
   }
 
   void removeDoublePointsSelectsTheLastSet() {

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QPushButton>
 #include <QHeaderView>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -223,6 +224,47 @@ private slots:
     QVERIFY(Cell(2, 2, BadRole).toBool());  // the marked point
     QCOMPARE(table_->ErrE()->singleStep(), 10);
     QVERIFY(!table_->FirstThresholdBar()->isHidden());
+  }
+
+  // On screen the red frames follow a threshold change, though only the
+  // rows whose frames change are painted again: rows in view at once, rows
+  // scrolled into view later when they come.
+  void shownFramesFollowTheThreshold() {
+    NewTable(tarvo::DataKindInstrument, 400);
+    for (int i : {2, 5, 350}) ds_->Points[i].Q = 5;
+    table_->ErrE()->setValue(9);
+    table_->PageControl()->setCurrentIndex(0);
+    table_->resize(700, 400);
+    table_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(table_.get()));
+    QTableView* grid = table_->StringGrid();
+    // The pixel of the frame's left edge in the cell of the point's row, as
+    // the window's backing store holds it after the pending paints.
+    const auto framed = [&](int point) {
+      QCoreApplication::sendPostedEvents();
+      QCoreApplication::processEvents();
+      const QRect cell = grid->visualRect(table_->DataModel().index(table_->DataModel().RowOfPoint(point), 2));
+      const QPoint at = grid->viewport()->mapTo(table_.get(), QPoint(cell.left() + 1, cell.center().y()));
+      const QImage shown = table_->screen()->grabWindow(table_->winId()).toImage();
+      return shown.pixelColor(at) == QColor(Qt::red);
+    };
+    QVERIFY(!framed(2));
+    QVERIFY(!framed(3));
+    table_->ErrE()->setValue(1);
+    QVERIFY(framed(2));
+    QVERIFY(framed(5));
+    QVERIFY(!framed(3));
+    grid->scrollTo(table_->DataModel().index(table_->DataModel().RowOfPoint(350), 2));
+    QVERIFY(framed(350));
+    QVERIFY(!framed(351));
+    table_->ErrE()->setValue(9);
+    QVERIFY(!framed(350));
+    grid->scrollToTop();
+    QVERIFY(!framed(2));
+    // A deleted point is framed at once, whatever the threshold.
+    tarvo::ToggleDeletedMark(ds_->Points[3]);
+    tarvo::CountBadPoints(*ds_);
+    QVERIFY(framed(3));
   }
 
   void appResTakesOnlyPositiveNumbers() {

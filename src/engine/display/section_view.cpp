@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "engine/core/bad_points.h"
 #include "engine/core/numbers.h"
@@ -74,12 +75,27 @@ std::string SectionView::Caption() const {
 bool SectionView::Refresh() {
   if (ds_.DataKind < DataKindSequence || !dirty_) return false;
   layout_ = LayOutSection(ds_, width_, height_, metrics_);
+  BuildPixelTables();
   BuildMap();
   BuildScene();
   BuildTicks();
   BuildIndex();
   dirty_ = false;
+  ++sceneGeneration_;
   return true;
+}
+
+void SectionView::BuildPixelTables() {
+  const int stations = Clamped(ds_.StationCount, MaxStations);
+  stationPixels_.resize(static_cast<std::size_t>(stations));
+  for (int s = 1; s <= stations; ++s) stationPixels_[static_cast<std::size_t>(s - 1)] = layout_.PixelX(ds_.Stations[s]);
+  const int levels = Clamped(ds_.LevelCount, MaxLevels);
+  levelPixels_.resize(static_cast<std::size_t>(levels));
+  levelShifted_.resize(static_cast<std::size_t>(levels));
+  for (int l = 1; l <= levels; ++l) {
+    levelPixels_[static_cast<std::size_t>(l - 1)] = layout_.PixelY(ds_.LevelSpacing[l]);
+    levelShifted_[static_cast<std::size_t>(l - 1)] = SharesRowWithPreviousLevel(ds_, l) ? 1 : 0;
+  }
 }
 
 void SectionView::EnsureLayout() {
@@ -124,9 +140,16 @@ void SectionView::BuildScene() {
   const bool points = sequence || options_.dataPoints;
   if (points) {
     s.marks.reserve(static_cast<std::size_t>(ds_.PointCount));
+    const int stations = static_cast<int>(stationPixels_.size());
+    const int levels = static_cast<int>(levelPixels_.size());
     for (int i = 1; i <= ds_.PointCount; ++i) {
+      const TDataPoint& p = ds_.Points[i];
+      // As PointPixel places it, from the tables of this layout.
+      if (p.Station < 1 || p.Station > stations || p.Level < 1 || p.Level > levels) continue;
+      const int shift = levelShifted_[static_cast<std::size_t>(p.Level - 1)];
       SectionMark m;
-      if (!PointPixel(i, m.x, m.y)) continue;
+      m.x = stationPixels_[static_cast<std::size_t>(p.Station - 1)] + shift;
+      m.y = levelPixels_[static_cast<std::size_t>(p.Level - 1)] + shift;
       if (sequence) {
         m.symbol = ds_.Points[i].Q >= QRepeated ? SectionSymbol::PlannedCross : SectionSymbol::RemovedSquare;
       } else {
@@ -179,8 +202,12 @@ void SectionView::BuildTicks() {
 }
 
 void SectionView::BuildMap() {
-  map_.Spans.clear();
-  if (!ShowsMap()) return;
+  if (!ShowsMap()) {
+    map_.Spans.clear();
+    if (mapValid_) ++mapGeneration_;
+    mapValid_ = false;
+    return;
+  }
   if (!grid_) {
     grid_ = std::make_unique<ValueGrid>();
     raw_ = std::make_unique<ValueGrid>();
@@ -190,7 +217,19 @@ void SectionView::BuildMap() {
   const bool ip = options_.ipMode;
   BuildGrid(ds_, settings, *grid_, *raw_, ds_.ArrayType, SetSelector(), descriptor_, ip, nullptr);
   const GridView view = ViewOf(*grid_, descriptor_);
-  range_ = AutoRangeConfiguration(view, ip, multipliers_ != nullptr ? *multipliers_ : ownMultipliers_);
+
+  // The grid is built from the data every time (they may have changed
+  // unannounced); what follows from it alone is kept while it is the same.
+  const bool sameCells = SameMapInput(view);
+  if (!sameCells) KeepMapInput(view);
+  const RangeMultipliers& multipliers = multipliers_ != nullptr ? *multipliers_ : ownMultipliers_;
+  if (!sameCells || !rangeValid_ || ip != rangeIp_ || multipliers.Min != rangeMultipliers_.Min ||
+      multipliers.Max != rangeMultipliers_.Max) {
+    range_ = AutoRangeConfiguration(view, ip, multipliers);
+    rangeMultipliers_ = multipliers;
+    rangeIp_ = ip;
+    rangeValid_ = true;
+  }
   // Levels the range cannot give (too many decades) leave the last ones in use.
   MapLevels(levels_, ip ? MapScale::Linear : MapScale::Logarithmic, Colors().Count, range_);
 
@@ -198,27 +237,80 @@ void SectionView::BuildMap() {
   for (int s = 1; s <= descriptor_.StationCount; ++s) columns_[static_cast<std::size_t>(s - 1)] = layout_.PixelX(descriptor_.Stations[s]);
   rows_.resize(static_cast<std::size_t>(descriptor_.LevelCount));
   for (int l = 1; l <= descriptor_.LevelCount; ++l) rows_[static_cast<std::size_t>(l - 1)] = layout_.PixelY(descriptor_.Spacing[l]);
+  const bool logarithmic = !ip;
+  const auto sameLevels = [](const ContourLevels& a, const ContourLevels& b) {
+    return a.Count == b.Count && std::memcmp(a.Bounds.data(), b.Bounds.data(), sizeof(a.Bounds)) == 0;
+  };
+  // The band fill depends on nothing else: the same input gives the same spans.
+  if (mapValid_ && sameCells && logarithmic == mapLogarithmic_ && columns_ == mapColumns_ && rows_ == mapRows_ &&
+      sameLevels(levels_, mapContours_)) {
+    return;
+  }
   FilledMapInput input;
   input.grid = view;
   input.stationColumns = columns_;
   input.levelRows = rows_;
-  input.logarithmic = !ip;
+  input.logarithmic = logarithmic;
   input.logBoundLimit = 1e10f;
   BuildFilledMap(input, levels_, map_);
+  mapColumns_ = columns_;
+  mapRows_ = rows_;
+  mapContours_ = levels_;
+  mapLogarithmic_ = logarithmic;
+  mapValid_ = true;
+  ++mapGeneration_;
+}
+
+bool SectionView::SameMapInput(const GridView& view) const {
+  if (mapCells_.empty() && (view.StationCount > 0 && view.LevelCount > 0)) return false;
+  if (view.StationCount != mapStations_ || view.LevelCount != mapLevels_) return false;
+  const auto levels = static_cast<std::size_t>(std::max(view.LevelCount, 0));
+  for (int s = 1; s <= view.StationCount; ++s) {
+    const float* cells = view.Cells + static_cast<std::size_t>(s - 1) * static_cast<std::size_t>(view.LevelStride);
+    // Bit for bit, so that a NaN cell counts as the same.
+    if (std::memcmp(cells, mapCells_.data() + static_cast<std::size_t>(s - 1) * levels, levels * sizeof(float)) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void SectionView::KeepMapInput(const GridView& view) {
+  mapStations_ = view.StationCount;
+  mapLevels_ = view.LevelCount;
+  const auto levels = static_cast<std::size_t>(std::max(view.LevelCount, 0));
+  mapCells_.resize(static_cast<std::size_t>(std::max(view.StationCount, 0)) * levels);
+  for (int s = 1; s <= view.StationCount; ++s) {
+    const float* cells = view.Cells + static_cast<std::size_t>(s - 1) * static_cast<std::size_t>(view.LevelStride);
+    std::copy_n(cells, levels, mapCells_.data() + static_cast<std::size_t>(s - 1) * levels);
+  }
+  // A new grid: neither the range nor the spans of the old one hold.
+  rangeValid_ = false;
+  mapValid_ = false;
 }
 
 void SectionView::BuildIndex() {
-  sites_.clear();
+  newSites_.clear();
   indexScope_ = ScopeRange();
   const auto [first, last] = indexScope_;
   const int stations = Clamped(ds_.StationCount, MaxStations);
   const int levels = Clamped(ds_.LevelCount, MaxLevels);
-  sites_.reserve(static_cast<std::size_t>(std::max(0, last - first + 1)));
+  newSites_.reserve(static_cast<std::size_t>(std::max(0, last - first + 1)));
   for (int i = first; i <= last; ++i) {
     const TDataPoint& p = ds_.Points[i];
     if (p.Station < 1 || p.Station > stations || p.Level < 1 || p.Level > levels) continue;
-    sites_.push_back({ds_.Stations[p.Station], ds_.LevelSpacing[p.Level], i});
+    newSites_.push_back({ds_.Stations[p.Station], ds_.LevelSpacing[p.Level], i});
   }
+  // The same sites at the same scales make the same index: a redraw after
+  // a change of marks keeps it.
+  const auto same = [](const IndexSite& a, const IndexSite& b) { return a.x == b.x && a.s == b.s && a.id == b.id; };
+  const bool kept = index_.Size() == static_cast<int>(newSites_.size()) && indexHScale_ == layout_.hScale &&
+                    indexVScale_ == layout_.vScale && newSites_.size() == sites_.size() &&
+                    std::equal(newSites_.begin(), newSites_.end(), sites_.begin(), same);
+  sites_.swap(newSites_);
+  if (kept) return;
+  indexHScale_ = layout_.hScale;
+  indexVScale_ = layout_.vScale;
   index_.Build(sites_, layout_.hScale, layout_.vScale);
 }
 

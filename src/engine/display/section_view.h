@@ -211,12 +211,22 @@ public:
   const GridDescriptor& GridDescription() const { return descriptor_; }
   const ColorTable& Colors() const { return colors_ != nullptr ? *colors_ : ownColors_; }
 
+  // Counters that grow whenever a layout run changed what they name, so
+  // that a window keeps its images of them until then: the scene (every
+  // run of Refresh) and the spans of the colour map (only when the map
+  // differs; a run on the same grid, range and layout keeps the spans).
+  std::uint64_t SceneGeneration() const { return sceneGeneration_; }
+  std::uint64_t MapGeneration() const { return mapGeneration_; }
+
 private:
   void EnsureLayout();
   void BuildScene();
   void BuildTicks();
   void BuildMap();
   void BuildIndex();
+  void BuildPixelTables();
+  bool SameMapInput(const GridView& view) const;
+  void KeepMapInput(const GridView& view);
   void ShowPick(int i, double x, double s);
   void ClearPick();
   int ResolveOverlap(int picked, double s) const;
@@ -249,7 +259,34 @@ private:
   std::vector<int> rows_;
   PointIndex index_;
   std::vector<IndexSite> sites_;
+  std::vector<IndexSite> newSites_;
+  double indexHScale_ = 0;
+  double indexVScale_ = 0;
   std::pair<int, int> indexScope_{1, 0};
+
+  // Pixel column of each station and row of each level (with the
+  // one-pixel offset of a level sharing the previous one's row), at [0]
+  // for station or level 1: the scene places every point from these.
+  std::vector<int> stationPixels_;
+  std::vector<int> levelPixels_;
+  std::vector<std::uint8_t> levelShifted_;
+
+  // What the spans of map_ were made from: the grid's cells, its pixel
+  // columns and rows, the levels and the scale. A run on the same input
+  // keeps the spans; the range is kept while the grid and multipliers are.
+  bool mapValid_ = false;
+  std::vector<float> mapCells_;
+  int mapStations_ = 0;
+  int mapLevels_ = 0;
+  std::vector<int> mapColumns_;
+  std::vector<int> mapRows_;
+  ContourLevels mapContours_;
+  bool mapLogarithmic_ = false;
+  RangeMultipliers rangeMultipliers_;
+  bool rangeIp_ = false;
+  bool rangeValid_ = false;
+  std::uint64_t sceneGeneration_ = 0;
+  std::uint64_t mapGeneration_ = 0;
 
   int selected_ = 0;
   std::vector<int> band_;

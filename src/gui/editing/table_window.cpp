@@ -75,7 +75,26 @@ void DataTableModel::Refill() {
     columns_.clear();
     range_ = {1, 0};
   }
+  shownFrame_.assign(static_cast<std::size_t>(rowCount()), 2);
   endResetModel();
+}
+
+bool DataTableModel::Framed(int point) const { return IsLoaded(ds_.DataKind) && IsBad(ds_, point); }
+
+void DataTableModel::NotePainted(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= shownFrame_.size()) return;
+  shownFrame_[static_cast<std::size_t>(row)] = static_cast<std::uint8_t>(Framed(PointOfRow(row)));
+}
+
+std::vector<int> DataTableModel::RowsWithChangedFrame(int first, int last) const {
+  std::vector<int> rows;
+  first = std::max(first, 0);
+  last = std::min({last, rowCount() - 1, static_cast<int>(shownFrame_.size()) - 1});
+  for (int r = first; r <= last; ++r) {
+    const std::uint8_t shown = shownFrame_[static_cast<std::size_t>(r)];
+    if (shown != 2 && shown != static_cast<std::uint8_t>(Framed(PointOfRow(r)))) rows.push_back(r);
+  }
+  return rows;
 }
 
 int DataTableModel::RowOfPoint(int point) const {
@@ -107,7 +126,7 @@ QVariant DataTableModel::data(const QModelIndex& index, int role) const {
     if (kept != kept_.constEnd()) return *kept;
     return Latin1(DataCellText(ds_, point, columns_[static_cast<std::size_t>(index.column())], index.row() + 1));
   }
-  if (role == BadRole) return index.column() >= 1 && IsLoaded(ds_.DataKind) && IsBad(ds_, point);
+  if (role == BadRole) return index.column() >= 1 && Framed(point);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   return {};
 }
@@ -189,6 +208,7 @@ bool ElectrodeTableModel::setData(const QModelIndex& index, const QVariant& valu
 
 void BadFrameDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   QStyledItemDelegate::paint(painter, option, index);
+  if (const auto* data = qobject_cast<const DataTableModel*>(index.model())) data->NotePainted(index.row());
   if (!index.data(BadRole).toBool()) return;
   painter->save();
   painter->setPen(QPen(Qt::red, 1));
@@ -559,13 +579,14 @@ void TTableForm::RefreshElectrodes() {
 
 void TTableForm::AddElectrodeTools(QWidget* bar) { electrodeColumn_->insertWidget(0, bar); }
 
+// A threshold taken is followed by the recount, whose BadCountChanged
+// repaints the rows whose frames change.
 void TTableForm::ErrEChange(int value) {
   if (EditErrorLimit(ds_, std::to_string(value))) errE_->setSingleStep(ErrorLimitStep(value));
-  dataGrid_->viewport()->update();
 }
 
 void TTableForm::ThresholdEditChange(QLineEdit* edit, ThresholdEdit field) {
-  if (EditThreshold(ds_, field, ToLatin1(edit->text()))) dataGrid_->viewport()->update();
+  EditThreshold(ds_, field, ToLatin1(edit->text()));
 }
 
 void TTableForm::DrawRelief() {
@@ -606,7 +627,20 @@ void TTableForm::SetElectrodeEditing(bool on) {
 }
 
 void TTableForm::BadCountChanged() {
-  dataGrid_->viewport()->update();
+  // Only rows in view are painted, and of those only the ones whose red
+  // frame changes need it; rows scrolled into view later are painted from
+  // the data then.
+  QWidget* viewport = dataGrid_->viewport();
+  if (!dataGrid_->isVisible() || dataModel_->rowCount() == 0) {
+    viewport->update();
+    return;
+  }
+  const int first = std::max(dataGrid_->rowAt(0), 0);
+  int last = dataGrid_->rowAt(viewport->height() - 1);
+  if (last < 0) last = dataModel_->rowCount() - 1;
+  for (int row : dataModel_->RowsWithChangedFrame(first, last)) {
+    viewport->update(QRect(0, dataGrid_->rowViewportPosition(row), viewport->width(), dataGrid_->rowHeight(row)));
+  }
 }
 
 void TTableForm::PointChanged(int point) { FillDataRow(point); }

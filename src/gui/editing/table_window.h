@@ -51,6 +51,12 @@ public:
   void RowChanged(int point);    // the point's values or marks changed
   int PointOfRow(int row) const { return range_.first + row; }
   int RowOfPoint(int point) const;  // -1 when the point is not shown
+  // Of the rows first..last (clamped to the table), those whose red frame
+  // a repaint would now change: the frame they were last painted with
+  // differs from the point's state. Rows never painted are left out.
+  std::vector<int> RowsWithChangedFrame(int first, int last) const;
+  // A cell of `row` was painted, with the frame the point has now.
+  void NotePainted(int row) const;
   const std::vector<DataColumn>& Columns() const { return columns_; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -63,8 +69,12 @@ public:
 private:
   TDataset& ds_;
   std::vector<DataColumn> columns_;
+  bool Framed(int point) const;
+
   RowRange range_{1, 0};
   QHash<QPair<int, int>, QString> kept_;  // typed texts the dataset did not take
+  // The frame each row was last painted with: 0 none, 1 red, 2 not painted yet.
+  mutable std::vector<std::uint8_t> shownFrame_;
 };
 
 // The electrode grid: "  N", "  X", " Alt", one row per electrode position.

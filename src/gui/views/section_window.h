@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "drawing/configuration_picture.h"
 #include "engine/core/dataset.h"
 #include "engine/display/display_state.h"
 #include "engine/display/section_view.h"
@@ -144,14 +145,23 @@ private:
   void ShowState();
   void ApplyPick(const PickOutcome& outcome);
 
-  void PaintMapImage();
   QSize PictureSize() const;
   void PaintPicture(QPainter& painter);
+  // The picture without markers as the paint box shows it, drawn again
+  // only when the view laid out anew, its map image changed or the box's
+  // pixel ratio did; a paint that only moves a marker copies it.
+  const QImage& ShownPicture();
 
   TDataset& ds_;
   DisplayState& display_;
   SectionView view_;
-  QImage mapImage_;  // the last colour map, over the plot rectangle
+  drawing::ConfigurationMapImage mapImage_;  // the last colour map, over the plot rectangle
+  QImage picture_;
+  bool pictureValid_ = false;
+  std::uint64_t pictureScene_ = 0;
+  std::uint64_t pictureMap_ = 0;
+  bool pictureData_ = false;
+  QFont pictureFont_;
   std::function<SectionViewOptions()> optionsSource_;
   SectionPaintBox* paintBox_ = nullptr;
   QLabel* rxP_ = nullptr;
