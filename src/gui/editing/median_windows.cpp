@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "engine/core/positions.h"
@@ -97,6 +98,30 @@ void ShowMaximised(QDialog& d) {
   d.setWindowState(d.windowState() | Qt::WindowMaximized);
 }
 
+// Whether the panel's cells before gap filling are those of `grid`.
+bool ShowsCells(const TPseudoMForm& form, const FilterGrid& grid) {
+  const PseudoPanel& panel = form.Panel();
+  if (!panel.Raw || panel.Descriptor.StationCount != grid.StationCount || panel.Descriptor.LevelCount != grid.LevelCount ||
+      panel.Raw->StationCount() != grid.StationCount || panel.Raw->LevelCount() != grid.LevelCount) {
+    return false;
+  }
+  for (int s = 1; s <= grid.StationCount; ++s) {
+    const float* shown = panel.Raw->Station(s);
+    const float* cells = grid.Cells.data() + grid.Index(s, 1);
+    // Bitwise: an empty cell is the same marker in both.
+    if (std::memcmp(shown, cells, sizeof(float) * static_cast<std::size_t>(grid.LevelCount)) != 0) return false;
+  }
+  return true;
+}
+
+bool SameCurves(const std::vector<EffectSeries>& a, const std::vector<EffectSeries>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].Title != b[k].Title || a[k].Points != b[k].Points) return false;
+  }
+  return true;
+}
+
 class WaitCursor {
 public:
   WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -155,6 +180,7 @@ void TmedianXform::BuildControls() {
   actionGraphS_->setCheckable(true);
   actionGraphS_->setVisible(false);
   connect(actionGraphS_, &QAction::triggered, this, [this](bool on) {
+    chartSmoothed_.clear();
     if (on) HandEffectsToChart(false, true);
   });
 
@@ -330,14 +356,23 @@ TPseudoMForm* TmedianXform::MakePanel(int number) {
   p->SetOwnerAction(panelActions_[static_cast<std::size_t>(number - 1)]);
   // Breaks are set on the data, the 1D part and the residual only.
   p->SetBreaksActive(false);
-  (number <= 3 ? leftPane_ : rightPane_)->addWidget(p, 1);
+  // Above the effect chart docked at the bottom of the pane.
+  if (number <= 3) {
+    leftPane_->insertWidget(number - 1, p, 1);
+  } else {
+    rightPane_->insertWidget(number - 4, p, 1);
+  }
   connect(p, &TPseudoMForm::StationClicked, this, [this, number](int station, int) { PanelClicked(number, station); });
   return p;
 }
 
 void TmedianXform::ShowGrid(int number, const FilterGrid& grid, bool logarithmic) {
   TPseudoMForm* p = panels_[static_cast<std::size_t>(number - 1)];
-  if (p != nullptr) SetPanelGrid(*p, display_, grid, nullptr, logarithmic, false, unitSpacing_, grid_);
+  if (p == nullptr) return;
+  // A part that came out as it was (the smoothed residual when only an
+  // effect window moved) keeps its map.
+  if (ShowsCells(*p, grid)) return;
+  SetPanelGrid(*p, display_, grid, nullptr, logarithmic, false, unitSpacing_, grid_);
 }
 
 void TmedianXform::AddPanel(int number, const QString& title) {
@@ -374,6 +409,7 @@ bool TmedianXform::Prepare(const GridSettings& grid) {
     panelActions_[static_cast<std::size_t>(k - 1)]->setVisible(false);
   }
   actionGraphS_->setVisible(false);
+  chartSmoothed_.clear();
   AddPanel(1, QString::fromStdString(set_.Name));
   AddPanel(2, tr("1D-part"));
   AddPanel(3, tr("Difference"));
@@ -463,7 +499,13 @@ void TmedianXform::UnifyRanges() {
 void TmedianXform::HandEffectsToChart(bool effects, bool smoothed) {
   if (!chart_) return;
   if (effects && actionGraph_->isChecked()) chart_(filter_.EffectCurves(), false);
-  if (smoothed && filter_.Smoothed() && actionGraphS_->isChecked()) chart_(filter_.SmoothedEffectCurves(), true);
+  if (smoothed && filter_.Smoothed() && actionGraphS_->isChecked()) {
+    std::vector<EffectSeries> curves = filter_.SmoothedEffectCurves();
+    if (!SameCurves(curves, chartSmoothed_)) {
+      chart_(curves, true);
+      chartSmoothed_ = std::move(curves);
+    }
+  }
 }
 
 void TmedianXform::GoClick() {
@@ -559,6 +601,7 @@ void TmedianXform::closeEvent(QCloseEvent* event) {
     chart_({}, false);
     chart_({}, true);
   }
+  chartSmoothed_.clear();
   QDialog::closeEvent(event);
 }
 

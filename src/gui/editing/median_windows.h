@@ -105,6 +105,9 @@ private:
   MedianFilter filter_;
   TSectionOptionDlg* options_ = nullptr;
   EffectsChartHandOver chart_;
+  // The smoothed curves the chart shows: a smoothing that leaves them as
+  // they are (a residual window changed) does not draw the chart again.
+  std::vector<EffectSeries> chartSmoothed_;
   std::function<void()> dataChanged_;
   bool filling_ = false;
 
