@@ -30,6 +30,10 @@
 #include "gui/shell/main_window.h"
 #include "gui/shell/open_dialog.h"
 #include "gui/views/section_window.h"
+#include "gui/editing/median_windows.h"
+#include "median_line.h"
+#include <QSlider>
+#include <QPushButton>
 
 namespace tarvo::gui {
 namespace {
@@ -105,6 +109,49 @@ private slots:
   void initTestCase() {
     QVERIFY(settingsDir_.isValid());
     bench::Files();  // every file written before the first timing
+  }
+
+  // A track bar of the "Median" window moved after "Smooth" on a
+  // 2 000-point Wenner set: the smoothing again, the smoothed panels with
+  // their common colour scale, and the "Smoothed P&C" chart, until the
+  // window has repainted.
+  void medianTrackBar_data() {
+    QTest::addColumn<QString>("bar");
+    QTest::addColumn<int>("low");
+    QTest::addColumn<int>("high");
+    QTest::newRow("residual window") << QStringLiteral("TrackBarX") << 5 << 7;
+    QTest::newRow("C-effect window") << QStringLiteral("TrackBarC") << 7 << 9;
+  }
+  void medianTrackBar() {
+    QFETCH(QString, bar);
+    QFETCH(int, low);
+    QFETCH(int, high);
+    Windows w(Paths());
+    const std::string file = bench::WennerLineFile(2000);
+    w.Open(bench::ReaderCase{"wenner", file, 4, {file}, ""});
+    QCOMPARE(w.dataset.PointCount, 2000);
+    MedianSettings settings;
+    TmedianXform median(w.dataset, w.display, settings);
+    AttachEffectsCharts(median);
+    QVERIFY(median.Prepare(w.main.Shell().grid));
+    median.resize(1600, 1000);
+    median.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&median));
+    median.Button("BitBtn2")->click();  // "Smooth"
+    QVERIFY(median.Filter().Smoothed());
+    QCoreApplication::processEvents();
+    median.repaint();
+    auto* slider = median.findChild<QSlider*>(bar);
+    QVERIFY(slider != nullptr);
+    bool up = false;
+    QBENCHMARK {
+      up = !up;
+      slider->setValue(up ? high : low);
+      QCoreApplication::processEvents();
+      median.repaint();
+    }
+    QCOMPARE(bar == QStringLiteral("TrackBarX") ? median.Filter().Settings().WindowX : median.Filter().Settings().WindowC,
+             slider->value());
   }
 
   // From nothing to the shown, painted main window with every window made.

@@ -70,4 +70,15 @@ FilterGrid GapFilled(const FilterGrid& grid, bool logarithmic, double unitSpacin
   return filled;
 }
 
+bool ToPanelGrids(const FilterGrid& grid, bool logarithmic, double unitSpacing, const GridSettings& settings,
+                  ValueGrid& values, ValueGrid& raw, GridDescriptor& descriptor) {
+  if (!ToValueGrid(grid, values, descriptor)) return false;
+  if (logarithmic) {
+    FillGapsLog(values, raw, descriptor, unitSpacing, settings);
+  } else {
+    FillGapsLinear(values, raw, descriptor, unitSpacing, settings);
+  }
+  return true;
+}
+
 }  // namespace tarvo

@@ -50,4 +50,12 @@ bool ToValueGrid(const FilterGrid& grid, ValueGrid& out, GridDescriptor& descrip
 // comes back as it is.
 FilterGrid GapFilled(const FilterGrid& grid, bool logarithmic, double unitSpacing, const GridSettings& settings);
 
+// The two grids a pseudosection panel takes: `raw` the cells as they are
+// (the posted and saved values), `values` the same with their short gaps
+// filled (FillGapsLog for resistivity, FillGapsLinear otherwise) for the
+// map, and their descriptor. False, changing nothing, when the grid has more
+// stations or levels than a window grid holds.
+bool ToPanelGrids(const FilterGrid& grid, bool logarithmic, double unitSpacing, const GridSettings& settings,
+                  ValueGrid& values, ValueGrid& raw, GridDescriptor& descriptor);
+
 }  // namespace tarvo

@@ -37,6 +37,7 @@ bool BuildFilterSetGrid(const TDataset& ds, const GridSettings& settings, bool c
                                                                           : std::string();
   out.Name = FilterSetName(text);
   out.Grid = FilterGridFrom(grid, descriptor);
+  out.Raw = FilterGridFrom(raw, descriptor);
 
   // Where each point of the set lies in the (compacted) grid: the grid keeps
   // the dataset's coordinates, so they are matched exactly.

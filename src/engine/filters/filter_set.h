@@ -28,6 +28,7 @@ struct FilterSetGrid {
   int ArrayType = 0;     // the set's array type
   bool Chargeability = false;
   FilterGrid Grid;       // the set's gap-filled grid (apparent resistivity or chargeability)
+  FilterGrid Raw;        // the same before gap filling: the measured cells only
   // The cell of every point of the set that entered the grid, -1 for the
   // others (bad points, points of other sets): [point - 1].
   std::vector<long> CellOfPoint;

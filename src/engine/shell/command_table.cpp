@@ -72,7 +72,7 @@ constexpr auto Commands = std::to_array<CommandEntry>({
     {"aTable", "Table On/Off", "Show or close the table window", "", CommandOwner::Table, Always, Check},
     {"DatapointsOnOff1", "Data points On/Off", "Show the data points on the map", "", Main, Always, Check},
     {"aMany", "Section", "Pseudo-section panels", "", CommandOwner::SectionPanels, Always},
-    {"aMedian", "Filtering", "Median filtering", "", CommandOwner::Filtering,
+    {"aMedian", "Filtering", "Filtering field data", "", CommandOwner::Filtering,
      [](const CommandContext& c) { return c.read.Median; }},
     {"acIP", "Res/IP", "Show apparent resistivity or chargeability", "F9", Main,
      [](const CommandContext& c) { return c.read.IP; }, Check},

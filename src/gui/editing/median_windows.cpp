@@ -17,11 +17,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 
 #include "engine/core/positions.h"
-#include "gui/editing/filter_panel.h"
 #include "gui/shell/main_window.h"
 #include "gui/views/graph_window.h"
+#include "gui/views/pseudo_form.h"
 #include "gui/views/section_option_dlg.h"
 
 namespace tarvo::gui {
@@ -65,14 +67,59 @@ QPushButton* Push(QWidget* parent, const char* name, const QString& caption, con
 // A panel action's caption shows the title as it reads (one ampersand).
 QString ActionText(QString title) { return title.replace(QLatin1Char('&'), QStringLiteral("&&")); }
 
-// The "Difference" panels are signed percentages.
-constexpr MapScale Percent = MapScale::Symmetric;
+// The panel shows `grid`: the map gap-filled, the posted and saved values
+// as the cells are (or `raw`, for a grid that is gap-filled already).
+// Resistivity is logarithmic; otherwise the panel is linear for
+// chargeability and symmetric (signed percentages) for resistivity.
+void SetPanelGrid(TPseudoMForm& form, const DisplayState& display, const FilterGrid& grid, const FilterGrid* raw,
+                  bool logarithmic, bool chargeability, double unitSpacing, const GridSettings& settings) {
+  auto values = std::make_unique<ValueGrid>();
+  auto measured = std::make_unique<ValueGrid>();
+  GridDescriptor descriptor;
+  bool ok = false;
+  if (raw != nullptr) {
+    GridDescriptor same;
+    ok = ToValueGrid(grid, *values, descriptor) && ToValueGrid(*raw, *measured, same);
+  } else {
+    ok = ToPanelGrids(grid, logarithmic, unitSpacing, settings, *values, *measured, descriptor);
+  }
+  if (!ok) {
+    form.ReleaseData();
+    return;
+  }
+  form.SetData(std::move(values), std::move(measured), NoPanelOwner, logarithmic, chargeability, descriptor);
+  form.Panel().LogDepth = display.Options.Scale == DepthScale::Logarithmic;
+}
 
 // Maximised: the work area of the screen, also where no window manager
 // maximises.
 void ShowMaximised(QDialog& d) {
   if (const QScreen* screen = d.screen()) d.setGeometry(screen->availableGeometry());
   d.setWindowState(d.windowState() | Qt::WindowMaximized);
+}
+
+// Whether the panel's cells before gap filling are those of `grid`.
+bool ShowsCells(const TPseudoMForm& form, const FilterGrid& grid) {
+  const PseudoPanel& panel = form.Panel();
+  if (!panel.Raw || panel.Descriptor.StationCount != grid.StationCount || panel.Descriptor.LevelCount != grid.LevelCount ||
+      panel.Raw->StationCount() != grid.StationCount || panel.Raw->LevelCount() != grid.LevelCount) {
+    return false;
+  }
+  for (int s = 1; s <= grid.StationCount; ++s) {
+    const float* shown = panel.Raw->Station(s);
+    const float* cells = grid.Cells.data() + grid.Index(s, 1);
+    // Bitwise: an empty cell is the same marker in both.
+    if (std::memcmp(shown, cells, sizeof(float) * static_cast<std::size_t>(grid.LevelCount)) != 0) return false;
+  }
+  return true;
+}
+
+bool SameCurves(const std::vector<EffectSeries>& a, const std::vector<EffectSeries>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t k = 0; k < a.size(); ++k) {
+    if (a[k].Title != b[k].Title || a[k].Points != b[k].Points) return false;
+  }
+  return true;
 }
 
 class WaitCursor {
@@ -113,7 +160,13 @@ void TmedianXform::BuildControls() {
     a->setCheckable(true);
     a->setVisible(false);
     connect(a, &QAction::triggered, this, [this, k](bool on) {
-      if (panels_[static_cast<std::size_t>(k)] != nullptr) panels_[static_cast<std::size_t>(k)]->setVisible(on);
+      TPseudoMForm* p = panels_[static_cast<std::size_t>(k)];
+      if (p == nullptr) return;
+      if (on) {
+        p->show();
+      } else {
+        p->close();
+      }
     });
     panelActions_[static_cast<std::size_t>(k)] = a;
   }
@@ -127,21 +180,22 @@ void TmedianXform::BuildControls() {
   actionGraphS_->setCheckable(true);
   actionGraphS_->setVisible(false);
   connect(actionGraphS_, &QAction::triggered, this, [this](bool on) {
-    if (on) HandEffectsToChart();
+    chartSmoothed_.clear();
+    if (on) HandEffectsToChart(false, true);
   });
 
   auto* splitter = new QSplitter(Qt::Horizontal, this);
   splitter_ = splitter;
-  auto* left = new QWidget(splitter);
-  left->setObjectName(QStringLiteral("Panel"));
-  leftPane_ = new QVBoxLayout(left);
+  left_ = new QWidget(splitter);
+  left_->setObjectName(QStringLiteral("Panel"));
+  leftPane_ = new QVBoxLayout(left_);
   leftPane_->setContentsMargins(0, 0, 0, 0);
-  auto* right = new QWidget(splitter);
-  right->setObjectName(QStringLiteral("Panel1"));
-  rightPane_ = new QVBoxLayout(right);
+  right_ = new QWidget(splitter);
+  right_->setObjectName(QStringLiteral("Panel1"));
+  rightPane_ = new QVBoxLayout(right_);
   rightPane_->setContentsMargins(0, 0, 0, 0);
-  splitter->addWidget(left);
-  splitter->addWidget(right);
+  splitter->addWidget(left_);
+  splitter->addWidget(right_);
   splitter->setStretchFactor(0, 1);
   splitter->setStretchFactor(1, 1);
   outer->addWidget(splitter, 1);
@@ -256,9 +310,7 @@ void TmedianXform::BuildControls() {
     settings_.WindowY = trackBarY_->value();
     filter_.Settings() = settings_;
     UpdateLabels();
-    for (FilterPanel* p : {panels_[0], panels_[1], panels_[2]}) {
-      if (p != nullptr) p->SetBreaks(settings_.TypeWindow1d == MedianSettings::OneDMeanInWindow ? std::vector<int>{} : filter_.Boundaries());
-    }
+    ShowBreaks();
     if (smoothAgain && filter_.Smoothed()) SmoothClick();
   };
   connect(radioGroupAvr_, &QButtonGroup::idClicked, this, [changed](int) { changed(false); });
@@ -296,12 +348,31 @@ void TmedianXform::UpdateLabels() {
   trackBarAvr_->setEnabled(settings_.TypeWindow1d == MedianSettings::OneDMeanInWindow);
 }
 
-FilterPanel* TmedianXform::MakePanel(int number) {
-  auto* p = new FilterPanel(display_, number, this);
+TPseudoMForm* TmedianXform::MakePanel(int number) {
+  auto* p = new TPseudoMForm(display_, number <= 3 ? left_ : right_);
   p->setObjectName(QStringLiteral("Panel_%1").arg(number));
-  (number <= 3 ? leftPane_ : rightPane_)->addWidget(p, 1);
-  connect(p, &FilterPanel::Clicked, this, [this, number](int station, int) { PanelClicked(number, station); });
+  p->setMinimumSize(120, 80);
+  p->SetDataset(&ds_);
+  p->SetOwnerAction(panelActions_[static_cast<std::size_t>(number - 1)]);
+  // Breaks are set on the data, the 1D part and the residual only.
+  p->SetBreaksActive(false);
+  // Above the effect chart docked at the bottom of the pane.
+  if (number <= 3) {
+    leftPane_->insertWidget(number - 1, p, 1);
+  } else {
+    rightPane_->insertWidget(number - 4, p, 1);
+  }
+  connect(p, &TPseudoMForm::StationClicked, this, [this, number](int station, int) { PanelClicked(number, station); });
   return p;
+}
+
+void TmedianXform::ShowGrid(int number, const FilterGrid& grid, bool logarithmic) {
+  TPseudoMForm* p = panels_[static_cast<std::size_t>(number - 1)];
+  if (p == nullptr) return;
+  // A part that came out as it was (the smoothed residual when only an
+  // effect window moved) keeps its map.
+  if (ShowsCells(*p, grid)) return;
+  SetPanelGrid(*p, display_, grid, nullptr, logarithmic, false, unitSpacing_, grid_);
 }
 
 void TmedianXform::AddPanel(int number, const QString& title) {
@@ -314,7 +385,7 @@ void TmedianXform::AddPanel(int number, const QString& title) {
   panelActions_[k]->setChecked(true);
 }
 
-FilterPanel* TmedianXform::Panel(int number) const {
+TPseudoMForm* TmedianXform::Panel(int number) const {
   return number >= 1 && number <= 6 ? panels_[static_cast<std::size_t>(number - 1)] : nullptr;
 }
 QAction* TmedianXform::PanelAction(int number) const {
@@ -338,9 +409,13 @@ bool TmedianXform::Prepare(const GridSettings& grid) {
     panelActions_[static_cast<std::size_t>(k - 1)]->setVisible(false);
   }
   actionGraphS_->setVisible(false);
+  chartSmoothed_.clear();
   AddPanel(1, QString::fromStdString(set_.Name));
   AddPanel(2, tr("1D-part"));
   AddPanel(3, tr("Difference"));
+  // The data panel shows the set's grid and its measured cells; it stays
+  // as it is for the whole run.
+  SetPanelGrid(*panels_[0], display_, set_.Grid, &set_.Raw, true, false, unitSpacing_, grid_);
   actionGraph_->setVisible(true);
   actionGraph_->setChecked(true);
   // On showing: the first page, no "New 1D" yet, the tabs of the components there are.
@@ -366,48 +441,71 @@ void TmedianXform::RunResistivityFilter(const GridSettings& grid) {
 void TmedianXform::ShowParts() {
   const QString one = panels_[0]->Title();
   const QString two = tr("1D-part");
-  panels_[0]->SetGrid(filter_.Data(), MapScale::Logarithmic, one);
-  panels_[1]->SetGrid(GapFilled(filter_.OneD(), true, unitSpacing_, grid_), MapScale::Logarithmic, two);
+  ShowGrid(2, filter_.OneD(), true);
   QString residualTitle = one + QStringLiteral("-") + two;
   if (filter_.EffectsFound()) residualTitle = one + QStringLiteral(" - ") + two + QStringLiteral(" - ") + tr("P&C effects");
-  panels_[2]->SetGrid(GapFilled(filter_.Residual(), false, unitSpacing_, grid_), Percent, residualTitle);
+  ShowGrid(3, filter_.Residual(), false);
+  panels_[2]->SetTitle(residualTitle);
   panelActions_[2]->setText(ActionText(residualTitle));
-  const std::vector<int> breaks =
-      settings_.TypeWindow1d == MedianSettings::OneDMeanInWindow ? std::vector<int>{} : filter_.Boundaries();
-  for (int k = 0; k < 3; ++k) panels_[static_cast<std::size_t>(k)]->SetBreaks(breaks);
+  ShowBreaks();
   findAgain_->setChecked(filter_.EffectsFound());
   actionGraph_->setChecked(filter_.EffectsFound());
-  if (filter_.Smoothed()) {
-    if (panels_[3] == nullptr || !panelActions_[3]->isVisible()) {
-      AddPanel(4, tr("Smoothed"));
-      AddPanel(5, tr("Smoothed R"));
-      AddPanel(6, tr("Removed part"));
-      actionGraphS_->setVisible(true);
-      actionGraphS_->setChecked(true);
-    }
-    panels_[3]->SetGrid(GapFilled(filter_.SmoothedData(), true, unitSpacing_, grid_), MapScale::Logarithmic, tr("Smoothed"));
-    panels_[4]->SetGrid(GapFilled(filter_.SmoothedResidual(), false, unitSpacing_, grid_), Percent, tr("Smoothed R"));
-    panels_[5]->SetGrid(GapFilled(filter_.Removed(), false, unitSpacing_, grid_), Percent, tr("Removed part"));
-  }
-  // The resistivity panels share one colour scale: the widest of their ranges.
-  ValueRange common = panels_[0]->Range();
-  for (int k : {1, 3}) {
-    FilterPanel* p = panels_[static_cast<std::size_t>(k)];
-    if (p == nullptr || !panelActions_[static_cast<std::size_t>(k)]->isVisible()) continue;
-    common.Low = std::min(common.Low, p->Range().Low);
-    common.High = std::max(common.High, p->Range().High);
-  }
-  for (int k : {0, 1, 3}) {
-    FilterPanel* p = panels_[static_cast<std::size_t>(k)];
-    if (p != nullptr) p->SetRange(common);
-  }
-  HandEffectsToChart();
+  if (filter_.Smoothed()) ShowSmoothed();
+  UnifyRanges();
+  HandEffectsToChart(true, true);
 }
 
-void TmedianXform::HandEffectsToChart() {
+void TmedianXform::ShowSmoothed() {
+  if (panels_[3] == nullptr || !panelActions_[3]->isVisible()) {
+    AddPanel(4, tr("Smoothed"));
+    AddPanel(5, tr("Smoothed R"));
+    AddPanel(6, tr("Removed part"));
+    actionGraphS_->setVisible(true);
+    actionGraphS_->setChecked(true);
+  }
+  ShowGrid(4, filter_.SmoothedData(), true);
+  ShowGrid(5, filter_.SmoothedResidual(), false);
+  ShowGrid(6, filter_.Removed(), false);
+}
+
+void TmedianXform::ShowBreaks() {
+  const bool active = settings_.TypeWindow1d != MedianSettings::OneDMeanInWindow;
+  for (int k = 0; k < 3; ++k) {
+    TPseudoMForm* p = panels_[static_cast<std::size_t>(k)];
+    if (p == nullptr) continue;
+    p->SetBreaks(filter_.Boundaries());
+    p->SetBreaksActive(active);
+  }
+}
+
+void TmedianXform::UnifyRanges() {
+  // The resistivity panels share one colour scale: the widest of their
+  // automatic ranges. A panel whose range stays keeps its map.
+  ValueRange common = panels_[0]->Panel().AutoRange;
+  for (int k : {1, 3}) {
+    TPseudoMForm* p = panels_[static_cast<std::size_t>(k)];
+    if (p == nullptr || !panelActions_[static_cast<std::size_t>(k)]->isVisible()) continue;
+    common.Low = std::min(common.Low, p->Panel().AutoRange.Low);
+    common.High = std::max(common.High, p->Panel().AutoRange.High);
+  }
+  for (int k : {0, 1, 3}) {
+    TPseudoMForm* p = panels_[static_cast<std::size_t>(k)];
+    if (p == nullptr) continue;
+    const ValueRange used = p->Panel().UsedRange;
+    if (used.Low != common.Low || used.High != common.High) p->SetRange(common);
+  }
+}
+
+void TmedianXform::HandEffectsToChart(bool effects, bool smoothed) {
   if (!chart_) return;
-  if (actionGraph_->isChecked()) chart_(filter_.EffectCurves(), false);
-  if (filter_.Smoothed() && actionGraphS_->isChecked()) chart_(filter_.SmoothedEffectCurves(), true);
+  if (effects && actionGraph_->isChecked()) chart_(filter_.EffectCurves(), false);
+  if (smoothed && filter_.Smoothed() && actionGraphS_->isChecked()) {
+    std::vector<EffectSeries> curves = filter_.SmoothedEffectCurves();
+    if (!SameCurves(curves, chartSmoothed_)) {
+      chart_(curves, true);
+      chartSmoothed_ = std::move(curves);
+    }
+  }
 }
 
 void TmedianXform::GoClick() {
@@ -448,7 +546,10 @@ void TmedianXform::SmoothClick() {
   if (!filter_.SmoothAndReconstruct()) return;
   save_->setEnabled(true);
   go1D_->setEnabled(true);
-  ShowParts();
+  // Smoothing changes the smoothed panels and their chart, nothing else.
+  ShowSmoothed();
+  UnifyRanges();
+  HandEffectsToChart(false, true);
 }
 
 void TmedianXform::New1DClick() {
@@ -471,10 +572,11 @@ void TmedianXform::OptionClick() {
   options_->SetPanelFont(font());
   if (options_->exec() != QDialog::Accepted) return;
   setFont(options_->PanelFont());
-  for (FilterPanel* p : panels_) {
+  for (TPseudoMForm* p : panels_) {
     if (p != nullptr) {
       p->setFont(options_->PanelFont());
-      p->update();
+      p->Panel().LogDepth = display_.Options.Scale == DepthScale::Logarithmic;
+      p->MarkDirty();
     }
   }
 }
@@ -486,8 +588,12 @@ void TmedianXform::PanelClicked(int tag, int station) {
 }
 
 void TmedianXform::closeEvent(QCloseEvent* event) {
+  // The panels are hidden and let go of their grids until the next start.
   for (std::size_t k = 0; k < panels_.size(); ++k) {
-    if (panels_[k] != nullptr) panels_[k]->hide();
+    if (panels_[k] != nullptr) {
+      panels_[k]->hide();
+      panels_[k]->ReleaseData();
+    }
     panelActions_[k]->setVisible(false);
   }
   actionGraphS_->setVisible(false);
@@ -495,6 +601,7 @@ void TmedianXform::closeEvent(QCloseEvent* event) {
     chart_({}, false);
     chart_({}, true);
   }
+  chartSmoothed_.clear();
   QDialog::closeEvent(event);
 }
 
@@ -529,12 +636,23 @@ TmedianIPform::TmedianIPform(TDataset& ds, DisplayState& display, MedianIPSettin
     a->setCheckable(true);
     a->setVisible(false);
     panelActions_[static_cast<std::size_t>(k)] = a;
-    auto* p = new FilterPanel(display_, k + 1, pane);
+    auto* p = new TPseudoMForm(display_, pane);
     p->setObjectName(QStringLiteral("Panel_%1").arg(k + 1));
+    p->setMinimumSize(120, 80);
+    p->SetDataset(&ds_);
+    p->SetOwnerAction(a);
+    p->SetBreaksActive(false);  // no segments in chargeability
+    p->SetTitle(titles[k]);
     p->hide();
     pane_->addWidget(p, 1);
     panels_[static_cast<std::size_t>(k)] = p;
-    connect(a, &QAction::triggered, p, &QWidget::setVisible);
+    connect(a, &QAction::triggered, p, [p](bool on) {
+      if (on) {
+        p->show();
+      } else {
+        p->close();
+      }
+    });
   }
 
   auto* controls = new QHBoxLayout;
@@ -584,7 +702,7 @@ void TmedianIPform::UpdateLabel() {
   labelRw_->setText(tr("dX=") + QString::number(settings_.WindowX) + tr(";  dY=") + QString::number(settings_.WindowY));
 }
 
-FilterPanel* TmedianIPform::Panel(int number) const {
+TPseudoMForm* TmedianIPform::Panel(int number) const {
   return number >= 1 && number <= 3 ? panels_[static_cast<std::size_t>(number - 1)] : nullptr;
 }
 QAction* TmedianIPform::PanelAction(int number) const {
@@ -611,7 +729,8 @@ bool TmedianIPform::Prepare(const GridSettings& grid) {
   smoothedOnce_ = false;
   parts_ = IPFilterParts{};
   const QString title = QString::fromStdString(set_.Name);
-  panels_[0]->SetGrid(set_.Grid, MapScale::Linear, title);
+  ShowGrid(1, set_.Grid, &set_.Raw);
+  panels_[0]->SetTitle(title);
   panels_[0]->show();
   panelActions_[0]->setText(ActionText(title));
   panelActions_[0]->setVisible(true);
@@ -635,10 +754,10 @@ void TmedianIPform::SmoothClick() {
   WaitCursor wait;
   parts_ = SmoothIP(set_.Grid, settings_);
   save_->setEnabled(true);
-  panels_[1]->SetGrid(GapFilled(parts_.Smoothed, false, unitSpacing_, grid_), MapScale::Linear, tr("Smoothed"));
+  ShowGrid(2, parts_.Smoothed, nullptr);
   // The smoothed section takes the data's colour range; the removed part its own.
-  panels_[1]->SetRange(panels_[0]->Range());
-  panels_[2]->SetGrid(GapFilled(parts_.Removed, false, unitSpacing_, grid_), MapScale::Symmetric, tr("Removed part"));
+  panels_[1]->SetRange(panels_[0]->Panel().UsedRange);
+  ShowGrid(3, parts_.Removed, nullptr);
   if (!smoothedOnce_) {
     for (int k = 1; k < 3; ++k) {
       panels_[static_cast<std::size_t>(k)]->show();
@@ -661,15 +780,21 @@ void TmedianIPform::OptionClick() {
   options_->SetPanelFont(font());
   if (options_->exec() != QDialog::Accepted) return;
   setFont(options_->PanelFont());
-  for (FilterPanel* p : panels_) {
+  for (TPseudoMForm* p : panels_) {
     p->setFont(options_->PanelFont());
-    p->update();
+    p->Panel().LogDepth = display_.Options.Scale == DepthScale::Logarithmic;
+    p->MarkDirty();
   }
+}
+
+void TmedianIPform::ShowGrid(int number, const FilterGrid& grid, const FilterGrid* raw) {
+  SetPanelGrid(*panels_[static_cast<std::size_t>(number - 1)], display_, grid, raw, false, true, unitSpacing_, grid_);
 }
 
 void TmedianIPform::closeEvent(QCloseEvent* event) {
   for (std::size_t k = 0; k < panels_.size(); ++k) {
     panels_[k]->hide();
+    panels_[k]->ReleaseData();
     panelActions_[k]->setVisible(false);
   }
   QDialog::closeEvent(event);
@@ -699,8 +824,8 @@ void AttachEffectsCharts(TmedianXform& median) {
   // Tall enough to read the curves beside the three panels of a pane.
   effects->setMinimumHeight(220);
   smoothed->setMinimumHeight(220);
-  effects->DockInto(median.findChild<QWidget*>(QStringLiteral("Panel")));
-  smoothed->DockInto(median.findChild<QWidget*>(QStringLiteral("Panel1")));
+  effects->DockInto(median.LeftPane());
+  smoothed->DockInto(median.RightPane());
   effects->hide();
   smoothed->hide();
   median.SetEffectsChart([effects, smoothed](const std::vector<EffectSeries>& curves, bool isSmoothed) {

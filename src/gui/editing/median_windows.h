@@ -24,8 +24,8 @@ class QVBoxLayout;
 
 namespace tarvo::gui {
 
-class FilterPanel;
 class TMain;
+class TPseudoMForm;
 class TSectionOptionDlg;
 
 // Where the "P&C effects" and "Smoothed P&C" charts get their curves: one
@@ -68,7 +68,12 @@ public:
   void PanelClicked(int tag, int station);
 
   const MedianFilter& Filter() const { return filter_; }
-  FilterPanel* Panel(int number) const;
+  // Panels 1..6 (null until made); panels 1-3 sit in the left pane
+  // ("Panel"), 4 and up in the right one ("Panel1"), where the effect charts
+  // dock under them.
+  TPseudoMForm* Panel(int number) const;
+  QWidget* LeftPane() const { return left_; }
+  QWidget* RightPane() const { return right_; }
   QAction* PanelAction(int number) const;
   QPushButton* Button(const char* name) const;
   QTabWidget* Pages() const { return pages_; }
@@ -80,10 +85,16 @@ private:
   void BuildControls();
   void SettingsToControls();
   void UpdateLabels();
+  // Every panel from the filter's parts; the smoothed ones alone after a
+  // smoothing, which changes nothing else.
   void ShowParts();
-  void HandEffectsToChart();
+  void ShowSmoothed();
+  void ShowBreaks();
+  void UnifyRanges();
+  void HandEffectsToChart(bool effects, bool smoothed);
   void AddPanel(int number, const QString& title);
-  FilterPanel* MakePanel(int number);
+  TPseudoMForm* MakePanel(int number);
+  void ShowGrid(int number, const FilterGrid& grid, bool logarithmic);
 
   TDataset& ds_;
   DisplayState& display_;
@@ -94,14 +105,19 @@ private:
   MedianFilter filter_;
   TSectionOptionDlg* options_ = nullptr;
   EffectsChartHandOver chart_;
+  // The smoothed curves the chart shows: a smoothing that leaves them as
+  // they are (a residual window changed) does not draw the chart again.
+  std::vector<EffectSeries> chartSmoothed_;
   std::function<void()> dataChanged_;
   bool filling_ = false;
 
   QToolBar* toolBar_ = nullptr;
   QSplitter* splitter_ = nullptr;
-  QVBoxLayout* leftPane_ = nullptr;   // Panel
-  QVBoxLayout* rightPane_ = nullptr;  // Panel1
-  std::array<FilterPanel*, 6> panels_{};
+  QWidget* left_ = nullptr;           // Panel
+  QWidget* right_ = nullptr;          // Panel1
+  QVBoxLayout* leftPane_ = nullptr;
+  QVBoxLayout* rightPane_ = nullptr;
+  std::array<TPseudoMForm*, 6> panels_{};
   std::array<QAction*, 6> panelActions_{};
   QAction* actionGraph_ = nullptr;
   QAction* actionGraphS_ = nullptr;
@@ -149,7 +165,7 @@ public:
   void SaveClick();    // "Replace original data"
   void OptionClick();  // "&Options"
 
-  FilterPanel* Panel(int number) const;
+  TPseudoMForm* Panel(int number) const;
   QAction* PanelAction(int number) const;
   QPushButton* Button(const char* name) const;
   const IPFilterParts& Parts() const { return parts_; }
@@ -159,6 +175,7 @@ protected:
 
 private:
   void UpdateLabel();
+  void ShowGrid(int number, const FilterGrid& grid, const FilterGrid* raw);
 
   TDataset& ds_;
   DisplayState& display_;
@@ -172,7 +189,7 @@ private:
   std::function<void()> dataChanged_;
 
   QVBoxLayout* pane_ = nullptr;
-  std::array<FilterPanel*, 3> panels_{};
+  std::array<TPseudoMForm*, 3> panels_{};
   std::array<QAction*, 3> panelActions_{};
   QButtonGroup* methodGroupR_ = nullptr;
   QButtonGroup* areaGroupR_ = nullptr;

@@ -31,6 +31,9 @@ TGraphForm::TGraphForm(QWidget* parent) : QDockWidget(tr("P&C effects"), parent)
   chart_->setBackground(Qt::white);
   chart_->axisRect()->setMargins(QMargins(1, 2, 1, 1));
   chart_->axisRect()->setAutoMargins(QCP::msAll);
+  // The 2-pixel curves drawn as polylines: a smoothing redraws them on
+  // every move of a track bar.
+  chart_->setPlottingHint(QCP::phFastPolylines, true);
   chart_->legend->setVisible(true);
   chart_->legend->setIconSize(20, 10);
   for (int k = 1; k <= SeriesCount; ++k) {
@@ -72,7 +75,9 @@ void TGraphForm::SetSeries(int index, const QVector<double>& x, const QVector<do
   if (any) g->addToLegend();
   else g->removeFromLegend();
   chart_->rescaleAxes(true);
-  chart_->replot();
+  // One replot in the next pass of the event loop, however many series
+  // were set before it.
+  chart_->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void TGraphForm::ClearSeries() {
@@ -82,7 +87,7 @@ void TGraphForm::ClearSeries() {
     g->setVisible(false);
     g->removeFromLegend();
   }
-  chart_->replot();
+  chart_->replot(QCustomPlot::rpQueuedReplot);
 }
 
 int TGraphForm::PointCount(int index) const {

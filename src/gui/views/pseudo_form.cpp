@@ -101,6 +101,18 @@ void TPseudoForm::ReleaseData() {
   MarkDirty();
 }
 
+void TPseudoForm::SetTitle(const QString& title) {
+  const std::string text = title.toLatin1().toStdString();
+  if (text == panel_.Title && text == panel_.Hint) return;
+  panel_.Title = text;
+  panel_.Hint = text;
+  setWindowTitle(title);
+  setToolTip(title);
+  MarkDirty();
+}
+
+QString TPseudoForm::Title() const { return drawing::Latin1(panel_.Title); }
+
 void TPseudoForm::MarkDirty() {
   picture_.MarkDirty();
   update();

@@ -45,6 +45,11 @@ public:
   // Releases the grids: the form then draws nothing.
   void ReleaseData();
 
+  // The caption (drawn in the title line by the section options' rules)
+  // and the hint, which is the same text.
+  void SetTitle(const QString& title);
+  QString Title() const;
+
   // The dataset whose line altitudes "Save data" writes.
   void SetDataset(const TDataset* ds) { dataset_ = ds; }
   void SetSaveChooser(SaveChooser chooser) { chooseSave_ = std::move(chooser); }
