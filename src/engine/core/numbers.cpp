@@ -134,7 +134,8 @@ void StripTrailingZeros(std::string& s) {
 // The fast path: the value rounded exactly in integer arithmetic, the text
 // written into a small buffer.
 
-using Wide = unsigned __int128;
+// The exact numerator and denominator of the value need 128 bits.
+__extension__ typedef unsigned __int128 Wide;
 
 constexpr std::uint64_t PowersOfTen[20] = {1ULL,
                                            10ULL,
