@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QProcess>
 #include <QPushButton>
 #include <QSlider>
@@ -18,6 +19,7 @@
 #include "gui/editing/median_windows.h"
 #include "gui/export/converter_commands.h"
 #include "gui/shell/main_window.h"
+#include "gui/views/graph_window.h"
 #include "gui/views/pseudo_form.h"
 #include "open_example.h"
 
@@ -237,6 +239,37 @@ private slots:
     action->trigger();
     QVERIFY(w.median.Panel(5)->isVisible());
     QVERIFY(action->isChecked());
+  }
+
+  // "P&C effects" docks under the panels of the left pane, "Smoothed P&C"
+  // under those of the right one, each with the curves of its components.
+  void effectChartsDockUnderTheirPanels() {
+    FilterWindows w;
+    tarvo::gui::AttachEffectsCharts(w.median);
+    tarvo::gui::test::OpenExample(w.window, "wenner32_topo.dat", 4);
+    QVERIFY(w.median.Prepare(w.window.Shell().grid));
+    w.median.resize(1200, 900);
+    w.median.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w.median));
+    w.median.Button("BitBtn2")->click();
+    const struct {
+      QWidget* pane;
+      QString title;
+      int firstPanel;
+    } panes[] = {{w.median.LeftPane(), QStringLiteral("P&C effects"), 1},
+                 {w.median.RightPane(), QStringLiteral("Smoothed P&C"), 4}};
+    for (const auto& p : panes) {
+      const auto charts = p.pane->findChildren<tarvo::gui::TGraphForm*>(QString(), Qt::FindDirectChildrenOnly);
+      QCOMPARE(charts.size(), 1);
+      tarvo::gui::TGraphForm* chart = charts.front();
+      QCOMPARE(chart->windowTitle(), p.title);
+      QVERIFY(chart->isVisible());
+      QVERIFY(chart->PointCount(1) > 0);  // "A"
+      // Below the three panels of the pane.
+      QLayout* layout = p.pane->layout();
+      QCOMPARE(layout->indexOf(chart), 3);
+      for (int k = 0; k < 3; ++k) QCOMPARE(layout->indexOf(w.median.Panel(p.firstPanel + k)), k);
+    }
   }
 
   void resistivityWindowGivesTheCliNumbers() {

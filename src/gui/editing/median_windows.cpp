@@ -821,6 +821,8 @@ void AttachEffectsCharts(TmedianXform& median) {
   smoothed->SetTag(21);  // docks on the right, beside the smoothed panels
   effects->SetTitle(QObject::tr("P&C effects"));
   smoothed->SetTitle(QObject::tr("Smoothed P&C"));
+  // The title bars of the two docked charts tell them apart.
+  smoothed->setWindowTitle(QObject::tr("Smoothed P&C"));
   // Tall enough to read the curves beside the three panels of a pane.
   effects->setMinimumHeight(220);
   smoothed->setMinimumHeight(220);
