@@ -119,11 +119,11 @@ void RunWriters(const tarvo::TDataset& read, const std::string& dir) {
   (void)tarvo::BuildSummary(read);
   for (const auto sender : {tarvo::Res2dInvSender::aRes2dInv, tarvo::Res2dInvSender::aRes2dInv_new}) {
     tarvo::TDataset ds = copy();
-    tarvo::Res2d_Converter(ds, sender, options, ".dat", to(dir + "/out.dat"), messenger);
+    tarvo::ExportRes2dInv(ds, sender, options, ".dat", to(dir + "/out.dat"), messenger);
   }
   {
     tarvo::TDataset ds = copy();
-    tarvo::aTimeLapseExecute(ds, options, ".dat", to(dir + "/out-tl.dat"), messenger);
+    tarvo::ExportTimeLapse(ds, options, ".dat", to(dir + "/out-tl.dat"), messenger);
   }
   {
     tarvo::TDataset ds = copy();
@@ -141,15 +141,15 @@ void RunWriters(const tarvo::TDataset& read, const std::string& dir) {
     tarvo::TDataset ds = copy();
     // A data file is rewritten under its own name: never the input's.
     ds.FileName = dir + "/out.001";
-    tarvo::SaveSBClick(ds, tarvo::SyscalSaveCaller::UserInterface, false, to(dir + "/out.seq"), messenger);
+    tarvo::SaveSyscalSequence(ds, tarvo::SyscalSaveCaller::UserInterface, false, to(dir + "/out.seq"), messenger);
   }
   {
     tarvo::TDataset ds = copy();
-    tarvo::aElecreIIExecute(ds, tarvo::ElectreSender::Other, false, 2, to(dir + "/out-seq.txt"), messenger);
+    tarvo::SaveElectreSequence(ds, tarvo::ElectreSender::Other, false, 2, to(dir + "/out-seq.txt"), messenger);
   }
   {
     tarvo::TDataset ds = copy();
-    tarvo::Abem_orgExecute(ds, to(dir + "/out.org"), nullptr, messenger);
+    tarvo::SaveAbemProtocol(ds, to(dir + "/out.org"), nullptr, messenger);
   }
 }
 

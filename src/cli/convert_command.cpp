@@ -13,20 +13,13 @@
 #include "engine/core/text_tokens.h"
 #include "engine/core/reciprocals.h"
 #include "engine/core/thresholds.h"
+#include "engine/export/export_common.h"
 #include "engine/export/export_options.h"
-#include "engine/display/pseudo_panels.h"
-#include "engine/export/res2dinv_writer.h"
-#include "engine/export/section_panel_writer.h"
-#include "engine/export/res2dmod_writer.h"
-#include "engine/export/sensinv_writer.h"
-#include "engine/export/sondo_writer.h"
-#include "engine/export/unified_writer.h"
 #include "engine/import/inversion_result_reader.h"
 #include "cli/read_options.h"
 #include "engine/sequences/abem_protocol_writer.h"
-#include "engine/sequences/electre_sequence_writer.h"
-#include "engine/sequences/syscal_sequence_writer.h"
 #include "engine/settings/program_settings.h"
+#include "engine/shell/export_formats.h"
 
 namespace tarvo::cli {
 
@@ -54,198 +47,54 @@ struct ConvertOptions {
   std::optional<CableLayout> cable;     // abem-org: none means the preset of the "Long or short" dialog
 };
 
-// What a target works on once the files are read.
-struct ConvertJob {
-  TDataset& ds;
-  const ConvertOptions& options;
-  const OpenCommandState& state;
-  StderrMessenger& messenger;
-};
-
-int WriteRes2dInv(ConvertJob& job, Res2dInvSender sender) {
-  std::string title;
-  const Res2dInvFileChooser chooser = [&](const Res2dInvSaveDialog& dialog) -> std::optional<std::string> {
-    title = dialog.title;
-    return job.options.output;
-  };
-  const int errorsBefore = job.messenger.errors;
-  const ExportOptions& e = job.options.exportOptions;
-  const std::string& ext = job.state.Res2dInvExt;
-  const Res2dInvOutcome outcome = sender == Res2dInvSender::aTimeLapse
-                                      ? aTimeLapseExecute(job.ds, e, ext, chooser, job.messenger)
-                                      : Res2d_Converter(job.ds, sender, e, ext, chooser, job.messenger);
-  if (outcome == Res2dInvOutcome::Written) {
-    std::cout << title << ": " << job.options.output << '\n';
-    return ExitOk;
-  }
-  if (outcome == Res2dInvOutcome::Failed) {
-    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
-  } else if (job.messenger.errors == errorsBefore) {
-    std::cerr << "tarvo-cli convert: nothing was written\n";
-  }
-  return ExitFailed;
+// Lists the targets after a message about --to.
+void ListTargets() {
+  std::cerr << "targets:";
+  for (const ExportFormat& f : ExportFormats()) std::cerr << ' ' << f.name;
+  std::cerr << '\n';
 }
 
-int ToRes2dInv(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aRes2dInv); }
-int ToRes2dInvGeneral(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aRes2dInv_new); }
-int ToRes2dInvTimeLapse(ConvertJob& job) { return WriteRes2dInv(job, Res2dInvSender::aTimeLapse); }
-
-// The writers that take the target path directly.
-int WriteWith(ConvertJob& job, bool (*write)(TDataset&, const ExportOptions&, const std::string&, Messenger&),
-              std::string_view what) {
-  const int errorsBefore = job.messenger.errors;
-  if (write(job.ds, job.options.exportOptions, job.options.output, job.messenger)) {
-    std::cout << what << ": " << job.options.output << '\n';
-    return ExitOk;
+// The targets that take an option, "a and b" as the usage messages name them.
+std::string TargetsTaking(unsigned option) {
+  std::string names;
+  std::vector<std::string_view> taking;
+  for (const ExportFormat& f : ExportFormats()) {
+    if ((f.options & option) != 0) taking.push_back(f.name);
   }
-  if (job.messenger.errors == errorsBefore) std::cerr << "tarvo-cli convert: nothing was written\n";
-  return ExitFailed;
+  for (std::size_t k = 0; k < taking.size(); ++k) {
+    if (k > 0) names += k + 1 == taking.size() ? " and " : ", ";
+    names += taking[k];
+  }
+  return names;
 }
 
-// The model read with a Res2dInv result gives the Sondo model file.
-bool WriteSondoFiles(TDataset& ds, const ExportOptions& o, const std::string& path, Messenger& m) {
-  return WriteSondo(ds, o, path, m, &ds.Models);
-}
-
-int ToSondo(ConvertJob& job) { return WriteWith(job, WriteSondoFiles, "Sondo"); }
-int ToSensInv2D(ConvertJob& job) { return WriteWith(job, WriteSensInv2D, "SensInv2D"); }
-int ToRes2dMod(ConvertJob& job) { return WriteWith(job, WriteRes2dMod, "Res2dMod"); }
-int ToUnified(ConvertJob& job) { return WriteWith(job, WriteUnifiedData, "Unified data"); }
-
-// Sequence files for the instruments. They write the sequence (or the Syscal
-// data file) as it is: the acceptance thresholds of the inversion formats do
-// not apply, only the marks of deleted points.
-
-// The number of extra digits the main window sets before writing electrode x.
-constexpr int ElectreExtraDigits = 2;
-
-int ToSyscalSequence(ConvertJob& job) {
+// Runs the export as the window does, with -o for the dialog's answer.
+int WriteTarget(const ExportFormat& format, TDataset& ds, const ConvertOptions& o, const OpenCommandState& state,
+                StderrMessenger& messenger) {
   // A Syscal data file is rewritten under -o rather than in place, so the
   // file that was read stays as it is.
-  if (!job.ds.IsSequence()) job.ds.FileName = job.options.output;
-  const SyscalFileChooser chooser = [&](const SyscalSaveDialog&) -> std::optional<std::string> {
-    return job.options.output;
-  };
-  const int errorsBefore = job.messenger.errors;
-  const SyscalSaveResult saved =
-      SaveSBClick(job.ds, SyscalSaveCaller::UserInterface, job.options.reciprocal, chooser, job.messenger);
-  if (saved.outcome == SyscalSaveOutcome::Written) {
-    std::cout << (job.ds.IsSequence() ? "Syscal sequence" : "Syscal data") << ": " << saved.path << '\n';
+  if (format.rewritesDataInPlace && !ds.IsSequence()) ds.FileName = o.output;
+  ExportSettings settings;
+  settings.options = o.exportOptions;
+  settings.res2dInvExt = state.Res2dInvExt;
+  settings.reciprocal = o.reciprocal;
+  const std::optional<CableLayout> asked = o.cable;
+  settings.cable = [asked](CableLayout preset) { return asked.value_or(preset); };
+
+  const int errorsBefore = messenger.errors;
+  const ExportResult r = RunExport(format, ds, settings, TargetsBeside(o.output), messenger);
+  if (r.outcome == SaveOutcome::Written && !r.files.empty()) {
+    std::cout << r.title << ": " << r.files.front();
+    for (const std::string& c : r.companions) std::cout << ", " << c;
+    std::cout << '\n';
     return ExitOk;
   }
-  if (saved.outcome == SyscalSaveOutcome::Failed) {
-    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
-  } else if (job.messenger.errors == errorsBefore) {
+  if (r.outcome == SaveOutcome::Failed && format.failureNamesTarget) {
+    std::cerr << "tarvo-cli convert: cannot write " << o.output << '\n';
+  } else if (messenger.errors == errorsBefore) {
     std::cerr << "tarvo-cli convert: nothing was written\n";
   }
   return ExitFailed;
-}
-
-int ToElectreSequence(ConvertJob& job) {
-  const ElectreFileChooser chooser = [&](const ElectreSaveDialog&) -> std::optional<std::string> {
-    return job.options.output;
-  };
-  const ElectreSaveOutcome outcome = aElecreIIExecute(job.ds, ElectreSender::Other, job.options.reciprocal,
-                                                      ElectreExtraDigits, chooser, job.messenger);
-  if (outcome == ElectreSaveOutcome::Written) {
-    std::cout << "ElectreII sequence: " << job.options.output << '\n';
-    return ExitOk;
-  }
-  if (outcome == ElectreSaveOutcome::Failed) {
-    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
-  } else {
-    std::cerr << "tarvo-cli convert: nothing was written\n";
-  }
-  return ExitFailed;
-}
-
-int ToAbemProtocol(ConvertJob& job) {
-  const AbemFileChooser chooser = [&](const AbemSaveDialog&) -> std::optional<std::string> {
-    return job.options.output;
-  };
-  const std::optional<CableLayout> asked = job.options.cable;
-  const CableChooser cable = [asked](CableLayout preset) { return asked.value_or(preset); };
-  const AbemSaveResult saved = Abem_orgExecute(job.ds, chooser, cable, job.messenger);
-  if (saved.outcome == AbemSaveOutcome::Written) {
-    const std::filesystem::path org(saved.orgPath);
-    std::cout << "Lund protocol (ABEM): " << saved.orgPath << ", "
-              << std::filesystem::path(org).replace_extension(".up").string() << ", "
-              << std::filesystem::path(org).replace_extension(".dwn").string() << '\n';
-    return ExitOk;
-  }
-  if (saved.outcome == AbemSaveOutcome::Failed) {
-    std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
-  } else {
-    std::cerr << "tarvo-cli convert: nothing was written\n";
-  }
-  return ExitFailed;
-}
-
-// The mean panel of the pseudo-section panels window ("Mean only" checked,
-// as the window starts), written by the section-panel writer under the name
-// and array code the window gives it.
-int ToRes2dInvPanel(ConvertJob& job) {
-  const MeanResult mean = ComputeMean(job.ds, GridSettings{}, true);
-  const MeanSaveName save = MeanPanelSaveName(job.ds, mean);
-  const SectionPanelInput input{mean.raw.get(), &mean.descriptor, save.name, save.code};
-  const SectionPanelFileChooser chooser = [&](const SectionPanelSaveDialog&) -> std::optional<std::string> {
-    return job.options.output;
-  };
-  const SectionPanelOutcome outcome = WriteSectionPanel(job.ds, input, chooser, job.messenger);
-  if (outcome == SectionPanelOutcome::Written) {
-    std::cout << "Old Res2dInv format (" << save.name << "): " << job.options.output << '\n';
-    return ExitOk;
-  }
-  std::cerr << "tarvo-cli convert: cannot write " << job.options.output << '\n';
-  return ExitFailed;
-}
-
-bool MeasuredData(const TDataset&, const CommandEnabling& e) { return e.Res2dInvGeneral; }
-// The mean needs two sets of one type, or forward and reverse pole-dipole
-// sets, without chargeability: what makes the window offer it.
-bool MeanPanelData(const TDataset& ds, const CommandEnabling&) {
-  return ds.HasMeasurements() && !ds.HasIP && MeanCommandCaptions(ds).offered;
-}
-bool SondoData(const TDataset&, const CommandEnabling& e) { return e.Sondo; }
-// The time-lapse command takes instrument data as well; its own checks
-// decide about the sets.
-bool TimeLapseData(const TDataset& ds, const CommandEnabling&) { return ds.HasMeasurements() && ds.SetCount > 1; }
-// A Syscal sequence or data file, or any other sequence.
-bool SyscalSequenceData(const TDataset& ds, const CommandEnabling&) {
-  return ds.HasQuads() && (ds.IsSequence() || !ds.SyscalRaw.Empty());
-}
-bool SequenceData(const TDataset& ds, const CommandEnabling&) { return ds.IsSequence() && ds.HasQuads(); }
-bool QuadripoleData(const TDataset& ds, const CommandEnabling&) { return ds.HasQuads(); }
-
-struct ConvertTarget {
-  std::string_view name;    // value of --to
-  bool (*suits)(const TDataset&, const CommandEnabling&);  // the command suits the data; nullptr: always
-  std::string_view needs;   // what the data lack when it does not
-  int (*run)(ConvertJob&);  // nullptr: the writer is not available yet
-  bool sequenceFile = false;  // an instrument sequence: thresholds do not apply, --reciprocal may
-  bool takesReciprocal = false;
-};
-
-constexpr std::array<ConvertTarget, 11> Targets = {{
-    {"res2dinv", MeasuredData, "measured data", ToRes2dInv},
-    {"res2dinv-general", MeasuredData, "measured data", ToRes2dInvGeneral},
-    {"res2dinv-panel", MeanPanelData,
-     "two sets of one array type, or a forward and a reverse pole-dipole set, without chargeability", ToRes2dInvPanel},
-    {"res2dinv-timelapse", TimeLapseData, "measured data in two or more sets", ToRes2dInvTimeLapse},
-    {"sondo", SondoData, "measured data", ToSondo},
-    {"sensinv2d", MeasuredData, "measured data", ToSensInv2D},
-    {"res2dmod", nullptr, "", ToRes2dMod},
-    {"unified", MeasuredData, "measured data", ToUnified},
-    {"syscal-seq", SyscalSequenceData, "a sequence or Syscal data", ToSyscalSequence, true, true},
-    {"electre2-seq", SequenceData, "a sequence", ToElectreSequence, true, true},
-    {"abem-org", QuadripoleData, "a sequence or Syscal data", ToAbemProtocol, true, false},
-}};
-
-const ConvertTarget* FindTarget(std::string_view name) {
-  for (const auto& t : Targets) {
-    if (t.name == name) return &t;
-  }
-  return nullptr;
 }
 
 bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o) {
@@ -375,9 +224,8 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
   }
   if (!CheckReadOptions(o.read, "convert")) return false;
   if (o.to.empty()) {
-    std::cerr << "tarvo-cli convert: --to is missing; targets:";
-    for (const auto& t : Targets) std::cerr << ' ' << t.name;
-    std::cerr << '\n';
+    std::cerr << "tarvo-cli convert: --to is missing; ";
+    ListTargets();
     return false;
   }
   if (o.output.empty()) {
@@ -396,24 +244,19 @@ bool ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& o
 int RunConvert(const std::vector<std::string>& args, const std::string& programDir, const ConvertHooks& hooks) {
   ConvertOptions o;
   if (!ParseConvertOptions(args, o)) return ExitUsage;
-  const ConvertTarget* target = FindTarget(o.to);
+  const ExportFormat* target = FindExportFormat(o.to);
   if (target == nullptr) {
-    std::cerr << "tarvo-cli convert: unknown target '" << o.to << "'; targets:";
-    for (const auto& t : Targets) std::cerr << ' ' << t.name;
-    std::cerr << '\n';
+    std::cerr << "tarvo-cli convert: unknown target '" << o.to << "'; ";
+    ListTargets();
     return ExitUsage;
   }
-  if (o.reciprocal && !target->takesReciprocal) {
-    std::cerr << "tarvo-cli convert: --reciprocal applies to syscal-seq and electre2-seq only\n";
+  if (o.reciprocal && (target->options & TakesReciprocal) == 0) {
+    std::cerr << "tarvo-cli convert: --reciprocal applies to " << TargetsTaking(TakesReciprocal) << " only\n";
     return ExitUsage;
   }
-  if (o.cable && target->name != "abem-org") {
-    std::cerr << "tarvo-cli convert: --cable applies to abem-org only\n";
+  if (o.cable && (target->options & TakesCable) == 0) {
+    std::cerr << "tarvo-cli convert: --cable applies to " << TargetsTaking(TakesCable) << " only\n";
     return ExitUsage;
-  }
-  if (target->run == nullptr) {
-    std::cerr << "tarvo-cli convert: --to " << target->name << " is not available yet\n";
-    return ExitFailed;
   }
 
   StderrMessenger messenger;
@@ -453,7 +296,7 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
   }
 
   // What the operator would have set in the windows before exporting.
-  if (!target->sequenceFile) ds.Thresholds = o.thresholds;
+  if (!target->instrumentSequence) ds.Thresholds = o.thresholds;
   CountBadPoints(ds);
   if (o.onePerPair) {
     const bool hadErrors = ds.HasErrors;
@@ -471,8 +314,7 @@ int RunConvert(const std::vector<std::string>& args, const std::string& programD
     if (prepared != ExitOk) return prepared;
   }
 
-  ConvertJob job{ds, o, state, messenger};
-  const int status = target->run(job);
+  const int status = WriteTarget(*target, ds, o, state, messenger);
   return status == ExitOk ? SucceededStatus(messenger) : status;
 }
 

@@ -164,12 +164,12 @@ int RunGenerate(const std::vector<std::string>& args, const std::string& program
   std::string ext = std::filesystem::path(o.output).extension().string();
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == ".txt") {
-    const ElectreFileChooser chooser = [&](const ElectreSaveDialog&) -> std::optional<std::string> {
+    const TargetChooser chooser = [&](const SaveDialogSpec&) -> std::optional<std::string> {
       return o.output;
     };
     constexpr int electreDigits = 2;  // as the main window writes ElectreII text
-    if (aElecreIIExecute(ds, ElectreSender::Other, false, electreDigits, chooser, messenger) !=
-        ElectreSaveOutcome::Written) {
+    if (SaveElectreSequence(ds, ElectreSender::Other, false, electreDigits, chooser, messenger).outcome !=
+        SaveOutcome::Written) {
       std::cerr << "tarvo-cli generate: cannot write " << o.output << '\n';
       return ExitFailed;
     }
@@ -178,9 +178,9 @@ int RunGenerate(const std::vector<std::string>& args, const std::string& program
     return ExitOk;
   }
 
-  const SyscalFileChooser chooser = [&](const SyscalSaveDialog&) -> std::optional<std::string> { return o.output; };
-  const SyscalSaveResult saved = SaveSBClick(ds, SyscalSaveCaller::UserInterface, false, chooser, messenger);
-  if (saved.outcome != SyscalSaveOutcome::Written) {
+  const TargetChooser chooser = [&](const SaveDialogSpec&) -> std::optional<std::string> { return o.output; };
+  const SyscalSaveResult saved = SaveSyscalSequence(ds, SyscalSaveCaller::UserInterface, false, chooser, messenger);
+  if (saved.outcome != SaveOutcome::Written) {
     std::cerr << "tarvo-cli generate: cannot write " << o.output << '\n';
     return ExitFailed;
   }

@@ -167,35 +167,36 @@ int WriteSyscal(TransformJob& job, const std::string& path, SyscalSaveCaller cal
   if (job.ds.FileHeader.DocType != DocTypeOld && !job.ds.IsSequence()) job.ds.FileName = path;
   const int errorsBefore = job.messenger.errors;
   const SyscalSaveResult r =
-      SaveSBClick(job.ds, caller, reciprocal, [&](const SyscalSaveDialog&) { return std::optional(path); },
+      SaveSyscalSequence(job.ds, caller, reciprocal, [&](const SaveDialogSpec&) { return std::optional(path); },
                   job.messenger);
-  if (r.outcome == SyscalSaveOutcome::Written) {
+  if (r.outcome == SaveOutcome::Written) {
     return Written(r.sequenceTitle.empty() ? "Syscal data" : "Syscal sequence " + r.sequenceTitle, r.path);
   }
-  return NotWritten(job, path, r.outcome == SyscalSaveOutcome::Failed, errorsBefore);
+  return NotWritten(job, path, r.outcome == SaveOutcome::Failed, errorsBefore);
 }
 
 int WriteElectre(TransformJob& job, const std::string& path, ElectreSender sender, bool reciprocal) {
   const int errorsBefore = job.messenger.errors;
-  const ElectreSaveOutcome r =
-      aElecreIIExecute(job.ds, sender, reciprocal, ElectreDigits,
-                       [&](const ElectreSaveDialog&) { return std::optional(path); }, job.messenger);
-  if (r == ElectreSaveOutcome::Written) return Written("ElectreII sequence", path);
-  return NotWritten(job, path, r == ElectreSaveOutcome::Failed, errorsBefore);
+  const SaveOutcome r =
+      SaveElectreSequence(job.ds, sender, reciprocal, ElectreDigits,
+                          [&](const SaveDialogSpec&) { return std::optional(path); }, job.messenger)
+          .outcome;
+  if (r == SaveOutcome::Written) return Written("ElectreII sequence", path);
+  return NotWritten(job, path, r == SaveOutcome::Failed, errorsBefore);
 }
 
 int WriteRes2dInv(TransformJob& job, const std::string& path, Res2dInvSender sender) {
   const int errorsBefore = job.messenger.errors;
   std::string title;
-  const Res2dInvOutcome r = Res2d_Converter(
+  const SaveOutcome r = ExportRes2dInv(
       job.ds, sender, ExportOptions{}, job.state.Res2dInvExt,
-      [&](const Res2dInvSaveDialog& dialog) {
+      [&](const SaveDialogSpec& dialog) {
         title = dialog.title;
         return std::optional(path);
       },
       job.messenger);
-  if (r == Res2dInvOutcome::Written) return Written(title, path);
-  return NotWritten(job, path, r == Res2dInvOutcome::Failed, errorsBefore);
+  if (r == SaveOutcome::Written) return Written(title, path);
+  return NotWritten(job, path, r == SaveOutcome::Failed, errorsBefore);
 }
 
 int WriteOutput(TransformJob& job, const std::string& path, bool reciprocal) {

@@ -42,8 +42,8 @@ TDataset Sequence(int electrodes, std::uint8_t type, std::initializer_list<std::
   return ds;
 }
 
-AbemFileChooser ChooseFile(const std::string& path, std::vector<AbemSaveDialog>* shown = nullptr) {
-  return [path, shown](const AbemSaveDialog& d) -> std::optional<std::string> {
+TargetChooser ChooseFile(const std::string& path, std::vector<SaveDialogSpec>* shown = nullptr) {
+  return [path, shown](const SaveDialogSpec& d) -> std::optional<std::string> {
     if (shown != nullptr) shown->push_back(d);
     return path;
   };
@@ -62,13 +62,13 @@ TEST(AbemProtocolWriter, WennerSequenceWritesThreeFiles) {
   ds.LevelCount = 9;
   test::ScratchFolder folder;
   RecordingMessenger messenger;
-  std::vector<AbemSaveDialog> shown;
+  std::vector<SaveDialogSpec> shown;
   std::optional<CableLayout> preset;
 
   const AbemSaveResult r =
-      Abem_orgExecute(ds, ChooseFile(folder.PathOf("line1.org"), &shown), KeepPreset(&preset), messenger);
+      SaveAbemProtocol(ds, ChooseFile(folder.PathOf("line1.org"), &shown), KeepPreset(&preset), messenger);
 
-  ASSERT_EQ(r.outcome, AbemSaveOutcome::Written);
+  ASSERT_EQ(r.outcome, SaveOutcome::Written);
   EXPECT_EQ(r.orgPath, folder.PathOf("line1.org"));
   EXPECT_TRUE(messenger.entries.empty());
   ASSERT_EQ(shown.size(), 1u);
@@ -159,10 +159,10 @@ TEST(AbemProtocolWriter, WritesTheLastSetWhateverSetIsSelected) {
 
   test::ScratchFolder folder;
   RecordingMessenger messenger;
-  const AbemSaveResult r = Abem_orgExecute(
+  const AbemSaveResult r = SaveAbemProtocol(
       ds, ChooseFile(folder.PathOf("two.org")), [](CableLayout) { return CableLayout::Short32; }, messenger);
 
-  ASSERT_EQ(r.outcome, AbemSaveOutcome::Written);
+  ASSERT_EQ(r.outcome, SaveOutcome::Written);
   EXPECT_EQ(ds.SelectedSetEntry, 1);
   EXPECT_EQ(ds.ArrayType, DipoleDipole);
   const std::string header = "5 dipole-dipole (ABMN)\r\nShort32\r\n";
@@ -181,14 +181,14 @@ TEST(AbemProtocolWriter, CancelRefusalAndWriteFailure) {
     TDataset ds = Sequence(16, Wenner, {{1, 4, 2, 3}});
     RecordingMessenger messenger;
     bool cableAsked = false;
-    const AbemSaveResult r = Abem_orgExecute(
-        ds, [](const AbemSaveDialog&) { return std::optional<std::string>{}; },
+    const AbemSaveResult r = SaveAbemProtocol(
+        ds, [](const SaveDialogSpec&) { return std::optional<std::string>{}; },
         [&cableAsked](CableLayout p) {
           cableAsked = true;
           return p;
         },
         messenger);
-    EXPECT_EQ(r.outcome, AbemSaveOutcome::Cancelled);
+    EXPECT_EQ(r.outcome, SaveOutcome::Cancelled);
     EXPECT_FALSE(cableAsked);
     EXPECT_TRUE(messenger.entries.empty());
   }
@@ -196,14 +196,14 @@ TEST(AbemProtocolWriter, CancelRefusalAndWriteFailure) {
     TDataset ds;
     RecordingMessenger messenger;
     bool asked = false;
-    const AbemSaveResult r = Abem_orgExecute(
+    const AbemSaveResult r = SaveAbemProtocol(
         ds,
-        [&asked](const AbemSaveDialog&) {
+        [&asked](const SaveDialogSpec&) {
           asked = true;
           return std::optional<std::string>{"x.org"};
         },
         KeepPreset(), messenger);
-    EXPECT_EQ(r.outcome, AbemSaveOutcome::Refused);
+    EXPECT_EQ(r.outcome, SaveOutcome::Refused);
     EXPECT_FALSE(asked);
     EXPECT_TRUE(messenger.entries.empty());
   }
@@ -211,8 +211,8 @@ TEST(AbemProtocolWriter, CancelRefusalAndWriteFailure) {
     TDataset ds = Sequence(16, Wenner, {{1, 4, 2, 3}});
     RecordingMessenger messenger;
     const std::string target = folder.PathOf("missing/line.org");
-    const AbemSaveResult r = Abem_orgExecute(ds, ChooseFile(target), KeepPreset(), messenger);
-    EXPECT_EQ(r.outcome, AbemSaveOutcome::Failed);
+    const AbemSaveResult r = SaveAbemProtocol(ds, ChooseFile(target), KeepPreset(), messenger);
+    EXPECT_EQ(r.outcome, SaveOutcome::Failed);
     EXPECT_EQ(messenger.Texts(), std::vector<std::string>{std::string(std::strerror(ENOENT)) + "\r\n" + target});
     ASSERT_EQ(messenger.entries.size(), 1u);
     EXPECT_EQ(messenger.entries[0].kind, MessageKind::Error);

@@ -89,11 +89,11 @@ class ElectreSequenceWriterTest : public ::testing::Test {
 protected:
   test::ScratchFolder scratch;
   RecordingMessenger messenger;
-  std::vector<ElectreSaveDialog> dialogs;
+  std::vector<SaveDialogSpec> dialogs;
   std::optional<std::string> answer;
 
-  ElectreFileChooser Chooser() {
-    return [this](const ElectreSaveDialog& d) {
+  TargetChooser Chooser() {
+    return [this](const SaveDialogSpec& d) {
       dialogs.push_back(d);
       return answer;
     };
@@ -126,7 +126,7 @@ TEST_F(ElectreSequenceWriterTest, WrittenFileReadsBackToTheSameQuadripoles) {
   }
   answer = scratch.PathOf("written.txt");
 
-  ASSERT_EQ(aElecreIIExecute(ds, ElectreSender::Other, false, 2, Chooser(), messenger), ElectreSaveOutcome::Written);
+  ASSERT_EQ(SaveElectreSequence(ds, ElectreSender::Other, false, 2, Chooser(), messenger).outcome, SaveOutcome::Written);
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].proposedName, scratch.PathOf("line.txt"));
   EXPECT_EQ(dialogs[0].defaultExt, "TXT");
@@ -153,7 +153,7 @@ TEST_F(ElectreSequenceWriterTest, ShiftIsAddedToTheLayoutOnceAndMeasuredDataAreR
   ds.FileName = scratch.PathOf("w.seq");
   ds.XShift = 5;
   answer = scratch.PathOf("w.txt");
-  ASSERT_EQ(aElecreIIExecute(ds, ElectreSender::Other, false, 2, Chooser(), messenger), ElectreSaveOutcome::Written);
+  ASSERT_EQ(SaveElectreSequence(ds, ElectreSender::Other, false, 2, Chooser(), messenger).outcome, SaveOutcome::Written);
   EXPECT_EQ(dialogs.back().proposedName, scratch.PathOf("w.txt"));
   EXPECT_EQ(ds.XShift, 0.0f);
   EXPECT_EQ(test::ReadWhole(*answer).substr(0, 30), "# X Y Z\r\n1\t5 0 0\r\n2\t6 0 0\r\n3\t7");
@@ -161,10 +161,10 @@ TEST_F(ElectreSequenceWriterTest, ShiftIsAddedToTheLayoutOnceAndMeasuredDataAreR
   // With a sender only a sequence is written; the merge writes any data.
   ds.DataKind = DataKindInstrument;
   dialogs.clear();
-  EXPECT_EQ(aElecreIIExecute(ds, ElectreSender::Other, false, 2, Chooser(), messenger), ElectreSaveOutcome::Refused);
+  EXPECT_EQ(SaveElectreSequence(ds, ElectreSender::Other, false, 2, Chooser(), messenger).outcome, SaveOutcome::Refused);
   EXPECT_TRUE(dialogs.empty());
   answer = std::nullopt;
-  EXPECT_EQ(aElecreIIExecute(ds, ElectreSender::None, false, 2, Chooser(), messenger), ElectreSaveOutcome::Cancelled);
+  EXPECT_EQ(SaveElectreSequence(ds, ElectreSender::None, false, 2, Chooser(), messenger).outcome, SaveOutcome::Cancelled);
   EXPECT_EQ(dialogs.size(), 1u);
 }
 

@@ -435,9 +435,9 @@ TEST(MultichannelOptimiser, OptimisedSequenceIsWrittenByTheSequenceWriters) {
   RecordingMessenger messenger;
   std::string text;
   ASSERT_TRUE(WithOptimisedSequence(ds, records, [&] {
-    const auto saved = SaveSBClick(ds, SyscalSaveCaller::Merge, false,
-                                   [&seq](const SyscalSaveDialog&) { return std::optional(seq); }, messenger);
-    EXPECT_EQ(saved.outcome, SyscalSaveOutcome::Written);
+    const auto saved = SaveSyscalSequence(ds, SyscalSaveCaller::Merge, false,
+                                   [&seq](const SaveDialogSpec&) { return std::optional(seq); }, messenger);
+    EXPECT_EQ(saved.outcome, SaveOutcome::Written);
     text = ElectreSequenceText(ds, ElectreSender::None, false, 2);
   }));
   EXPECT_TRUE(messenger.entries.empty());

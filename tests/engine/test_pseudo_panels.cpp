@@ -453,21 +453,21 @@ TEST(SectionPanelWriter, AmnbFileByteForByte) {
   ds.FileName = folder.PathOf("line.001");
   RecordingMessenger messenger;
   std::string proposed;
-  const auto chooser = [&](const SectionPanelSaveDialog& d) -> std::optional<std::string> {
-    proposed = d.ProposedName;
-    EXPECT_EQ(d.Title, "Old Res2dInv format");
-    return d.ProposedName;
+  const auto chooser = [&](const SaveDialogSpec& d) -> std::optional<std::string> {
+    proposed = d.proposedName;
+    EXPECT_EQ(d.title, "Old Res2dInv format");
+    return d.proposedName;
   };
-  ASSERT_EQ(WriteSectionPanel(ds, in, chooser, messenger), SectionPanelOutcome::Written);
+  ASSERT_EQ(WriteSectionPanel(ds, in, chooser, messenger), SaveOutcome::Written);
   EXPECT_EQ(proposed, folder.PathOf("AMNB.dat"));
   EXPECT_EQ(test::ReadWhole(proposed), SectionPanelFileText(ds, in));
   EXPECT_TRUE(messenger.entries.empty());
-  const auto cancel = [](const SectionPanelSaveDialog&) -> std::optional<std::string> { return std::nullopt; };
-  EXPECT_EQ(WriteSectionPanel(ds, in, cancel, messenger), SectionPanelOutcome::Cancelled);
-  const auto broken = [&](const SectionPanelSaveDialog&) -> std::optional<std::string> {
+  const auto cancel = [](const SaveDialogSpec&) -> std::optional<std::string> { return std::nullopt; };
+  EXPECT_EQ(WriteSectionPanel(ds, in, cancel, messenger), SaveOutcome::Cancelled);
+  const auto broken = [&](const SaveDialogSpec&) -> std::optional<std::string> {
     return folder.PathOf("missing/AMNB.dat");
   };
-  EXPECT_EQ(WriteSectionPanel(ds, in, broken, messenger), SectionPanelOutcome::Failed);
+  EXPECT_EQ(WriteSectionPanel(ds, in, broken, messenger), SaveOutcome::Failed);
   EXPECT_EQ(messenger.entries.size(), 1u);
 }
 
@@ -501,8 +501,8 @@ TEST(SectionPanelWriter, LinesOfEachArrayAndTheEmptyPanel) {
   // Codes without a panel form: "Error 2.", the header and the closing lines.
   RecordingMessenger messenger;
   test::ScratchFolder folder;
-  const auto chooser = [&](const SectionPanelSaveDialog&) -> std::optional<std::string> { return folder.PathOf("x.dat"); };
-  EXPECT_EQ(WriteSectionPanel(ds, {&f.grid, &f.d, "x", 8}, chooser, messenger), SectionPanelOutcome::Written);
+  const auto chooser = [&](const SaveDialogSpec&) -> std::optional<std::string> { return folder.PathOf("x.dat"); };
+  EXPECT_EQ(WriteSectionPanel(ds, {&f.grid, &f.d, "x", 8}, chooser, messenger), SaveOutcome::Written);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(messenger.entries[0].text, "Error 2.");
   EXPECT_EQ(test::ReadWhole(folder.PathOf("x.dat")), " \r\n2\r\n0\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");

@@ -47,16 +47,16 @@ protected:
   }
 
   // Runs a command that writes to `target` and returns the bytes written.
-  std::string Export(Res2dInvSender sender, Res2dInvSaveDialog* dialog = nullptr) {
+  std::string Export(Res2dInvSender sender, SaveDialogSpec* dialog = nullptr) {
     const std::string target = (folder / "out.dat").string();
-    const auto chooser = [&](const Res2dInvSaveDialog& d) -> std::optional<std::string> {
+    const auto chooser = [&](const SaveDialogSpec& d) -> std::optional<std::string> {
       if (dialog) *dialog = d;
       return target;
     };
-    const Res2dInvOutcome outcome =
-        sender == Res2dInvSender::aTimeLapse ? aTimeLapseExecute(ds, options, state.Res2dInvExt, chooser, messenger)
-                                             : Res2d_Converter(ds, sender, options, state.Res2dInvExt, chooser, messenger);
-    EXPECT_EQ(outcome, Res2dInvOutcome::Written) << (messenger.entries.empty() ? "" : messenger.Texts().front());
+    const SaveOutcome outcome =
+        sender == Res2dInvSender::aTimeLapse ? ExportTimeLapse(ds, options, state.Res2dInvExt, chooser, messenger)
+                                             : ExportRes2dInv(ds, sender, options, state.Res2dInvExt, chooser, messenger);
+    EXPECT_EQ(outcome, SaveOutcome::Written) << (messenger.entries.empty() ? "" : messenger.Texts().front());
     std::vector<std::uint8_t> bytes;
     ReadFileBytes(target, bytes);
     return std::string(bytes.begin(), bytes.end());
@@ -82,7 +82,7 @@ TEST_F(Res2dInvWriterTest, ForwardAndReversePoleDipoleStayInTheUsualFormat) {
   ASSERT_EQ(ds.Sets[1].Type, ForwardPoleDipole);
   ASSERT_EQ(ds.Sets[2].Type, ReversePoleDipole);
 
-  Res2dInvSaveDialog dialog;
+  SaveDialogSpec dialog;
   EXPECT_TRUE(test::SameBytes(Export(Res2dInvSender::aRes2dInv, &dialog),
                               test::Crlf(Lines({"PD line", "0.500", "6", "4", "1", "0", "    3     1 1 100",
                                                 "    4     1 2 110", "    6     1 -1 120", "    5     1 -2 130"}))));
@@ -153,7 +153,7 @@ TEST_F(Res2dInvWriterTest, MixedArraysAreWrittenInTheGeneralFormatAndReadBack) {
     for (std::size_t k = 0; k < data.size(); ++k) expected.push_back(data[k] + (c.withoutIP ? "" : charge[k]));
     expected.insert(expected.end(), 6, "0");
 
-    Res2dInvSaveDialog dialog;
+    SaveDialogSpec dialog;
     const std::string text = Export(Res2dInvSender::aRes2dInv, &dialog);
     EXPECT_TRUE(test::SameBytes(text, test::Crlf(expected)));
     EXPECT_EQ(dialog.title, "General Res2dInv format");
@@ -191,7 +191,7 @@ TEST_F(Res2dInvWriterTest, AsymmetricalArrayHasOnlyTheGeneralFormat) {
                       "Asym\r\n1\r\n11\r\n0\r\nType of measurement (0=app.resistivity,1=resistance)\r\n0\r\n1\r\n1\r\n"
                       "0\r\n4 0 0 12 0 4 0 6 0 50\r\n")});
   ASSERT_EQ(ds.ArrayType, Asymmetrical);
-  Res2dInvSaveDialog dialog;
+  SaveDialogSpec dialog;
   EXPECT_TRUE(test::SameBytes(
       Export(Res2dInvSender::aRes2dInv, &dialog),
       test::Crlf(Lines({"Asym", "1.000", "11", "0", "Type of measurement (0=app.resistivity,1=resistance)", "0", "1",
@@ -260,7 +260,7 @@ TEST_F(Res2dInvWriterTest, TimeLapseWritesOneColumnPerTimeStep) {
   Open({scratch.Write("t1.dat", run("T1", 100, 110, 120)), scratch.Write("t2.dat", run("T2", 200, 210, 220)),
         scratch.Write("t3.dat", run("T3", 300, 310, 320))});
   ds.Memo = {"Monitoring"};
-  Res2dInvSaveDialog dialog;
+  SaveDialogSpec dialog;
   const std::string text = Export(Res2dInvSender::aTimeLapse, &dialog);
   EXPECT_TRUE(test::SameBytes(
       text, test::Crlf(Lines({"Monitoring", "1.000", "1", "3", "1", "0", "Time sequence data",
@@ -326,13 +326,13 @@ TEST_F(Res2dInvWriterTest, TimeLapseRefusesSetsThatDoNotFormEqualTimeSteps) {
     d.BadCount = c.badCount;
     RecordingMessenger m;
     bool asked = false;
-    const Res2dInvOutcome outcome = aTimeLapseExecute(
-        d, options, ".dat", [&](const Res2dInvSaveDialog&) -> std::optional<std::string> {
+    const SaveOutcome outcome = ExportTimeLapse(
+        d, options, ".dat", [&](const SaveDialogSpec&) -> std::optional<std::string> {
           asked = true;
           return std::nullopt;
         },
         m);
-    EXPECT_EQ(outcome, Res2dInvOutcome::Refused);
+    EXPECT_EQ(outcome, SaveOutcome::Refused);
     EXPECT_FALSE(asked);
     EXPECT_EQ(m.Texts(), c.messages);
   }
@@ -371,6 +371,8 @@ TEST_F(Res2dInvWriterTest, TitleLineFollowsTheDataKindAndTheMemo) {
     const Res2dInvPlan plan = PrepareRes2dInv(d, Res2dInvSender::aRes2dInv, options, ".dat");
     const std::string text = Res2dInvFileText(d, plan, options, messenger);
     EXPECT_EQ(text.substr(0, text.find("\r\n")), c.title);
+    EXPECT_EQ(d.Memo, c.memo);  // the text alone leaves the memo as it was
+    KeepRes2dInvWrite(d, plan);
     ASSERT_FALSE(d.Memo.empty());
     EXPECT_EQ(d.Memo.front(), c.memoAfter);
   }
@@ -379,15 +381,15 @@ TEST_F(Res2dInvWriterTest, TitleLineFollowsTheDataKindAndTheMemo) {
 TEST_F(Res2dInvWriterTest, ShiftStaysWhenTheDialogIsCancelled) {
   Open({scratch.Write("wenner.dat", WennerFile("0\r\n"))});
   ds.XShift = 10;
-  Res2dInvSaveDialog dialog;
-  const Res2dInvOutcome outcome = Res2d_Converter(
+  SaveDialogSpec dialog;
+  const SaveOutcome outcome = ExportRes2dInv(
       ds, Res2dInvSender::aRes2dInv, options, state.Res2dInvExt,
-      [&](const Res2dInvSaveDialog& d) -> std::optional<std::string> {
+      [&](const SaveDialogSpec& d) -> std::optional<std::string> {
         dialog = d;
         return std::nullopt;
       },
       messenger);
-  EXPECT_EQ(outcome, Res2dInvOutcome::Cancelled);
+  EXPECT_EQ(outcome, SaveOutcome::Cancelled);
   EXPECT_EQ(ds.XShift, 0.0f);
   EXPECT_EQ((std::array{ds.Points[1].X, ds.Points[1].XA, ds.ElectrodePos[1], ds.Stations[1]}),
             (std::array{13.0f, 10.0f, 10.0f, 13.0f}));
@@ -428,7 +430,7 @@ TEST_F(Res2dInvWriterTest, ProposedNameAndFilterFollowTheData) {
 
   d.DataKind = DataKindResistivityOnly;
   d.FileName = "/data/line.txt";
-  const Res2dInvSaveDialog dialog = PrepareRes2dInv(d, Res2dInvSender::aRes2dInv, options, ".txt").dialog;
+  const SaveDialogSpec dialog = PrepareRes2dInv(d, Res2dInvSender::aRes2dInv, options, ".txt").dialog;
   EXPECT_EQ(dialog.proposedName, "/data/line.txt");
   EXPECT_EQ(dialog.filter, "Res2dinv (*.txt)|*.txt");
   EXPECT_EQ(dialog.defaultExt, "txt");
@@ -437,10 +439,10 @@ TEST_F(Res2dInvWriterTest, ProposedNameAndFilterFollowTheData) {
 TEST_F(Res2dInvWriterTest, WriteFailureIsReported) {
   Open({scratch.Write("wenner.dat", WennerFile("0\r\n"))});
   const std::string target = (folder / "missing" / "out.dat").string();
-  const Res2dInvOutcome outcome =
-      Res2d_Converter(ds, Res2dInvSender::aRes2dInv, options, ".dat",
-                      [&](const Res2dInvSaveDialog&) -> std::optional<std::string> { return target; }, messenger);
-  EXPECT_EQ(outcome, Res2dInvOutcome::Failed);
+  const SaveOutcome outcome =
+      ExportRes2dInv(ds, Res2dInvSender::aRes2dInv, options, ".dat",
+                      [&](const SaveDialogSpec&) -> std::optional<std::string> { return target; }, messenger);
+  EXPECT_EQ(outcome, SaveOutcome::Failed);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(messenger.entries.front().kind, MessageKind::Error);
   EXPECT_FALSE(fs::exists(target));

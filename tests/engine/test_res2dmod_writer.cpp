@@ -51,7 +51,7 @@ TEST(Res2dModWriter, ListsEachGoodPointByItsElectrodes) {
   TDataset ds = Survey(DataKindResistivityOnly);
   ASSERT_EQ(ds.SetCount, 3);  // Schlumberger, forward pole-dipole, pole-pole
 
-  EXPECT_EQ(PrepareRes2dMod(ds).Dialog.ProposedName, fs::path("/survey/line1.txt").string());
+  EXPECT_EQ(PrepareRes2dMod(ds).Dialog.proposedName, fs::path("/survey/line1.txt").string());
   RecordingMessenger messenger;
   const std::string path = folder.PathOf("model.txt");
   ASSERT_TRUE(WriteRes2dMod(ds, ExportOptions{}, path, messenger));
@@ -98,7 +98,7 @@ TEST(Res2dModWriter, ShiftIsAddedOnceAndReset) {
   RecordingMessenger messenger;
   const Res2dModPreparation prep = PrepareRes2dMod(ds);
   ASSERT_TRUE(prep.Ready);
-  EXPECT_EQ(prep.Dialog.ProposedName, "_AM.txt");
+  EXPECT_EQ(prep.Dialog.proposedName, "_AM.txt");
   EXPECT_EQ(ds.XShift, 0);
   EXPECT_FLOAT_EQ(ds.ElectrodePos[1], 100);
   EXPECT_FLOAT_EQ(ds.ElectrodeXZ[1].X, xz.X + 100) << "the profile moves with its electrodes";

@@ -62,7 +62,7 @@ TEST(SensInvWriter, ThreeFilesNumberElectrodesByPosition) {
   TDataset ds = Survey();
   ASSERT_EQ(ds.SetCount, 4);  // dipole-dipole, pole-dipole, pole-pole, asymmetrical
   ds.SeqHeader.SetTitleText("Asymmetr");
-  EXPECT_EQ(SensInvDialog(ds).ProposedName, "_symmetr");
+  EXPECT_EQ(SensInvDialog(ds).proposedName, "_symmetr");
 
   RecordingMessenger messenger;
   const std::string gem = folder.PathOf("line.gem");

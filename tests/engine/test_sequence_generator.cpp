@@ -254,10 +254,10 @@ TEST(SequenceGenerator, SavedSequenceReadsBackUnchanged) {
     ASSERT_TRUE(g.Run(s).generated);
     const std::vector<TQuadripole> made = g.ds.Quads.Storage();
     const std::string path = g.folder.PathOf("line.seq");
-    const SyscalSaveResult saved = SaveSBClick(
+    const SyscalSaveResult saved = SaveSyscalSequence(
         g.ds, SyscalSaveCaller::UserInterface, false,
-        [&](const SyscalSaveDialog&) -> std::optional<std::string> { return path; }, g.messenger);
-    ASSERT_EQ(saved.outcome, SyscalSaveOutcome::Written);
+        [&](const SaveDialogSpec&) -> std::optional<std::string> { return path; }, g.messenger);
+    ASSERT_EQ(saved.outcome, SaveOutcome::Written);
 
     TDataset back;
     RecordingMessenger quiet;

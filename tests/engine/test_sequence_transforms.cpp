@@ -96,7 +96,7 @@ protected:
 
   SyscalSaveResult SaveSequence(const std::string& name, SyscalSaveCaller caller) {
     const std::string target = scratch.PathOf(name);
-    return SaveSBClick(ds, caller, false, [&](const SyscalSaveDialog&) { return std::optional(target); },
+    return SaveSyscalSequence(ds, caller, false, [&](const SaveDialogSpec&) { return std::optional(target); },
                        messenger);
   }
 };
@@ -159,7 +159,7 @@ TEST_F(SequenceTransformsTest, Amn2mnBMirrorsAForwardPoleDipoleSequence) {
 
   // The caller's part: written and read back, the sequence is reverse pole-dipole.
   const SyscalSaveResult saved = SaveSequence("reverse.seq", SyscalSaveCaller::UserInterface);
-  ASSERT_EQ(saved.outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(saved.outcome, SaveOutcome::Written);
   Open({saved.path}, 2, OpenCaller::ReadBack);
   EXPECT_EQ(ds.ArrayType, ReversePoleDipole);
   EXPECT_EQ(ds.PointCount, 3);
@@ -203,9 +203,9 @@ TEST_F(SequenceTransformsTest, Amn2mnBOnApparentResistivities) {
 
     // Written as the usual Res2dInv format and read back: reverse pole-dipole.
     const std::string target = scratch.PathOf("reverse.dat");
-    ASSERT_EQ(Res2d_Converter(ds, Res2dInvSender::aRes2dInv, ExportOptions{}, state.Res2dInvExt,
-                              [&](const Res2dInvSaveDialog&) { return std::optional(target); }, messenger),
-              Res2dInvOutcome::Written);
+    ASSERT_EQ(ExportRes2dInv(ds, Res2dInvSender::aRes2dInv, ExportOptions{}, state.Res2dInvExt,
+                              [&](const SaveDialogSpec&) { return std::optional(target); }, messenger),
+              SaveOutcome::Written);
     Open({target}, Res2dInvFilterIndex, OpenCaller::ReadBack);
     EXPECT_EQ(ds.ArrayType, ReversePoleDipole);
     EXPECT_EQ(ds.PointCount, 3);
@@ -281,7 +281,7 @@ TEST_F(SequenceTransformsTest, MergeBuildsOneSequenceNumberedByPositionAndRestor
     EXPECT_EQ(ds.SeqHeader.ElectrodeTotal, 48);
     for (int e = 1; e <= 48; ++e) EXPECT_EQ(ds.Electrodes[e].X, static_cast<float>(e - 1)) << e;
     written = ds.Quads.Storage();
-    EXPECT_EQ(SaveSequence("merged.seq", SyscalSaveCaller::Merge).outcome, SyscalSaveOutcome::Written);
+    EXPECT_EQ(SaveSequence("merged.seq", SyscalSaveCaller::Merge).outcome, SaveOutcome::Written);
   });
   ASSERT_TRUE(merged);
   EXPECT_TRUE(messenger.entries.empty()) << messenger.Texts().front();
@@ -359,9 +359,9 @@ TEST_F(SequenceTransformsTest, ExtractShowsOnlyTheSelectedSetAndRestoresTheDatas
       EXPECT_EQ(ds.Points[i].Rho, before.Points[selected.First + i - 1].Rho);
     }
     const std::string target = scratch.PathOf("dd.dat");
-    EXPECT_EQ(Res2d_Converter(ds, Res2dInvSender::Extract, ExportOptions{}, ".dat",
-                              [&](const Res2dInvSaveDialog&) { return std::optional(target); }, messenger),
-              Res2dInvOutcome::Written);
+    EXPECT_EQ(ExportRes2dInv(ds, Res2dInvSender::Extract, ExportOptions{}, ".dat",
+                              [&](const SaveDialogSpec&) { return std::optional(target); }, messenger),
+              SaveOutcome::Written);
     text = test::ReadWhole(target);
   }));
   EXPECT_NE(text.find("\r\n3\r\n2\r\n"), std::string::npos) << text;  // dipole-dipole, two points

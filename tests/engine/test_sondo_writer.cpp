@@ -362,11 +362,11 @@ struct RecordingTargets {
   std::vector<std::string> offers;
   std::set<std::string> cancel;
 
-  SondoTargetChooser Chooser() {
-    return [this](const SondoSaveDialog& dialog) -> std::optional<std::string> {
-      offers.push_back(dialog.ProposedName);
-      if (cancel.count(dialog.ProposedName) != 0) return std::nullopt;
-      return folder.PathOf(dialog.ProposedName + "." + dialog.DefaultExtension);
+  TargetChooser Chooser() {
+    return [this](const SaveDialogSpec& dialog) -> std::optional<std::string> {
+      offers.push_back(dialog.proposedName);
+      if (cancel.count(dialog.proposedName) != 0) return std::nullopt;
+      return folder.PathOf(dialog.proposedName + "." + dialog.defaultExt);
     };
   }
 };
@@ -387,7 +387,7 @@ TEST(SondoWriter, TimeStepsWriteEachSetWithItsModel) {
 
   RecordingTargets targets{folder, {}, {}};
   RecordingMessenger messenger;
-  const SondoRun run = Sondoconverter(ds, GridSettings{}, &models, targets.Chooser(), messenger);
+  const SondoRun run = ExportSondo(ds, GridSettings{}, &models, targets.Chooser(), messenger);
   ASSERT_TRUE(run.Ok);
   EXPECT_EQ(targets.offers, (std::vector<std::string>{"Sondo_AMNB_time_0", "Sondo_AMNB_time_1.5"}));
 
@@ -408,7 +408,7 @@ TEST(SondoWriter, CancelledGroupIsSkipped) {
   RecordingTargets targets{folder, {}, {}};
   targets.cancel = {"Sondo_AMNB"};
   RecordingMessenger messenger;
-  const SondoRun run = Sondoconverter(ds, GridSettings{}, nullptr, targets.Chooser(), messenger);
+  const SondoRun run = ExportSondo(ds, GridSettings{}, nullptr, targets.Chooser(), messenger);
   EXPECT_TRUE(run.Ok);
   EXPECT_EQ(run.MainFiles, std::vector<std::string>{folder.PathOf("Sondo_ABMN.dat")});
   EXPECT_FALSE(fs::exists(folder.PathOf("Sondo_AMNB.dat")));

@@ -88,11 +88,11 @@ protected:
   test::ScratchFolder scratch;
   TDataset ds;
   RecordingMessenger messenger;
-  std::vector<SyscalSaveDialog> dialogs;  // every dialog shown
+  std::vector<SaveDialogSpec> dialogs;  // every dialog shown
   std::optional<std::string> answer;      // the chooser's answer
 
-  SyscalFileChooser Chooser() {
-    return [this](const SyscalSaveDialog& d) {
+  TargetChooser Chooser() {
+    return [this](const SaveDialogSpec& d) {
       dialogs.push_back(d);
       return answer;
     };
@@ -110,7 +110,7 @@ protected:
   }
 
   SyscalSaveResult Save(SyscalSaveCaller caller = SyscalSaveCaller::UserInterface, bool reciprocal = false) {
-    return SaveSBClick(ds, caller, reciprocal, Chooser(), messenger);
+    return SaveSyscalSequence(ds, caller, reciprocal, Chooser(), messenger);
   }
 };
 
@@ -121,7 +121,7 @@ TEST_F(SyscalSequenceWriterTest, SequenceTakesItsTitleFromTheChosenName) {
 
   const SyscalSaveResult result = Save();
 
-  ASSERT_EQ(result.outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(result.outcome, SaveOutcome::Written);
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].proposedName, scratch.PathOf("old.seq"));
   EXPECT_EQ(dialogs[0].defaultExt, "SEQ");
@@ -144,7 +144,7 @@ TEST_F(SyscalSequenceWriterTest, SequenceTakesItsTitleFromTheChosenName) {
   // A long name fills nine characters; the tenth stays NUL, so nothing of
   // the previous ten-character title survives.
   answer = scratch.PathOf("northsequence.seq");
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   EXPECT_EQ(ds.SeqHeader.TitleText(), "NORTHSEQU");
   Load(back, *answer);
   EXPECT_EQ(back.SeqHeader.TitleText(), "NORTHSEQU");
@@ -172,14 +172,14 @@ TEST_F(SyscalSequenceWriterTest, SavingOverAFileKeepsTheOldOneAsBackup) {
   const fs::path backup = scratch.Path() / "LINE1.~EQ";
   answer = target;
 
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   EXPECT_EQ(test::ReadWhole(backup), "previous sequence");
   const std::string firstSave = test::ReadWhole(target);
   EXPECT_EQ(firstSave.size(), SyscalHeadersSize + LineElectrodes * TElectrode::Size + 5 * TQuadripole::Size);
 
   // Saving again replaces that backup with the file just written.
   ToggleDeletedMark(ds.Points[2]);
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   EXPECT_EQ(test::ReadWhole(backup), firstSave);
   EXPECT_NE(test::ReadWhole(target), firstSave);
   EXPECT_TRUE(messenger.entries.empty());
@@ -193,7 +193,7 @@ TEST_F(SyscalSequenceWriterTest, BackupThatCannotBeMadeIsReportedAndTheFileStill
   scratch.Write("LINE1.~EQ/keep", "x");
   answer = target;
 
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   EXPECT_EQ(messenger.Texts(), std::vector<std::string>{"It is impossibe to create backup file"});
   EXPECT_EQ(messenger.entries[0].kind, MessageKind::Error);
   TDataset back;
@@ -207,7 +207,7 @@ TEST_F(SyscalSequenceWriterTest, DeletedPointsAreLeftOutWhileMemoryKeepsThem) {
   for (int i : {2, 4, 5}) ToggleDeletedMark(ds.Points[i]);
   answer = scratch.PathOf("kept.seq");
 
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   EXPECT_EQ(ds.SeqHeader.QuadCount, 6);
   EXPECT_EQ(QuadsOf(ds), image.quads);
   EXPECT_EQ(ds.Points[2].Q, QPlanned ^ DeletedMark);
@@ -219,7 +219,7 @@ TEST_F(SyscalSequenceWriterTest, DeletedPointsAreLeftOutWhileMemoryKeepsThem) {
 
   // The merge of sequences writes its list whole.
   answer = scratch.PathOf("merged.seq");
-  ASSERT_EQ(Save(SyscalSaveCaller::Merge).outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save(SyscalSaveCaller::Merge).outcome, SaveOutcome::Written);
   Load(back, *answer);
   EXPECT_EQ(QuadsOf(back), image.quads);
 }
@@ -240,7 +240,7 @@ TEST_F(SyscalSequenceWriterTest, SequenceGroupedByArrayTypeWritesTheLastSetsOwnQ
   ASSERT_EQ(ds.Sets[2].Type, DipoleDipole);
   answer = scratch.PathOf("dd.seq");
 
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   TDataset back;
   Load(back, *answer);
   ASSERT_EQ(back.Quads.Size(), 2);
@@ -259,7 +259,7 @@ TEST_F(SyscalSequenceWriterTest, DataFileIsRewrittenInPlaceWithEachPointsQ) {
   ToggleDeletedMark(ds.Points[2]);  // 2 -> 255
   ds.Points[3].Q = QRejected;
 
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   EXPECT_TRUE(dialogs.empty());
   EXPECT_TRUE(messenger.entries.empty());
   EXPECT_EQ(test::ReadWhole(scratch.Path() / "P1.~01"), original);
@@ -285,7 +285,7 @@ TEST_F(SyscalSequenceWriterTest, ReciprocalFlagWritesEachQuadripoleReversed) {
   Load(ds, scratch.Write("wenner.seq", image.Bytes()));
   answer = scratch.PathOf("recip.seq");
 
-  ASSERT_EQ(Save(SyscalSaveCaller::UserInterface, true).outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save(SyscalSaveCaller::UserInterface, true).outcome, SaveOutcome::Written);
   EXPECT_EQ(QuadsOf(ds), image.quads);
 
   const std::string bytes = test::ReadWhole(*answer);
@@ -304,9 +304,9 @@ TEST_F(SyscalSequenceWriterTest, ShiftIsAddedToTheLayoutOnce) {
   Load(ds, scratch.Write("wenner.seq", WennerImage(3, false).Bytes()));
   ds.XShift = 10;
   answer = scratch.PathOf("shifted.seq");
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
   EXPECT_EQ(ds.XShift, 0.0f);
-  ASSERT_EQ(Save().outcome, SyscalSaveOutcome::Written);
+  ASSERT_EQ(Save().outcome, SaveOutcome::Written);
 
   TDataset back;
   Load(back, *answer);
@@ -320,12 +320,12 @@ TEST_F(SyscalSequenceWriterTest, NothingIsWrittenWhenTheCommandDoesNotApplyOrIsC
     const char* name;
     bool readOnly;
     bool cancel;
-    SyscalSaveOutcome outcome;
+    SaveOutcome outcome;
     std::size_t dialogs;
   };
   const Case cases[] = {
-      {"read-only data", true, false, SyscalSaveOutcome::Refused, 0},
-      {"cancelled dialog", false, true, SyscalSaveOutcome::Cancelled, 1},
+      {"read-only data", true, false, SaveOutcome::Refused, 0},
+      {"cancelled dialog", false, true, SaveOutcome::Cancelled, 1},
   };
   for (const Case& c : cases) {
     Load(ds, scratch.Write("wenner.seq", source));
@@ -338,7 +338,7 @@ TEST_F(SyscalSequenceWriterTest, NothingIsWrittenWhenTheCommandDoesNotApplyOrIsC
     EXPECT_EQ(test::ReadWhole(scratch.Path() / "wenner.seq"), source) << c.name;
   }
   ds = TDataset{};
-  EXPECT_EQ(Save().outcome, SyscalSaveOutcome::Refused);
+  EXPECT_EQ(Save().outcome, SaveOutcome::Refused);
 }
 
 }  // namespace

@@ -109,17 +109,17 @@ auto Answer(const std::string& target) {
 const Writer Writers[] = {
     {"res2dinv_usual", "wenner32.001", 1,
      [](TDataset& ds, const std::string& target, Messenger& m) {
-       return Res2d_Converter(ds, Res2dInvSender::aRes2dInv, ExportOptions{}, ".dat", Answer(target), m) ==
-              Res2dInvOutcome::Written;
+       return ExportRes2dInv(ds, Res2dInvSender::aRes2dInv, ExportOptions{}, ".dat", Answer(target), m) ==
+              SaveOutcome::Written;
      }},
     {"res2dinv_general", "wenner32.001", 1,
      [](TDataset& ds, const std::string& target, Messenger& m) {
-       return Res2d_Converter(ds, Res2dInvSender::aRes2dInv_new, ExportOptions{}, ".dat", Answer(target), m) ==
-              Res2dInvOutcome::Written;
+       return ExportRes2dInv(ds, Res2dInvSender::aRes2dInv_new, ExportOptions{}, ".dat", Answer(target), m) ==
+              SaveOutcome::Written;
      }},
     {"res2dinv_time_lapse", "dipole32_tl.dat", 4,
      [](TDataset& ds, const std::string& target, Messenger& m) {
-       return aTimeLapseExecute(ds, ExportOptions{}, ".dat", Answer(target), m) == Res2dInvOutcome::Written;
+       return ExportTimeLapse(ds, ExportOptions{}, ".dat", Answer(target), m) == SaveOutcome::Written;
      }},
     {"sondo", "wenner32.001", 1,
      [](TDataset& ds, const std::string& target, Messenger& m) { return WriteSondo(ds, ExportOptions{}, target, m); },
@@ -135,25 +135,25 @@ const Writer Writers[] = {
      }},
     {"syscal_sequence", "wenner32.seq", 2,
      [](TDataset& ds, const std::string& target, Messenger& m) {
-       return SaveSBClick(ds, SyscalSaveCaller::UserInterface, false, Answer(target), m).outcome ==
-              SyscalSaveOutcome::Written;
+       return SaveSyscalSequence(ds, SyscalSaveCaller::UserInterface, false, Answer(target), m).outcome ==
+              SaveOutcome::Written;
      },
      false, true},
     {"syscal_data_in_place", "wenner32.001", 1,
      [](TDataset& ds, const std::string&, Messenger& m) {
-       const auto noDialog = [](const SyscalSaveDialog&) -> std::optional<std::string> { return std::nullopt; };
-       return SaveSBClick(ds, SyscalSaveCaller::UserInterface, false, noDialog, m).outcome ==
-              SyscalSaveOutcome::Written;
+       const auto noDialog = [](const SaveDialogSpec&) -> std::optional<std::string> { return std::nullopt; };
+       return SaveSyscalSequence(ds, SyscalSaveCaller::UserInterface, false, noDialog, m).outcome ==
+              SaveOutcome::Written;
      },
      true, true},
     {"electre2_sequence", "wenner32.seq", 2,
      [](TDataset& ds, const std::string& target, Messenger& m) {
-       return aElecreIIExecute(ds, ElectreSender::Other, false, 2, Answer(target), m) ==
-              ElectreSaveOutcome::Written;
+       return SaveElectreSequence(ds, ElectreSender::Other, false, 2, Answer(target), m).outcome ==
+              SaveOutcome::Written;
      }},
     {"abem_protocol", "wenner32.seq", 2,
      [](TDataset& ds, const std::string& target, Messenger& m) {
-       return Abem_orgExecute(ds, Answer(target), nullptr, m).outcome == AbemSaveOutcome::Written;
+       return SaveAbemProtocol(ds, Answer(target), nullptr, m).outcome == SaveOutcome::Written;
      },
      false, false, {".up", ".dwn"}, true},
 };

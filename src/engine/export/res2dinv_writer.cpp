@@ -102,37 +102,60 @@ std::string FileStem(const TDataset& ds, int k) {
   return entry.substr(0, 8);
 }
 
-std::string TitleLine(TDataset& ds, const Res2dInvPlan& plan) {
-  if (ds.DataKind == DataKindResistivityOnly) {
-    if (plan.setCount == 1) {
-      if (MemoLine(ds, 0).empty()) SetMemoLine(ds, 0, ".");
-      return MemoLine(ds, 0);
-    }
-    if (plan.timeLapse) {
-      std::string title = FileStem(ds, 1);
-      for (int t = 2; t <= plan.timeSteps; ++t) title += " + " + FileStem(ds, t * plan.setCount);
-      return title;
-    }
-    if (MemoLine(ds, 0).empty()) {
-      std::string names;
-      for (int s = 1; s <= plan.setCount; ++s) {
-        const int type = ds.Sets[s].Type;
-        if (s > 1) names += " + ";
-        names += IsValidArrayCode(type) ? ArrayShortNames[static_cast<std::size_t>(type)] : "";
-      }
-      SetMemoLine(ds, 0, names);
-    }
-    return MemoLine(ds, 0);
+bool TimeLapseTitle(const TDataset& ds, const Res2dInvPlan& plan) {
+  return ds.DataKind == DataKindResistivityOnly && plan.setCount != 1 && plan.timeLapse;
+}
+
+// The text memo line 0 takes when it is empty (the title then written):
+// nothing for the time-lapse title of resistivity data, which the memo does
+// not hold.
+std::optional<std::string> TitleForEmptyMemo(const TDataset& ds, const Res2dInvPlan& plan) {
+  if (TimeLapseTitle(ds, plan)) return std::nullopt;
+  if (ds.DataKind != DataKindResistivityOnly) return ds.FileName;
+  if (plan.setCount == 1) return std::string(".");
+  std::string names;
+  for (int s = 1; s <= plan.setCount; ++s) {
+    const int type = ds.Sets[s].Type;
+    if (s > 1) names += " + ";
+    names += IsValidArrayCode(type) ? ArrayShortNames[static_cast<std::size_t>(type)] : "";
   }
-  if (MemoLine(ds, 0).empty()) SetMemoLine(ds, 0, ds.FileName);
-  std::string title = MemoLine(ds, 0);
-  if (!MemoLine(ds, 1).empty()) title += " " + MemoLine(ds, 1);
+  return names;
+}
+
+// Memo line 0, or what it takes when empty.
+std::string TitleMemoLine(const TDataset& ds, const Res2dInvPlan& plan) {
+  const std::string line = MemoLine(ds, 0);
+  if (!line.empty()) return line;
+  return TitleForEmptyMemo(ds, plan).value_or(line);
+}
+
+std::string TitleLine(const TDataset& ds, const Res2dInvPlan& plan) {
+  if (TimeLapseTitle(ds, plan)) {
+    std::string title = FileStem(ds, 1);
+    for (int t = 2; t <= plan.timeSteps; ++t) title += " + " + FileStem(ds, t * plan.setCount);
+    return title;
+  }
+  std::string title = TitleMemoLine(ds, plan);
+  if (ds.DataKind != DataKindResistivityOnly && !MemoLine(ds, 1).empty()) title += " " + MemoLine(ds, 1);
   return title;
 }
 
 void AppendNum(std::string& out, double x) {
   out += ' ';
   AppendValue(out, x, ValueDigits);
+}
+
+// The spacing and dipole length the usual format gives a pole-dipole point:
+// those of its level.
+bool LevelGeometry(const TDataset& ds, const TDataPoint& p, float& spacing, float& mn) {
+  if (p.Level < 1 || p.Level > ds.LevelCount) return false;
+  spacing = ds.LevelSpacing[p.Level];
+  mn = ds.LevelMN[p.Level];
+  return true;
+}
+
+bool PoleDipoleUsual(const TDataset& ds, const Res2dInvPlan& plan) {
+  return !plan.general && IsPoleDipole(ds.ArrayType);
 }
 
 // The values of point i, appended to its line: apparent resistivity,
@@ -193,18 +216,16 @@ std::string Factor(double numerator, double mn, double offset) {
 
 // Pole-dipole in the usual format: x is the middle of the array, n is
 // negative for the reverse direction.
-void PoleDipoleDataLines(TDataset& ds, const Res2dInvPlan& plan, std::vector<std::string>& out) {
+void PoleDipoleDataLines(const TDataset& ds, const Res2dInvPlan& plan, std::vector<std::string>& out) {
   for (int s = 1; s <= plan.setCount; ++s) {
     const int type = ds.Sets[s].Type;
     if (!IsPoleDipole(type)) continue;
     for (int i = SetFirst(ds, s); i <= SetLast(ds, plan, s); ++i) {
       if (IsBad(ds, i)) continue;
-      TDataPoint& p = ds.Points[i];
-      if (p.Level >= 1 && p.Level <= ds.LevelCount) {
-        p.Spacing = ds.LevelSpacing[p.Level];
-        p.MN = ds.LevelMN[p.Level];
-      }
-      const double S = p.Spacing, M = p.MN;
+      const TDataPoint& p = ds.Points[i];
+      float spacing = p.Spacing, mn = p.MN;
+      LevelGeometry(ds, p, spacing, mn);
+      const double S = spacing, M = mn;
       const bool forward = type == ForwardPoleDipole;
       const double x = forward ? p.X + (M / 2 - S) / 2 : p.X + (S - M / 2) / 2;
       out.push_back(Values(Width5(Num(x)) + " " + Width5(Num(M)) + " " + (forward ? "" : "-") + Factor(S, M, 0.5),
@@ -213,7 +234,7 @@ void PoleDipoleDataLines(TDataset& ds, const Res2dInvPlan& plan, std::vector<std
   }
 }
 
-void UsualDataLines(TDataset& ds, const Res2dInvPlan& plan, std::vector<std::string>& out) {
+void UsualDataLines(const TDataset& ds, const Res2dInvPlan& plan, std::vector<std::string>& out) {
   if (IsPoleDipole(ds.ArrayType)) {
     PoleDipoleDataLines(ds, plan, out);
     return;
@@ -272,8 +293,8 @@ std::string ProposedName(const TDataset& ds, std::string_view res2dInvExt) {
 
 }  // namespace
 
-Res2dInvSaveDialog Res2dInvDialogFiles(std::string_view res2dInvExt) {
-  Res2dInvSaveDialog d;
+SaveDialogSpec Res2dInvDialogFiles(std::string_view res2dInvExt) {
+  SaveDialogSpec d;
   if (res2dInvExt.empty() || res2dInvExt == ".dat") {
     d.filter = "Res2Dinv files|*.dat||_*.dat";
     d.defaultExt = "DAT";
@@ -285,8 +306,8 @@ Res2dInvSaveDialog Res2dInvDialogFiles(std::string_view res2dInvExt) {
   return d;
 }
 
-Res2dInvPlan PrepareRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
-                             std::string_view res2dInvExt) {
+Res2dInvPlan PlanRes2dInv(const TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
+                          std::string_view res2dInvExt) {
   Res2dInvPlan plan;
   plan.withIP = ds.HasIP && !options.WithoutIP;
   plan.general = sender == Res2dInvSender::aRes2dInv_new;
@@ -326,17 +347,38 @@ Res2dInvPlan PrepareRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOp
   if (smallest == 0) smallest = UnitElectrodeSpacing(ds);
   plan.unitSpacing = options.ModelRefinement ? smallest / 2 : smallest;
 
-  if (!plan.timeLapse) MergeRepeatedMeasurements(ds);
-
   plan.dialog = Res2dInvDialogFiles(res2dInvExt);
   plan.dialog.proposedName = ProposedName(ds, res2dInvExt.empty() ? ".dat" : res2dInvExt);
-  ApplyXShift(ds);
   plan.dialog.title = plan.general ? "General Res2dInv format" : "Usual Res2dInv format";
   if (plan.timeLapse) plan.dialog.title += " (time-lapse data)";
   return plan;
 }
 
-std::string Res2dInvFileText(TDataset& ds, const Res2dInvPlan& plan, const ExportOptions& options,
+Res2dInvPlan PrepareRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
+                             std::string_view res2dInvExt) {
+  // Neither the merge nor the shift changes what the plan reads.
+  const Res2dInvPlan plan = PlanRes2dInv(ds, sender, options, res2dInvExt);
+  if (!plan.timeLapse) MergeRepeatedMeasurements(ds);
+  ApplyXShift(ds);
+  return plan;
+}
+
+void KeepRes2dInvWrite(TDataset& ds, const Res2dInvPlan& plan) {
+  if (MemoLine(ds, 0).empty()) {
+    if (const auto title = TitleForEmptyMemo(ds, plan)) SetMemoLine(ds, 0, *title);
+  }
+  if (!PoleDipoleUsual(ds, plan)) return;
+  for (int s = 1; s <= plan.setCount; ++s) {
+    if (!IsPoleDipole(ds.Sets[s].Type)) continue;
+    for (int i = SetFirst(ds, s); i <= SetLast(ds, plan, s); ++i) {
+      if (IsBad(ds, i)) continue;
+      TDataPoint& p = ds.Points[i];
+      LevelGeometry(ds, p, p.Spacing, p.MN);
+    }
+  }
+}
+
+std::string Res2dInvFileText(const TDataset& ds, const Res2dInvPlan& plan, const ExportOptions& options,
                              Messenger& messenger) {
   std::vector<std::string> data;
   if (plan.general) {
@@ -385,33 +427,36 @@ std::string Res2dInvFileText(TDataset& ds, const Res2dInvPlan& plan, const Expor
   return JoinCrLf(lines);
 }
 
-Res2dInvOutcome Res2d_Converter(TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
-                                std::string_view res2dInvExt, const Res2dInvFileChooser& chooser,
+bool Res2dInvApplies(const TDataset& ds, Res2dInvSender sender) {
+  if (!ds.HasMeasurements() || ds.PointCount < 1) return false;
+  // Time-lapse data need their description, which DescribeTimeSteps makes.
+  return sender != Res2dInvSender::aTimeLapse ||
+         (ds.PointsPerTime >= 1 && ds.BaseSetCount >= 1 && ds.TimeSetCount >= 1 &&
+          ds.PointsPerTime * ds.TimeSetCount <= ds.PointCount && ds.BaseSetCount * ds.TimeSetCount <= ds.SetCount);
+}
+
+SaveOutcome ExportRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
+                                std::string_view res2dInvExt, const TargetChooser& chooser,
                                 Messenger& messenger) {
-  if (!ds.HasMeasurements() || ds.PointCount < 1) return Res2dInvOutcome::Refused;
-  if (sender == Res2dInvSender::aTimeLapse &&
-      (ds.PointsPerTime < 1 || ds.BaseSetCount < 1 || ds.TimeSetCount < 1 ||
-       ds.PointsPerTime * ds.TimeSetCount > ds.PointCount || ds.BaseSetCount * ds.TimeSetCount > ds.SetCount)) {
-    return Res2dInvOutcome::Refused;  // no time-lapse description: aTimeLapseExecute makes it
-  }
+  if (!Res2dInvApplies(ds, sender)) return SaveOutcome::Refused;
   const Res2dInvPlan plan = PrepareRes2dInv(ds, sender, options, res2dInvExt);
   const std::optional<std::string> path = chooser ? chooser(plan.dialog) : std::nullopt;
-  if (!path) return Res2dInvOutcome::Cancelled;
+  if (!path) return SaveOutcome::Cancelled;
   const std::string text = Res2dInvFileText(ds, plan, options, messenger);
+  KeepRes2dInvWrite(ds, plan);
   const FileReadResult written = WriteFileWhole(*path, text);
   if (!written.ok) {
     messenger.Error(written.error);
-    return Res2dInvOutcome::Failed;
+    return SaveOutcome::Failed;
   }
-  return Res2dInvOutcome::Written;
+  return SaveOutcome::Written;
 }
 
-Res2dInvOutcome aTimeLapseExecute(TDataset& ds, const ExportOptions& options, std::string_view res2dInvExt,
-                                  const Res2dInvFileChooser& chooser, Messenger& messenger) {
-  if (ds.SetCount <= 1 || ds.DataKind < DataKindInstrument) return Res2dInvOutcome::Refused;
+bool DescribeTimeSteps(TDataset& ds, Messenger& messenger) {
+  if (ds.SetCount <= 1 || ds.DataKind < DataKindInstrument) return false;
   if (ds.BadCount != 0) {
     messenger.Error("The data have to be without BAD point");
-    return Res2dInvOutcome::Refused;
+    return false;
   }
   // Sets per time step: up to the set before the second appearance of the
   // first set's type after another type.
@@ -433,12 +478,12 @@ Res2dInvOutcome aTimeLapseExecute(TDataset& ds, const ExportOptions& options, st
   ds.PointsPerTime = np;
   if (np < 1 || ds.PointCount % np != 0 || ds.SetCount % p != 0) {
     messenger.Error("The data for different files have to be the same length");
-    return Res2dInvOutcome::Refused;
+    return false;
   }
   const int steps = ds.SetCount / p;
   if (steps > MaxTimeSteps) {
     messenger.Error("Too many time steps.\r\nMaximal number - " + std::to_string(MaxTimeSteps));
-    return Res2dInvOutcome::Refused;
+    return false;
   }
   ds.TimeSetCount = steps;
   for (int k = 1; k <= p; ++k) {
@@ -446,15 +491,21 @@ Res2dInvOutcome aTimeLapseExecute(TDataset& ds, const ExportOptions& options, st
       const int s = (t - 1) * p + k;
       if (ds.Sets[s].Type != ds.Sets[k].Type) {
         messenger.Error("The data for different arrays have to be in the same oder for all files");
-        return Res2dInvOutcome::Refused;
+        return false;
       }
       if (ds.Sets[s].Last - ds.Sets[s].First != ds.Sets[k].Last - ds.Sets[k].First) {
         messenger.Error("The data for different files have to be the same length and type");
-        return Res2dInvOutcome::Refused;
+        return false;
       }
     }
   }
-  return Res2d_Converter(ds, Res2dInvSender::aTimeLapse, options, res2dInvExt, chooser, messenger);
+  return true;
+}
+
+SaveOutcome ExportTimeLapse(TDataset& ds, const ExportOptions& options, std::string_view res2dInvExt,
+                            const TargetChooser& chooser, Messenger& messenger) {
+  if (!DescribeTimeSteps(ds, messenger)) return SaveOutcome::Refused;
+  return ExportRes2dInv(ds, Res2dInvSender::aTimeLapse, options, res2dInvExt, chooser, messenger);
 }
 
 }  // namespace tarvo

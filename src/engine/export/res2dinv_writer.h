@@ -7,6 +7,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 #include "engine/export/export_options.h"
 
 // Writer of Res2dInv data files, the text input of the Res2dInv 2D inversion
@@ -20,21 +21,10 @@ namespace tarvo {
 enum class Res2dInvSender {
   aRes2dInv,      // "Res2dInv": usual format unless the sets mix array types
   aRes2dInv_new,  // "Res2dInv (general)": general format
-  aTimeLapse,     // "Time-Lapse", after the checks of aTimeLapseExecute
+  aTimeLapse,     // "Time-Lapse", after the checks of ExportTimeLapse
   Extract,        // "Extract array": usual format, general for ArrayType 8 and above
 };
 
-// What the save dialog shows. The GUI puts it in its dialog, tarvo-cli only
-// reports the title.
-struct Res2dInvSaveDialog {
-  std::string title;         // "Usual Res2dInv format", "General Res2dInv format" (+ " (time-lapse data)")
-  std::string proposedName;  // file name proposed to the operator
-  std::string filter;        // "Res2Dinv files|*.dat||_*.dat" or "Res2dinv (*.ext)|*.ext"
-  std::string defaultExt;    // "DAT", or the remembered extension without its dot
-};
-
-// Asks where to write; nothing means the dialog was cancelled.
-using Res2dInvFileChooser = std::function<std::optional<std::string>(const Res2dInvSaveDialog&)>;
 
 // What the preparation decided, for the text of the file.
 struct Res2dInvPlan {
@@ -46,12 +36,20 @@ struct Res2dInvPlan {
   int setCount = 0;        // sets of one time step, or every set
   int timeSteps = 1;       // time steps written (time-lapse only above 1)
   double unitSpacing = 0;  // the unit electrode spacing line
-  Res2dInvSaveDialog dialog;
+  // Title "Usual Res2dInv format" or "General Res2dInv format" (+ " (time-lapse
+  // data)"), filter "Res2Dinv files|*.dat||_*.dat" or "Res2dinv (*.ext)|*.ext",
+  // default extension "DAT" or the remembered one without its dot.
+  SaveDialogSpec dialog;
 };
 
 // The save dialog's filter and default extension for the remembered
 // Res2dInv extension (".dat" unless a file with another one was read).
-Res2dInvSaveDialog Res2dInvDialogFiles(std::string_view res2dInvExt);
+SaveDialogSpec Res2dInvDialogFiles(std::string_view res2dInvExt);
+
+// The plan alone, without changing the dataset: what PrepareRes2dInv
+// returns (neither the merge nor the shift changes what it reads).
+Res2dInvPlan PlanRes2dInv(const TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
+                          std::string_view res2dInvExt);
 
 // The steps before the dialog, in order: whether IP is written, the variant,
 // mixed arrays (general format), the unit electrode spacing (halved with
@@ -62,32 +60,39 @@ Res2dInvSaveDialog Res2dInvDialogFiles(std::string_view res2dInvExt);
 Res2dInvPlan PrepareRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
                              std::string_view res2dInvExt);
 
-// The bytes of the file, CR LF line ends. Sets memo line 0 when it is empty
-// (the title written) and the spacing and dipole length of pole-dipole points
-// from their level in the usual format. A set of no known array type is
-// reported ("Error 1.") and left out; the point count line counts the data
-// lines written.
-std::string Res2dInvFileText(TDataset& ds, const Res2dInvPlan& plan, const ExportOptions& options,
+// The bytes of the file, CR LF line ends; the dataset is not changed. An
+// empty memo line 0 gives the title its default, pole-dipole points of the
+// usual format are written with the spacing and dipole length of their
+// level. A set of no known array type is reported ("Error 1.") and left out;
+// the point count line counts the data lines written.
+std::string Res2dInvFileText(const TDataset& ds, const Res2dInvPlan& plan, const ExportOptions& options,
                              Messenger& messenger);
 
-enum class Res2dInvOutcome {
-  Written,    // the file was written
-  Cancelled,  // the dialog was cancelled; nothing written
-  Refused,    // the data do not suit the command; the operator has been told (or the command does not apply)
-  Failed,     // the file could not be written; the operator has been told
-};
+// What a written file leaves in the dataset: memo line 0, when empty, takes
+// the title written, and the pole-dipole points of the usual format the
+// spacing and dipole length of their level. The command runs it once the
+// target is chosen; the text is the same before and after it.
+void KeepRes2dInvWrite(TDataset& ds, const Res2dInvPlan& plan);
+
+// Whether the command applies: measured data, and for time-lapse data their
+// description by DescribeTimeSteps. Refused without a message otherwise.
+bool Res2dInvApplies(const TDataset& ds, Res2dInvSender sender);
 
 // The Res2dInv export commands: preparation, the save dialog through
 // `chooser`, then the whole file written at once.
-Res2dInvOutcome Res2d_Converter(TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
-                                std::string_view res2dInvExt, const Res2dInvFileChooser& chooser,
+SaveOutcome ExportRes2dInv(TDataset& ds, Res2dInvSender sender, const ExportOptions& options,
+                                std::string_view res2dInvExt, const TargetChooser& chooser,
                                 Messenger& messenger);
 
-// The "Time-Lapse" command: checks that the sets form equal time steps,
-// sets BaseSetCount, PointsPerTime and TimeSetCount, then writes the
-// time-lapse variant. Refused without a message for a single set or data
+// The checks of the "Time-Lapse" command: that the sets form equal time
+// steps; sets BaseSetCount, PointsPerTime and TimeSetCount. False when
+// refused (the operator has been told, except for a single set or data
+// without measurements).
+bool DescribeTimeSteps(TDataset& ds, Messenger& messenger);
+
+// The "Time-Lapse" command: DescribeTimeSteps, then the time-lapse variant. Refused without a message for a single set or data
 // without measurements (the command is disabled then).
-Res2dInvOutcome aTimeLapseExecute(TDataset& ds, const ExportOptions& options, std::string_view res2dInvExt,
-                                  const Res2dInvFileChooser& chooser, Messenger& messenger);
+SaveOutcome ExportTimeLapse(TDataset& ds, const ExportOptions& options, std::string_view res2dInvExt,
+                                  const TargetChooser& chooser, Messenger& messenger);
 
 }  // namespace tarvo

@@ -78,17 +78,25 @@ bool HasRes2dModLines(std::uint8_t type) { return type >= Schlumberger && type <
 
 }  // namespace
 
-Res2dModPreparation PrepareRes2dMod(TDataset& ds) {
+Res2dModPreparation PlanRes2dMod(const TDataset& ds) {
   Res2dModPreparation prep;
+  prep.Dialog = SaveDialogSpec{"TXT format for Res2dMod", "", "Res2dMod text|*.txt", ".txt"};
   if (ds.DataKind < DataKindSequence || ds.SetCount <= 0) return prep;
   prep.Ready = true;
   prep.UnitSpacing = SmallestMN(ds);
-  MergeRepeatedMeasurements(ds);
   if (ds.DataKind == DataKindResistivityOnly) {
-    prep.Dialog.ProposedName = std::filesystem::path(ds.FileName).replace_extension(".txt").string();
+    prep.Dialog.proposedName = std::filesystem::path(ds.FileName).replace_extension(".txt").string();
   } else {
-    prep.Dialog.ProposedName = UnderscoredSequenceTitle(ds) + ".txt";
+    prep.Dialog.proposedName = UnderscoredSequenceTitle(ds) + ".txt";
   }
+  return prep;
+}
+
+Res2dModPreparation PrepareRes2dMod(TDataset& ds) {
+  // Neither the merge nor the shift changes what the plan reads.
+  const Res2dModPreparation prep = PlanRes2dMod(ds);
+  if (!prep.Ready) return prep;
+  MergeRepeatedMeasurements(ds);
   ApplyXShift(ds);
   return prep;
 }

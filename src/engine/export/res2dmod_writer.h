@@ -5,6 +5,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 #include "engine/export/export_options.h"
 
 // Writer of the Res2dMod text input: every measurement listed by the
@@ -13,19 +14,12 @@
 // be modelled.
 namespace tarvo {
 
-// What the save dialog of the command shows. The dialog keeps the filter of
-// the Res2dInv export; only the default extension and the title change.
-struct Res2dModSaveDialog {
-  std::string DefaultExtension = ".txt";
-  std::string Title = "TXT format for Res2dMod";
-  std::string ProposedName;
-};
-
 // The state of the command after its preparation.
 struct Res2dModPreparation {
   bool Ready = false;      // false: nothing to export (no data or no set)
   double UnitSpacing = 0;  // smallest positive MN of all points
-  Res2dModSaveDialog Dialog;
+  // "TXT format for Res2dMod", the proposed name, "Res2dMod text|*.txt", ".txt".
+  SaveDialogSpec Dialog;
 };
 
 // Preparation before the dialog: the unit electrode spacing, the merging of
@@ -33,6 +27,9 @@ struct Res2dModPreparation {
 // x coordinate and reset to 0 (the shift stays even when the dialog is then
 // cancelled). Nothing happens without data or without a set.
 Res2dModPreparation PrepareRes2dMod(TDataset& ds);
+
+// What PrepareRes2dMod returns, without changing the dataset.
+Res2dModPreparation PlanRes2dMod(const TDataset& ds);
 
 // The file's text and the sets it could not list ("Error 12.").
 struct Res2dModText {

@@ -55,10 +55,10 @@ int SectionPanelArrayNumber(int code) {
   }
 }
 
-SectionPanelSaveDialog SectionPanelDialog(const TDataset& ds, const std::string& name) {
-  SectionPanelSaveDialog d;
+SaveDialogSpec SectionPanelDialog(const TDataset& ds, const std::string& name) {
+  SaveDialogSpec d{"Old Res2dInv format", "", "Res2dInv data|*.dat", "dat"};
   const std::filesystem::path dir = std::filesystem::path(ds.FileName).parent_path();
-  d.ProposedName = (dir / (name + ".dat")).string();
+  d.proposedName = (dir / (name + ".dat")).string();
   return d;
 }
 
@@ -133,20 +133,20 @@ std::string SectionPanelFileText(const TDataset& ds, const SectionPanelInput& in
   return JoinCrLf(lines);
 }
 
-SectionPanelOutcome WriteSectionPanel(const TDataset& ds, const SectionPanelInput& input,
-                                      const SectionPanelFileChooser& choose, Messenger& messenger) {
-  if (input.grid == nullptr || input.descriptor == nullptr) return SectionPanelOutcome::Cancelled;
+SaveOutcome WriteSectionPanel(const TDataset& ds, const SectionPanelInput& input, const TargetChooser& choose,
+                              Messenger& messenger) {
+  if (input.grid == nullptr || input.descriptor == nullptr) return SaveOutcome::Cancelled;
   const std::optional<std::string> path = choose(SectionPanelDialog(ds, input.name));
-  if (!path || path->empty()) return SectionPanelOutcome::Cancelled;
+  if (!path || path->empty()) return SaveOutcome::Cancelled;
   bool unsupported = false;
   const std::string text = SectionPanelFileText(ds, input, &unsupported);
   if (unsupported) messenger.Error("Error 2.");
   const FileReadResult written = WriteFileWhole(*path, text);
   if (!written.ok) {
     messenger.Error(written.error);
-    return SectionPanelOutcome::Failed;
+    return SaveOutcome::Failed;
   }
-  return SectionPanelOutcome::Written;
+  return SaveOutcome::Written;
 }
 
 }  // namespace tarvo

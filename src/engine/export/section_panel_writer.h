@@ -6,6 +6,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 #include "engine/display/value_grid.h"
 
 // Writer of one pseudosection panel (the mean panel of the panels window)
@@ -23,11 +24,7 @@ struct SectionPanelInput {
 
 // What the save dialog shows: the open file's directory, the name and
 // ".dat", under the title "Old Res2dInv format".
-struct SectionPanelSaveDialog {
-  std::string ProposedName;
-  std::string Title = "Old Res2dInv format";
-};
-SectionPanelSaveDialog SectionPanelDialog(const TDataset& ds, const std::string& name);
+SaveDialogSpec SectionPanelDialog(const TDataset& ds, const std::string& name);
 
 // The Res2dInv array number written for an array-type code.
 int SectionPanelArrayNumber(int code);
@@ -39,9 +36,7 @@ std::string SectionPanelFileText(const TDataset& ds, const SectionPanelInput& in
 
 // Chooses the file (nullopt: cancelled, nothing is written), writes it
 // whole and tells the operator of "Error 2." and of a failed write.
-using SectionPanelFileChooser = std::function<std::optional<std::string>(const SectionPanelSaveDialog&)>;
-enum class SectionPanelOutcome { Written, Cancelled, Failed };
-SectionPanelOutcome WriteSectionPanel(const TDataset& ds, const SectionPanelInput& input,
-                                      const SectionPanelFileChooser& choose, Messenger& messenger);
+SaveOutcome WriteSectionPanel(const TDataset& ds, const SectionPanelInput& input, const TargetChooser& choose,
+                              Messenger& messenger);
 
 }  // namespace tarvo

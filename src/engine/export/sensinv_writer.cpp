@@ -87,9 +87,9 @@ std::string CompanionName(const std::string& path, const char* extension) {
 
 }  // namespace
 
-SensInvSaveDialog SensInvDialog(const TDataset& ds) {
-  SensInvSaveDialog dialog;
-  dialog.ProposedName = UnderscoredSequenceTitle(ds);
+SaveDialogSpec SensInvDialog(const TDataset& ds) {
+  SaveDialogSpec dialog{"Output for SensInv2D", "", "SensInv2d|*.gem", "gem"};
+  dialog.proposedName = UnderscoredSequenceTitle(ds);
   return dialog;
 }
 

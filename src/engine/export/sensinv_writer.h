@@ -5,6 +5,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 #include "engine/export/export_options.h"
 
 // Writer of the SensInv2D input: the electrode geometry (".gem": number, x,
@@ -14,15 +15,9 @@
 // list.
 namespace tarvo {
 
-// What the save dialog of the command shows.
-struct SensInvSaveDialog {
-  std::string Filter = "SensInv2d|*.gem";
-  std::string DefaultExtension = "gem";
-  std::string Title = "Output for SensInv2D";
-  std::string ProposedName;
-};
-
-SensInvSaveDialog SensInvDialog(const TDataset& ds);
+// What the save dialog of the command shows: "Output for SensInv2D",
+// "SensInv2d|*.gem", "gem" and the underscored sequence title.
+SaveDialogSpec SensInvDialog(const TDataset& ds);
 
 // The three texts, and what the operator is told about them.
 struct SensInvTexts {

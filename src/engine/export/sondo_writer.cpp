@@ -15,6 +15,7 @@
 #include "engine/core/text_file.h"
 #include "engine/core/text_tokens.h"
 #include "engine/core/electrode_altitude.h"
+#include "engine/export/export_common.h"
 
 namespace tarvo {
 
@@ -147,7 +148,7 @@ enum class GroupResult { Written, Cancelled, Failed };
 // One group of files for the selected sets (the sounding export).
 GroupResult ExportGroup(TDataset& ds, int setSelector, const std::string& timeSuffix,
                         const GridSettings& gridSettings, const TInversionModel* model,
-                        const SondoTargetChooser& chooser, Messenger& messenger, SondoRun& run) {
+                        const TargetChooser& chooser, Messenger& messenger, SondoRun& run) {
   const SondoSoundings soundings = BuildSondoSoundings(ds, setSelector, gridSettings);
   if (!soundings.Overlaps.Fits) {
     messenger.Error("Too many overlaps for the Sondo \"dtg\" format.\r\nMaximal number - " +
@@ -392,11 +393,12 @@ std::string SondoModelText(const TDataset& ds, const TInversionModel& model) {
   return JoinCrLf(lines);
 }
 
-SondoSaveDialog SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix) {
-  SondoSaveDialog dialog;
-  dialog.Filter = dtg ? "Sondo \"dtg\" format|*.dtg" : "Sondo \"dat\" format|*.dat";
-  dialog.DefaultExtension = dtg ? "dtg" : "dat";
-  dialog.ProposedName = "Sondo_" + ds.SeqHeader.TitleText() + timeSuffix;
+SaveDialogSpec SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix) {
+  SaveDialogSpec dialog;
+  dialog.title = "Sondo";
+  dialog.filter = dtg ? "Sondo \"dtg\" format|*.dtg" : "Sondo \"dat\" format|*.dat";
+  dialog.defaultExt = dtg ? "dtg" : "dat";
+  dialog.proposedName = "Sondo_" + ds.SeqHeader.TitleText() + timeSuffix;
   return dialog;
 }
 
@@ -413,8 +415,8 @@ SondoFileNames SondoNames(const std::string& mainPath, bool dtg) {
   return names;
 }
 
-SondoRun Sondoconverter(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
-                        const SondoTargetChooser& chooser, Messenger& messenger) {
+SondoRun ExportSondo(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
+                        const TargetChooser& chooser, Messenger& messenger) {
   SondoRun run;
   // Stations and electrode positions of every file take the x shift once.
   ApplyXShift(ds);
@@ -459,21 +461,7 @@ bool WriteSondo(TDataset& ds, const ExportOptions& /*options*/, const std::strin
                 TInversionModels* models) {
   // The first group goes to the chosen path, every further one next to it
   // under its proposed name, numbered when a name repeats.
-  std::set<std::string> used;
-  const SondoTargetChooser targets = [&path, &used](const SondoSaveDialog& dialog) -> std::optional<std::string> {
-    std::string target = path;
-    if (!used.empty()) {
-      const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-      const std::string extension = "." + dialog.DefaultExtension;
-      target = (folder / (dialog.ProposedName + extension)).string();
-      for (int n = 2; used.count(target) != 0; ++n) {
-        target = (folder / (dialog.ProposedName + "_" + std::to_string(n) + extension)).string();
-      }
-    }
-    used.insert(target);
-    return target;
-  };
-  const SondoRun run = Sondoconverter(ds, GridSettings{}, models, targets, messenger);
+  const SondoRun run = ExportSondo(ds, GridSettings{}, models, TargetsBeside(path), messenger);
   return run.Ok && !run.MainFiles.empty();
 }
 

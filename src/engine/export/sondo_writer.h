@@ -10,6 +10,7 @@
 #include "engine/core/capacities.h"
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 #include "engine/core/tables.h"
 #include "engine/core/inversion_model.h"
 #include "engine/display/value_grid.h"
@@ -94,14 +95,10 @@ std::string SondoModelText(const TDataset& ds, const TInversionModel& model);
 // electrodes (end segments extended); -1e15 with fewer than two electrodes.
 float ElevationAt(const TDataset& ds, double x);
 
-// What the save dialog of one group shows.
-struct SondoSaveDialog {
-  std::string Filter;
-  std::string DefaultExtension;
-  std::string ProposedName;  // "Sondo_", the sequence title and the time suffix
-};
-
-SondoSaveDialog SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix);
+// What the save dialog of one group shows: the title "Sondo", the "dat" or
+// "dtg" filter and extension, and "Sondo_", the sequence title and the time
+// suffix as the proposed name.
+SaveDialogSpec SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix);
 
 // The files of a group, named after the chosen main file.
 struct SondoFileNames {
@@ -114,9 +111,8 @@ struct SondoFileNames {
 
 SondoFileNames SondoNames(const std::string& mainPath, bool dtg);
 
-// Asks where to write one group (the save dialog); nothing means cancelled:
-// the group is skipped and the command goes on.
-using SondoTargetChooser = std::function<std::optional<std::string>(const SondoSaveDialog&)>;
+// The chooser is asked for every group; nothing means cancelled: the group
+// is skipped and the command goes on.
 
 struct SondoRun {
   bool Ok = true;                      // false: a file could not be written, or the levels do not fit the format
@@ -128,8 +124,8 @@ struct SondoRun {
 // current model). The x shift is added to the data first (station
 // positions of every file). Afterwards SeqHeader and ArrayType are those of
 // the last set exported. models may be null (no model file is written then).
-SondoRun Sondoconverter(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
-                        const SondoTargetChooser& chooser, Messenger& messenger);
+SondoRun ExportSondo(TDataset& ds, const GridSettings& gridSettings, TInversionModels* models,
+                        const TargetChooser& chooser, Messenger& messenger);
 
 // The command for a chosen target: the first group is written to `path`,
 // every further group next to it under its proposed name (made unique).

@@ -100,18 +100,20 @@ AbemProtocolTexts AbemProtocolFiles(const TDataset& ds, CableLayout cable) {
   return {JoinCrLf(org), JoinCrLf(up), JoinCrLf(dwn)};
 }
 
-AbemSaveResult Abem_orgExecute(TDataset& ds, const AbemFileChooser& chooser, const CableChooser& cable,
-                               Messenger& messenger) {
+SaveDialogSpec AbemSaveDialog(const TDataset& ds) {
+  return {"Save Lund protocol", WithExtension(ds.FileName, ".org"), "ABEM org file|*.org", "org"};
+}
+
+AbemSaveResult SaveAbemProtocol(TDataset& ds, const TargetChooser& chooser, const CableChooser& cable,
+                                Messenger& messenger) {
   AbemSaveResult result;
   if (ds.Quads.Empty() || ds.SetCount < 1) return result;
 
   if (ds.SetCount > 1 && ds.SelectedSetEntry != ds.SetCount - 1) SelectSet(ds, ds.SetCount);
 
-  AbemSaveDialog dialog;
-  dialog.proposedName = WithExtension(ds.FileName, ".org");
-  const std::optional<std::string> chosen = chooser(dialog);
+  const std::optional<std::string> chosen = chooser(AbemSaveDialog(ds));
   if (!chosen) {
-    result.outcome = AbemSaveOutcome::Cancelled;
+    result.outcome = SaveOutcome::Cancelled;
     return result;
   }
   const CableLayout chosenCable = cable ? cable(PresetCableLayout(ds)) : PresetCableLayout(ds);
@@ -125,11 +127,12 @@ AbemSaveResult Abem_orgExecute(TDataset& ds, const AbemFileChooser& chooser, con
   });
   if (!written.ok) {
     messenger.Error(written.error + "\r\n" + written.path);
-    result.outcome = AbemSaveOutcome::Failed;
+    result.outcome = SaveOutcome::Failed;
     return result;
   }
-  result.outcome = AbemSaveOutcome::Written;
+  result.outcome = SaveOutcome::Written;
   result.orgPath = *chosen;
+  result.quadripoles = static_cast<int>(LastSetQuadripoles(ds).size());
   return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 
 // Writer of measuring protocols for the ABEM Lund imaging system: the
 // quadripoles of the last set as one protocol for the whole spread (".org")
@@ -35,41 +36,31 @@ int RollAlongStep(int electrodeTotal, CableLayout c);
 // last set, ".up" those touching the last h electrodes and ".dwn" those
 // touching electrodes 1..h, h being the roll-along step. With more than one
 // set, the headers and array type are the last set's; with one, the current
-// ones (as Abem_orgExecute leaves them).
+// ones (as SaveAbemProtocol leaves them).
 struct AbemProtocolTexts {
   std::string org, up, dwn;
 };
 AbemProtocolTexts AbemProtocolFiles(const TDataset& ds, CableLayout cable);
 
-// What the save dialog shows.
-struct AbemSaveDialog {
-  std::string proposedName;  // the dataset's file name with the extension ".org"
-  std::string defaultExt = "org";
-  std::string filter = "ABEM org file|*.org";
-};
+// What the save dialog shows: "Save Lund protocol", the dataset's file name
+// with the extension ".org", "ABEM org file|*.org" and "org".
+SaveDialogSpec AbemSaveDialog(const TDataset& ds);
 
-// Asks where to write the ".org"; nothing means the dialog was cancelled.
-using AbemFileChooser = std::function<std::optional<std::string>(const AbemSaveDialog&)>;
 // The "Long or short" dialog: shown with the preset, returns the cable chosen.
 using CableChooser = std::function<CableLayout(CableLayout preset)>;
 
-enum class AbemSaveOutcome {
-  Written,    // the three files were written
-  Cancelled,  // the dialog was cancelled; nothing written
-  Refused,    // no quadripole list to write; no message
-  Failed,     // a file could not be written; the operator has been told
-};
-
+// Refused: no quadripole list to write; no message.
 struct AbemSaveResult {
-  AbemSaveOutcome outcome = AbemSaveOutcome::Refused;
+  SaveOutcome outcome = SaveOutcome::Refused;
   std::string orgPath;  // the ".org" written; ".up" and ".dwn" sit beside it
+  int quadripoles = 0;  // quadripoles of the ".org"
 };
 
-// Abem_orgExecute: makes the last set current, asks for the ".org" file and
+// The "Lund protocol (ABEM)" command (the window's Abem_orgExecute): makes the last set current, asks for the ".org" file and
 // the cable, and writes the ".org", ".up" and ".dwn" files, each whole. Bad
 // points are not left out, the x shift and the reciprocal flag do not apply.
 // A write failure stops at the file that failed, with the platform's message.
-AbemSaveResult Abem_orgExecute(TDataset& ds, const AbemFileChooser& chooser, const CableChooser& cable,
-                               Messenger& messenger);
+AbemSaveResult SaveAbemProtocol(TDataset& ds, const TargetChooser& chooser, const CableChooser& cable,
+                                Messenger& messenger);
 
 }  // namespace tarvo

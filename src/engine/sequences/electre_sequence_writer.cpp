@@ -36,9 +36,9 @@ void AppendPointLines(const TDataset& ds, int firstPoint, int lastPoint, bool re
   }
 }
 
-}  // namespace
-
-std::string ElectreSequenceText(const TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits) {
+// The lines of the file and, in `quadripoles`, how many of them are quadripole lines.
+std::vector<std::string> ElectreLines(const TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits,
+                                      int& quadripoles) {
   std::vector<std::string> lines;
   lines.emplace_back("# X Y Z");
   const int electrodes = std::clamp(static_cast<int>(ds.SeqHeader.ElectrodeTotal), 0, MaxElectrodes);
@@ -68,31 +68,52 @@ std::string ElectreSequenceText(const TDataset& ds, ElectreSender sender, bool r
       break;
     }
   }
-  return JoinCrLf(lines);
+  quadripoles = static_cast<int>(lines.size()) - electrodes - 2;
+  return lines;
 }
 
-ElectreSaveOutcome aElecreIIExecute(TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits,
-                                    const ElectreFileChooser& chooser, Messenger& messenger) {
+}  // namespace
+
+SaveDialogSpec ElectreSaveDialog(const TDataset& ds) {
+  return {"ElectreII sequence", std::filesystem::path(ds.FileName).replace_extension(".txt").string(),
+          "ElectreII sequence files|*.txt", "TXT"};
+}
+
+std::string ElectreSequenceText(const TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits) {
+  int quadripoles = 0;
+  return JoinCrLf(ElectreLines(ds, sender, reciprocal, extraDigits, quadripoles));
+}
+
+ElectreSaveResult SaveElectreSequence(TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits,
+                                      const TargetChooser& chooser, Messenger& messenger) {
+  ElectreSaveResult result;
   const bool withSender = sender != ElectreSender::None;
-  if (withSender && !ds.IsSequence()) return ElectreSaveOutcome::Refused;
-  if (ds.Quads.Empty()) return ElectreSaveOutcome::Refused;
+  if (withSender && !ds.IsSequence()) return result;
+  if (ds.Quads.Empty()) return result;
 
   ApplyLayoutXShift(ds);
   if (withSender && ds.SetCount > ds.SequenceSetCount && ds.SelectedSetEntry != ds.SetCount - 1) {
     SelectSet(ds, ds.SetCount);
   }
 
-  ElectreSaveDialog dialog;
-  dialog.proposedName = std::filesystem::path(ds.FileName).replace_extension(".txt").string();
-  const std::optional<std::string> chosen = chooser(dialog);
-  if (!chosen) return ElectreSaveOutcome::Cancelled;
+  const std::optional<std::string> chosen = chooser(ElectreSaveDialog(ds));
+  if (!chosen) {
+    result.outcome = SaveOutcome::Cancelled;
+    return result;
+  }
 
-  const FileReadResult written = WriteFileWhole(*chosen, ElectreSequenceText(ds, sender, reciprocal, extraDigits));
+  int quadripoles = 0;
+  const std::string text = JoinCrLf(ElectreLines(ds, sender, reciprocal, extraDigits, quadripoles));
+  const FileReadResult written = WriteFileWhole(*chosen, text);
   if (!written.ok) {
     messenger.Error(written.error);
-    return ElectreSaveOutcome::Failed;
+    result.outcome = SaveOutcome::Failed;
+    return result;
   }
-  return ElectreSaveOutcome::Written;
+  result.outcome = SaveOutcome::Written;
+  result.path = *chosen;
+  result.quadripoles = quadripoles;
+  return result;
 }
 
 }  // namespace tarvo

@@ -6,6 +6,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 
 // Writer of ElectreII sequence text: the electrode layout ("# X Y Z") and the
 // quadripoles by electrode number ("# A B M N"), CR LF line ends.
@@ -19,21 +20,15 @@ enum class ElectreSender {
   Other,    // the action or the reciprocal command: the good points of the last sequence's sets
 };
 
-// What the save dialog shows.
-struct ElectreSaveDialog {
-  std::string proposedName;  // the dataset's file name with the extension ".txt"
-  std::string defaultExt = "TXT";
-  std::string filter = "ElectreII sequence files|*.txt";
-};
+// What the save dialog shows: "ElectreII sequence", the dataset's file name
+// with the extension ".txt", "ElectreII sequence files|*.txt" and "TXT".
+SaveDialogSpec ElectreSaveDialog(const TDataset& ds);
 
-// Asks where to write; nothing means the dialog was cancelled.
-using ElectreFileChooser = std::function<std::optional<std::string>(const ElectreSaveDialog&)>;
-
-enum class ElectreSaveOutcome {
-  Written,    // the file was written
-  Cancelled,  // the dialog was cancelled; nothing written
-  Refused,    // the data do not suit the command; no message
-  Failed,     // the file could not be written; the operator has been told
+// Refused: the data do not suit the command; no message.
+struct ElectreSaveResult {
+  SaveOutcome outcome = SaveOutcome::Refused;
+  std::string path;     // the file written
+  int quadripoles = 0;  // quadripole lines it holds
 };
 
 // The text of the file. Electrode x values go through FormatValue with
@@ -42,12 +37,12 @@ enum class ElectreSaveOutcome {
 // Extract is the set list's current entry (the last set when none is).
 std::string ElectreSequenceText(const TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits);
 
-// aElecreIIExecute: with a sender only a sequence (DataKind 2) is written.
+// The "Elecre II" command (the window's aElecreIIExecute): with a sender only a sequence (DataKind 2) is written.
 // Applies the x shift to the layout, selects the last set when the sets go
 // beyond one sequence, asks for the file and writes it whole. FileName and
 // the set list are not changed; the main window clears its Modified mark
 // when the outcome is Written.
-ElectreSaveOutcome aElecreIIExecute(TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits,
-                                    const ElectreFileChooser& chooser, Messenger& messenger);
+ElectreSaveResult SaveElectreSequence(TDataset& ds, ElectreSender sender, bool reciprocal, int extraDigits,
+                                      const TargetChooser& chooser, Messenger& messenger);
 
 }  // namespace tarvo

@@ -1065,17 +1065,18 @@ bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& record
   bool failed = false;  // the writer has told the operator why
   WithOptimisedSequence(ds, records, [&] {
     if (format == OptimisedFormat::Syscal) {
-      const SyscalSaveResult r = SaveSBClick(
-          ds, SyscalSaveCaller::Merge, false, [&path](const SyscalSaveDialog&) { return std::optional(path); },
+      const SyscalSaveResult r = SaveSyscalSequence(
+          ds, SyscalSaveCaller::Merge, false, [&path](const SaveDialogSpec&) { return std::optional(path); },
           messenger);
-      written = r.outcome == SyscalSaveOutcome::Written;
-      failed = r.outcome == SyscalSaveOutcome::Failed;
+      written = r.outcome == SaveOutcome::Written;
+      failed = r.outcome == SaveOutcome::Failed;
     } else {
-      const ElectreSaveOutcome r =
-          aElecreIIExecute(ds, ElectreSender::None, false, extraDigits,
-                           [&path](const ElectreSaveDialog&) { return std::optional(path); }, messenger);
-      written = r == ElectreSaveOutcome::Written;
-      failed = r == ElectreSaveOutcome::Failed;
+      const SaveOutcome r =
+          SaveElectreSequence(ds, ElectreSender::None, false, extraDigits,
+                              [&path](const SaveDialogSpec&) { return std::optional(path); }, messenger)
+              .outcome;
+      written = r == SaveOutcome::Written;
+      failed = r == SaveOutcome::Failed;
     }
   });
   // The Syscal writer writes nothing, and says nothing, for data opened read-only.

@@ -135,8 +135,12 @@ std::vector<std::uint8_t> SyscalFileBytes(const TDataset& ds, SyscalSaveCaller c
   return bytes;
 }
 
-SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool reciprocal,
-                             const SyscalFileChooser& chooser, Messenger& messenger) {
+SaveDialogSpec SyscalSaveDialog(const TDataset& ds) {
+  return {"Save SysCal file", ds.FileName, "SysCal Sequence files|*.seq", "SEQ"};
+}
+
+SyscalSaveResult SaveSyscalSequence(TDataset& ds, SyscalSaveCaller caller, bool reciprocal,
+                                    const TargetChooser& chooser, Messenger& messenger) {
   SyscalSaveResult result;
   if (ds.DataKind < DataKindSequence || ds.ReadOnlyData || ds.Quads.Empty() || ds.SetCount < 1) return result;
 
@@ -146,7 +150,7 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
   if (toWrite > static_cast<std::size_t>(MaxSyscalFileQuadripoles)) {
     messenger.Error("Too many quadripoles for a Syscal file " + std::to_string(toWrite) +
                     "\r\nMaximal number is " + std::to_string(MaxSyscalFileQuadripoles));
-    result.outcome = SyscalSaveOutcome::Failed;
+    result.outcome = SaveOutcome::Failed;
     return result;
   }
 
@@ -156,11 +160,9 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
   if (ds.IsSequence()) ds.FileHeader.DocType = DocTypeOld;
 
   if (ds.FileHeader.DocType == DocTypeOld) {
-    SyscalSaveDialog dialog;
-    dialog.proposedName = ds.FileName;
-    const std::optional<std::string> chosen = chooser(dialog);
+    const std::optional<std::string> chosen = chooser(SyscalSaveDialog(ds));
     if (!chosen) {
-      result.outcome = SyscalSaveOutcome::Cancelled;
+      result.outcome = SaveOutcome::Cancelled;
       return result;
     }
     ds.FileName = *chosen;
@@ -199,7 +201,7 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
       }
       if (!copied.ok) {
         messenger.Error(copied.error);
-        result.outcome = SyscalSaveOutcome::Failed;
+        result.outcome = SaveOutcome::Failed;
         return result;
       }
     }
@@ -211,11 +213,12 @@ SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool recipro
       WriteFileWhole(target, std::string(bytes.begin(), bytes.end()), ReadOnlyTarget::Replace);
   if (!written.ok) {
     messenger.Error(written.error);
-    result.outcome = SyscalSaveOutcome::Failed;
+    result.outcome = SaveOutcome::Failed;
     return result;
   }
-  result.outcome = SyscalSaveOutcome::Written;
+  result.outcome = SaveOutcome::Written;
   result.path = target;
+  result.quadripoles = static_cast<int>(QuadripolesToWrite(ds, caller).size());
   return result;
 }
 

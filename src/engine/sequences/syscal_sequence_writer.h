@@ -8,6 +8,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
+#include "engine/core/save_dialog.h"
 
 // Writer of the Syscal binary formats: the current sequence as a ".seq" file
 // for the instrument, or the Syscal data file that was read, rewritten in
@@ -22,27 +23,16 @@ enum class SyscalSaveCaller {
   Merge,          // Merge SEQ
 };
 
-// What the save dialog of a sequence file shows.
-struct SyscalSaveDialog {
-  std::string proposedName;  // the dataset's file name
-  std::string defaultExt = "SEQ";
-  std::string filter = "SysCal Sequence files|*.seq";
-};
+// The save dialog of a sequence file: "Save SysCal file", the dataset's file
+// name, "SysCal Sequence files|*.seq" and "SEQ".
+SaveDialogSpec SyscalSaveDialog(const TDataset& ds);
 
-// Asks where to write the sequence; nothing means the dialog was cancelled.
-using SyscalFileChooser = std::function<std::optional<std::string>(const SyscalSaveDialog&)>;
-
-enum class SyscalSaveOutcome {
-  Written,    // the file was written
-  Cancelled,  // the dialog was cancelled; nothing written
-  Refused,    // nothing to write (no sequence, read-only data); no message
-  Failed,     // the file could not be written; the operator has been told
-};
-
+// Refused: nothing to write (no sequence, read-only data); no message.
 struct SyscalSaveResult {
-  SyscalSaveOutcome outcome = SyscalSaveOutcome::Refused;
+  SaveOutcome outcome = SaveOutcome::Refused;
   std::string path;           // the file written
   std::string sequenceTitle;  // for a sequence file: the name SequenceL shows
+  int quadripoles = 0;        // quadripoles the file holds
 };
 
 // The backup name of a file: in its folder, the name with the four
@@ -69,7 +59,7 @@ void ApplyLayoutXShift(TDataset& ds);
 // written with A and M and B and N exchanged. The dataset is not changed.
 std::vector<std::uint8_t> SyscalFileBytes(const TDataset& ds, SyscalSaveCaller caller, bool reciprocal);
 
-// SaveSBClick: writes the last set in the Syscal formats. A sequence goes
+// The Save command (the window's SaveSBClick): writes the last set in the Syscal formats. A sequence goes
 // through the save dialog (`chooser`), takes its title from the chosen name
 // and renames its set-list entry; a data file is rewritten in place. An
 // existing target is kept under its backup name (an older backup deleted
@@ -77,7 +67,7 @@ std::vector<std::uint8_t> SyscalFileBytes(const TDataset& ds, SyscalSaveCaller c
 // file is replaced without a backup). The target is replaced only once the
 // new file is complete. Afterwards the main window clears its Modified mark
 // when the outcome is Written.
-SyscalSaveResult SaveSBClick(TDataset& ds, SyscalSaveCaller caller, bool reciprocal,
-                             const SyscalFileChooser& chooser, Messenger& messenger);
+SyscalSaveResult SaveSyscalSequence(TDataset& ds, SyscalSaveCaller caller, bool reciprocal,
+                                    const TargetChooser& chooser, Messenger& messenger);
 
 }  // namespace tarvo

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+#include "engine/core/save_dialog.h"
+
 class QWidget;
 
 namespace tarvo::gui {
@@ -21,6 +23,9 @@ struct SaveDialogSetup {
   QString defaultExtension;
 };
 using SaveDialog = std::function<std::optional<QString>(const SaveDialogSetup&)>;
+
+// The dialog an engine command describes, as the window shows it.
+SaveDialogSetup SaveDialogSetupOf(const SaveDialogSpec& spec);
 
 // The save dialog of the program: a QFileDialog with an overwrite prompt.
 SaveDialog DefaultSaveDialog(QWidget* parent);

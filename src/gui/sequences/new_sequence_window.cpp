@@ -272,14 +272,14 @@ void TNew_PS::ShowBtnClick() {
 }
 
 void TNew_PS::OKBtnClick() {
-  const SyscalFileChooser chooser = [this](const SyscalSaveDialog& d) -> std::optional<std::string> {
-    const auto chosen =
-        saveDialog_({tr("Save SysCal file"), QString::fromStdString(d.proposedName), QString::fromStdString(d.filter),
-                     QString::fromStdString(d.defaultExt)});
+  const TargetChooser chooser = [this](const SaveDialogSpec& d) -> std::optional<std::string> {
+    const auto chosen = saveDialog_(SaveDialogSetupOf(d));
     if (!chosen) return std::nullopt;
     return ToEnginePath(*chosen);
   };
-  SaveSBClick(main_.Dataset(), SyscalSaveCaller::UserInterface, false, chooser, main_.OperatorMessenger());
+  const SyscalSaveResult saved =
+      SaveSyscalSequence(main_.Dataset(), SyscalSaveCaller::UserInterface, false, chooser, main_.OperatorMessenger());
+  if (saved.outcome == SaveOutcome::Written) main_.ExportWritten(saved.path, saved.quadripoles);
   main_.ShowSummary();
   accept();
 }

@@ -36,26 +36,24 @@ public:
 
   // The writers leave the refresh to the command, which runs it once the
   // dataset is whole again (Extract and Merge write a narrowed or rebuilt one).
+  // A successful save tells in the status bar what it wrote.
   SyscalSaveResult SaveSyscal(SyscalSaveCaller caller, bool reciprocal) {
-    const SyscalFileChooser chooser = [this](const SyscalSaveDialog& d) {
-      return Ask(QObject::tr("Save SysCal file"), d.proposedName, d.filter, d.defaultExt);
-    };
-    return SaveSBClick(main_.Dataset(), caller, reciprocal, chooser, Messenger());
+    const SyscalSaveResult r = SaveSyscalSequence(main_.Dataset(), caller, reciprocal, Chooser(), Messenger());
+    if (r.outcome == SaveOutcome::Written) main_.ExportWritten(r.path, r.quadripoles);
+    return r;
   }
 
   void SaveElectre(ElectreSender sender, bool reciprocal) {
-    const ElectreFileChooser chooser = [this](const ElectreSaveDialog& d) {
-      return Ask(QObject::tr("ElectreII sequence"), d.proposedName, d.filter, d.defaultExt);
-    };
-    aElecreIIExecute(main_.Dataset(), sender, reciprocal, ElectreDigits, chooser, Messenger());
+    const ElectreSaveResult r =
+        SaveElectreSequence(main_.Dataset(), sender, reciprocal, ElectreDigits, Chooser(), Messenger());
+    if (r.outcome == SaveOutcome::Written) main_.ExportWritten(r.path, r.quadripoles);
   }
 
-  void SaveLundProtocol() {
+  // "Lund protocol (ABEM)".
+  void Abem_orgExecute() {
     const WaitCursor wait;
-    const AbemFileChooser chooser = [this](const AbemSaveDialog& d) {
-      return Ask(QObject::tr("Save Lund protocol"), d.proposedName, d.filter, d.defaultExt);
-    };
-    Abem_orgExecute(main_.Dataset(), chooser, cable_, Messenger());
+    const AbemSaveResult r = SaveAbemProtocol(main_.Dataset(), Chooser(), cable_, Messenger());
+    if (r.outcome == SaveOutcome::Written) main_.ExportWritten(r.orgPath, r.quadripoles);
     // The writer may have selected the last set.
     main_.ShowSummary();
     emit main_.SetSelectionChanged();
@@ -74,6 +72,12 @@ public:
     Refresh();
   }
 
+  // "Elecre" (aSave).
+  void SaveSBClick() { Save(SyscalSaveCaller::UserInterface, false); }
+
+  // "Elecre II".
+  void aElecreIIExecute() { Write(ElectreSender::Other, false); }
+
   void Write(ElectreSender sender, bool reciprocal) {
     const WaitCursor wait;
     SaveElectre(sender, reciprocal);
@@ -83,14 +87,15 @@ public:
   // The Res2dInv writer in its usual format; the path written, if any.
   std::optional<std::string> SaveRes2dInv(Res2dInvSender sender) {
     std::optional<std::string> written;
-    const Res2dInvFileChooser chooser = [this, &written](const Res2dInvSaveDialog& d) {
-      written = Ask(QString::fromStdString(d.title), d.proposedName, d.filter, d.defaultExt);
+    const TargetChooser ask = Chooser();
+    const TargetChooser chooser = [&ask, &written](const SaveDialogSpec& d) {
+      written = ask(d);
       return written;
     };
     const ExportOptions options = ExportOptionsFrom(main_.Shell().program, main_.Shell().SaveWithoutIP);
-    const Res2dInvOutcome outcome = Res2d_Converter(main_.Dataset(), sender, options, main_.Shell().open.Res2dInvExt,
+    const SaveOutcome outcome = ExportRes2dInv(main_.Dataset(), sender, options, main_.Shell().open.Res2dInvExt,
                                                     chooser, Messenger());
-    if (outcome != Res2dInvOutcome::Written) return std::nullopt;
+    if (outcome != SaveOutcome::Written) return std::nullopt;
     return written;
   }
 
@@ -127,7 +132,7 @@ public:
         return;
       case MirrorOutcome::SequenceMirrored: {
         const SyscalSaveResult r = SaveSyscal(SyscalSaveCaller::UserInterface, false);
-        if (r.outcome == SyscalSaveOutcome::Written) ReadBack(r.path);
+        if (r.outcome == SaveOutcome::Written) ReadBack(r.path);
         break;
       }
       case MirrorOutcome::DataMirrored:
@@ -174,12 +179,13 @@ public:
 private:
   tarvo::Messenger& Messenger() { return main_.OperatorMessenger(); }
 
-  std::optional<std::string> Ask(const QString& title, const std::string& proposed, const std::string& filter,
-                                 const std::string& ext) {
-    const auto chosen = dialog_({title, QString::fromStdString(proposed), QString::fromStdString(filter),
-                                 QString::fromStdString(ext)});
-    if (!chosen) return std::nullopt;
-    return ToEnginePath(*chosen);
+  // The save dialog as the writers ask for it.
+  TargetChooser Chooser() {
+    return [this](const SaveDialogSpec& d) -> std::optional<std::string> {
+      const auto chosen = dialog_(SaveDialogSetupOf(d));
+      if (!chosen) return std::nullopt;
+      return ToEnginePath(*chosen);
+    };
   }
 
   // Loads a file a transform has just written, as the current dataset.
@@ -207,9 +213,9 @@ void AttachSequenceCommands(TMain& main, SaveDialog dialog, CableDialog cable) {
   QObject::connect(&main, &QObject::destroyed, [c] { delete c; });
 
   main.ProvideCommand(QStringLiteral("aNew_HS"), [c] { c->NewSequence(); });
-  main.ProvideCommand(QStringLiteral("aSave"), [c] { c->Save(SyscalSaveCaller::UserInterface, false); });
-  main.ProvideCommand(QStringLiteral("aElecreII"), [c] { c->Write(ElectreSender::Other, false); });
-  main.ProvideCommand(QStringLiteral("aABEM_org"), [c] { c->SaveLundProtocol(); });
+  main.ProvideCommand(QStringLiteral("aSave"), [c] { c->SaveSBClick(); });
+  main.ProvideCommand(QStringLiteral("aElecreII"), [c] { c->aElecreIIExecute(); });
+  main.ProvideCommand(QStringLiteral("aABEM_org"), [c] { c->Abem_orgExecute(); });
   main.ProvideCommand(QStringLiteral("aSyscalPro"), [c] { c->SyscalPro(); });
 
   main.ProvideCommand(QStringLiteral("AandB"), [c] { c->Exchange(&ExchangeAandB); });
