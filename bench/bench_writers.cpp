@@ -92,7 +92,7 @@ TextMaker Res2dInvMaker(Dataset ds, Res2dInvSender sender) {
     Dataset ds = Loaded("Open/Res2dInvTimeLapse");
     // The command's checks set the time steps; the dialog is cancelled.
     NullMessenger messenger;
-    ExportTimeLapse(*ds, ExportOptions{}, ".dat", [](const SaveDialogSpec&) { return std::nullopt; },
+    ExportTimeLapse(*ds, ExportOptions{}, ".dat", [](const SaveDialogDescription&) { return std::nullopt; },
                       messenger);
     return Res2dInvMaker(ds, Res2dInvSender::aTimeLapse);
   });

@@ -164,7 +164,7 @@ int RunGenerate(const std::vector<std::string>& args, const std::string& program
   std::string ext = std::filesystem::path(o.output).extension().string();
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (ext == ".txt") {
-    const TargetChooser chooser = [&](const SaveDialogSpec&) -> std::optional<std::string> {
+    const TargetChooser chooser = [&](const SaveDialogDescription&) -> std::optional<std::string> {
       return o.output;
     };
     constexpr int electreDigits = 2;  // as the main window writes ElectreII text
@@ -178,7 +178,7 @@ int RunGenerate(const std::vector<std::string>& args, const std::string& program
     return ExitOk;
   }
 
-  const TargetChooser chooser = [&](const SaveDialogSpec&) -> std::optional<std::string> { return o.output; };
+  const TargetChooser chooser = [&](const SaveDialogDescription&) -> std::optional<std::string> { return o.output; };
   const SyscalSaveResult saved = SaveSyscalSequence(ds, SyscalSaveCaller::UserInterface, false, chooser, messenger);
   if (saved.outcome != SaveOutcome::Written) {
     std::cerr << "tarvo-cli generate: cannot write " << o.output << '\n';

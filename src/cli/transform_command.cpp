@@ -167,7 +167,7 @@ int WriteSyscal(TransformJob& job, const std::string& path, SyscalSaveCaller cal
   if (job.ds.FileHeader.DocType != DocTypeOld && !job.ds.IsSequence()) job.ds.FileName = path;
   const int errorsBefore = job.messenger.errors;
   const SyscalSaveResult r =
-      SaveSyscalSequence(job.ds, caller, reciprocal, [&](const SaveDialogSpec&) { return std::optional(path); },
+      SaveSyscalSequence(job.ds, caller, reciprocal, [&](const SaveDialogDescription&) { return std::optional(path); },
                   job.messenger);
   if (r.outcome == SaveOutcome::Written) {
     return Written(r.sequenceTitle.empty() ? "Syscal data" : "Syscal sequence " + r.sequenceTitle, r.path);
@@ -179,7 +179,7 @@ int WriteElectre(TransformJob& job, const std::string& path, ElectreSender sende
   const int errorsBefore = job.messenger.errors;
   const SaveOutcome r =
       SaveElectreSequence(job.ds, sender, reciprocal, ElectreDigits,
-                          [&](const SaveDialogSpec&) { return std::optional(path); }, job.messenger)
+                          [&](const SaveDialogDescription&) { return std::optional(path); }, job.messenger)
           .outcome;
   if (r == SaveOutcome::Written) return Written("ElectreII sequence", path);
   return NotWritten(job, path, r == SaveOutcome::Failed, errorsBefore);
@@ -190,7 +190,7 @@ int WriteRes2dInv(TransformJob& job, const std::string& path, Res2dInvSender sen
   std::string title;
   const SaveOutcome r = ExportRes2dInv(
       job.ds, sender, ExportOptions{}, job.state.Res2dInvExt,
-      [&](const SaveDialogSpec& dialog) {
+      [&](const SaveDialogDescription& dialog) {
         title = dialog.title;
         return std::optional(path);
       },

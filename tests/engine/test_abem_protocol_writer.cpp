@@ -42,8 +42,8 @@ TDataset Sequence(int electrodes, std::uint8_t type, std::initializer_list<std::
   return ds;
 }
 
-TargetChooser ChooseFile(const std::string& path, std::vector<SaveDialogSpec>* shown = nullptr) {
-  return [path, shown](const SaveDialogSpec& d) -> std::optional<std::string> {
+TargetChooser ChooseFile(const std::string& path, std::vector<SaveDialogDescription>* shown = nullptr) {
+  return [path, shown](const SaveDialogDescription& d) -> std::optional<std::string> {
     if (shown != nullptr) shown->push_back(d);
     return path;
   };
@@ -62,7 +62,7 @@ TEST(AbemProtocolWriter, WennerSequenceWritesThreeFiles) {
   ds.LevelCount = 9;
   test::ScratchFolder folder;
   RecordingMessenger messenger;
-  std::vector<SaveDialogSpec> shown;
+  std::vector<SaveDialogDescription> shown;
   std::optional<CableLayout> preset;
 
   const AbemSaveResult r =
@@ -182,7 +182,7 @@ TEST(AbemProtocolWriter, CancelRefusalAndWriteFailure) {
     RecordingMessenger messenger;
     bool cableAsked = false;
     const AbemSaveResult r = SaveAbemProtocol(
-        ds, [](const SaveDialogSpec&) { return std::optional<std::string>{}; },
+        ds, [](const SaveDialogDescription&) { return std::optional<std::string>{}; },
         [&cableAsked](CableLayout p) {
           cableAsked = true;
           return p;
@@ -198,7 +198,7 @@ TEST(AbemProtocolWriter, CancelRefusalAndWriteFailure) {
     bool asked = false;
     const AbemSaveResult r = SaveAbemProtocol(
         ds,
-        [&asked](const SaveDialogSpec&) {
+        [&asked](const SaveDialogDescription&) {
           asked = true;
           return std::optional<std::string>{"x.org"};
         },

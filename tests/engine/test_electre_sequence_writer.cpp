@@ -89,11 +89,11 @@ class ElectreSequenceWriterTest : public ::testing::Test {
 protected:
   test::ScratchFolder scratch;
   RecordingMessenger messenger;
-  std::vector<SaveDialogSpec> dialogs;
+  std::vector<SaveDialogDescription> dialogs;
   std::optional<std::string> answer;
 
   TargetChooser Chooser() {
-    return [this](const SaveDialogSpec& d) {
+    return [this](const SaveDialogDescription& d) {
       dialogs.push_back(d);
       return answer;
     };

@@ -123,7 +123,7 @@ TEST_P(ExportProducerIsPure, LeavesTheDataAsTheyWereAndGivesWhatTheCommandWrites
   // The command on the data as read writes exactly these files.
   TDataset commanded = read;
   RecordingMessenger messenger;
-  const TargetChooser chooser = [&target](const SaveDialogSpec&) { return std::optional<std::string>(target); };
+  const TargetChooser chooser = [&target](const SaveDialogDescription&) { return std::optional<std::string>(target); };
   const ExportResult result = RunExport(*format, commanded, settings, chooser, messenger);
   ASSERT_EQ(result.outcome, SaveOutcome::Written);
   EXPECT_EQ(result.files, std::vector<std::string>{target});
@@ -199,7 +199,7 @@ TEST(ExportFormats, SequenceProducersGiveWhatTheirCommandsWrote) {
     ReadExample(ds, c.example);
     test::ScratchFolder folder;
     const std::string target = folder.PathOf(std::string("line.") + std::string(format.defaultExt));
-    const TargetChooser chooser = [&target](const SaveDialogSpec&) { return std::optional<std::string>(target); };
+    const TargetChooser chooser = [&target](const SaveDialogDescription&) { return std::optional<std::string>(target); };
     RecordingMessenger messenger;
     const ExportSettings settings;
     const ExportResult result = RunExport(format, ds, settings, chooser, messenger);
@@ -245,7 +245,7 @@ TEST(ExportFormats, RefusedAndCancelledCommandsWriteNothing) {
   TDataset one;
   ReadExample(one, "wenner32.001");
   int asked = 0;
-  const TargetChooser count = [&asked](const SaveDialogSpec&) {
+  const TargetChooser count = [&asked](const SaveDialogDescription&) {
     ++asked;
     return std::optional<std::string>();
   };

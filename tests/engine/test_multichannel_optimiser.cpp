@@ -436,7 +436,7 @@ TEST(MultichannelOptimiser, OptimisedSequenceIsWrittenByTheSequenceWriters) {
   std::string text;
   ASSERT_TRUE(WithOptimisedSequence(ds, records, [&] {
     const auto saved = SaveSyscalSequence(ds, SyscalSaveCaller::Merge, false,
-                                   [&seq](const SaveDialogSpec&) { return std::optional(seq); }, messenger);
+                                   [&seq](const SaveDialogDescription&) { return std::optional(seq); }, messenger);
     EXPECT_EQ(saved.outcome, SaveOutcome::Written);
     text = ElectreSequenceText(ds, ElectreSender::None, false, 2);
   }));

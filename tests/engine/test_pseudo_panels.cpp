@@ -453,7 +453,7 @@ TEST(SectionPanelWriter, AmnbFileByteForByte) {
   ds.FileName = folder.PathOf("line.001");
   RecordingMessenger messenger;
   std::string proposed;
-  const auto chooser = [&](const SaveDialogSpec& d) -> std::optional<std::string> {
+  const auto chooser = [&](const SaveDialogDescription& d) -> std::optional<std::string> {
     proposed = d.proposedName;
     EXPECT_EQ(d.title, "Old Res2dInv format");
     return d.proposedName;
@@ -462,9 +462,9 @@ TEST(SectionPanelWriter, AmnbFileByteForByte) {
   EXPECT_EQ(proposed, folder.PathOf("AMNB.dat"));
   EXPECT_EQ(test::ReadWhole(proposed), SectionPanelFileText(ds, in));
   EXPECT_TRUE(messenger.entries.empty());
-  const auto cancel = [](const SaveDialogSpec&) -> std::optional<std::string> { return std::nullopt; };
+  const auto cancel = [](const SaveDialogDescription&) -> std::optional<std::string> { return std::nullopt; };
   EXPECT_EQ(WriteSectionPanel(ds, in, cancel, messenger), SaveOutcome::Cancelled);
-  const auto broken = [&](const SaveDialogSpec&) -> std::optional<std::string> {
+  const auto broken = [&](const SaveDialogDescription&) -> std::optional<std::string> {
     return folder.PathOf("missing/AMNB.dat");
   };
   EXPECT_EQ(WriteSectionPanel(ds, in, broken, messenger), SaveOutcome::Failed);
@@ -501,7 +501,7 @@ TEST(SectionPanelWriter, LinesOfEachArrayAndTheEmptyPanel) {
   // Codes without a panel form: "Error 2.", the header and the closing lines.
   RecordingMessenger messenger;
   test::ScratchFolder folder;
-  const auto chooser = [&](const SaveDialogSpec&) -> std::optional<std::string> { return folder.PathOf("x.dat"); };
+  const auto chooser = [&](const SaveDialogDescription&) -> std::optional<std::string> { return folder.PathOf("x.dat"); };
   EXPECT_EQ(WriteSectionPanel(ds, {&f.grid, &f.d, "x", 8}, chooser, messenger), SaveOutcome::Written);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(messenger.entries[0].text, "Error 2.");

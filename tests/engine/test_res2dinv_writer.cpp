@@ -47,9 +47,9 @@ protected:
   }
 
   // Runs a command that writes to `target` and returns the bytes written.
-  std::string Export(Res2dInvSender sender, SaveDialogSpec* dialog = nullptr) {
+  std::string Export(Res2dInvSender sender, SaveDialogDescription* dialog = nullptr) {
     const std::string target = (folder / "out.dat").string();
-    const auto chooser = [&](const SaveDialogSpec& d) -> std::optional<std::string> {
+    const auto chooser = [&](const SaveDialogDescription& d) -> std::optional<std::string> {
       if (dialog) *dialog = d;
       return target;
     };
@@ -82,7 +82,7 @@ TEST_F(Res2dInvWriterTest, ForwardAndReversePoleDipoleStayInTheUsualFormat) {
   ASSERT_EQ(ds.Sets[1].Type, ForwardPoleDipole);
   ASSERT_EQ(ds.Sets[2].Type, ReversePoleDipole);
 
-  SaveDialogSpec dialog;
+  SaveDialogDescription dialog;
   EXPECT_TRUE(test::SameBytes(Export(Res2dInvSender::aRes2dInv, &dialog),
                               test::Crlf(Lines({"PD line", "0.500", "6", "4", "1", "0", "    3     1 1 100",
                                                 "    4     1 2 110", "    6     1 -1 120", "    5     1 -2 130"}))));
@@ -153,7 +153,7 @@ TEST_F(Res2dInvWriterTest, MixedArraysAreWrittenInTheGeneralFormatAndReadBack) {
     for (std::size_t k = 0; k < data.size(); ++k) expected.push_back(data[k] + (c.withoutIP ? "" : charge[k]));
     expected.insert(expected.end(), 6, "0");
 
-    SaveDialogSpec dialog;
+    SaveDialogDescription dialog;
     const std::string text = Export(Res2dInvSender::aRes2dInv, &dialog);
     EXPECT_TRUE(test::SameBytes(text, test::Crlf(expected)));
     EXPECT_EQ(dialog.title, "General Res2dInv format");
@@ -191,7 +191,7 @@ TEST_F(Res2dInvWriterTest, AsymmetricalArrayHasOnlyTheGeneralFormat) {
                       "Asym\r\n1\r\n11\r\n0\r\nType of measurement (0=app.resistivity,1=resistance)\r\n0\r\n1\r\n1\r\n"
                       "0\r\n4 0 0 12 0 4 0 6 0 50\r\n")});
   ASSERT_EQ(ds.ArrayType, Asymmetrical);
-  SaveDialogSpec dialog;
+  SaveDialogDescription dialog;
   EXPECT_TRUE(test::SameBytes(
       Export(Res2dInvSender::aRes2dInv, &dialog),
       test::Crlf(Lines({"Asym", "1.000", "11", "0", "Type of measurement (0=app.resistivity,1=resistance)", "0", "1",
@@ -260,7 +260,7 @@ TEST_F(Res2dInvWriterTest, TimeLapseWritesOneColumnPerTimeStep) {
   Open({scratch.Write("t1.dat", run("T1", 100, 110, 120)), scratch.Write("t2.dat", run("T2", 200, 210, 220)),
         scratch.Write("t3.dat", run("T3", 300, 310, 320))});
   ds.Memo = {"Monitoring"};
-  SaveDialogSpec dialog;
+  SaveDialogDescription dialog;
   const std::string text = Export(Res2dInvSender::aTimeLapse, &dialog);
   EXPECT_TRUE(test::SameBytes(
       text, test::Crlf(Lines({"Monitoring", "1.000", "1", "3", "1", "0", "Time sequence data",
@@ -327,7 +327,7 @@ TEST_F(Res2dInvWriterTest, TimeLapseRefusesSetsThatDoNotFormEqualTimeSteps) {
     RecordingMessenger m;
     bool asked = false;
     const SaveOutcome outcome = ExportTimeLapse(
-        d, options, ".dat", [&](const SaveDialogSpec&) -> std::optional<std::string> {
+        d, options, ".dat", [&](const SaveDialogDescription&) -> std::optional<std::string> {
           asked = true;
           return std::nullopt;
         },
@@ -381,10 +381,10 @@ TEST_F(Res2dInvWriterTest, TitleLineFollowsTheDataKindAndTheMemo) {
 TEST_F(Res2dInvWriterTest, ShiftStaysWhenTheDialogIsCancelled) {
   Open({scratch.Write("wenner.dat", WennerFile("0\r\n"))});
   ds.XShift = 10;
-  SaveDialogSpec dialog;
+  SaveDialogDescription dialog;
   const SaveOutcome outcome = ExportRes2dInv(
       ds, Res2dInvSender::aRes2dInv, options, state.Res2dInvExt,
-      [&](const SaveDialogSpec& d) -> std::optional<std::string> {
+      [&](const SaveDialogDescription& d) -> std::optional<std::string> {
         dialog = d;
         return std::nullopt;
       },
@@ -430,7 +430,7 @@ TEST_F(Res2dInvWriterTest, ProposedNameAndFilterFollowTheData) {
 
   d.DataKind = DataKindResistivityOnly;
   d.FileName = "/data/line.txt";
-  const SaveDialogSpec dialog = PrepareRes2dInv(d, Res2dInvSender::aRes2dInv, options, ".txt").dialog;
+  const SaveDialogDescription dialog = PrepareRes2dInv(d, Res2dInvSender::aRes2dInv, options, ".txt").dialog;
   EXPECT_EQ(dialog.proposedName, "/data/line.txt");
   EXPECT_EQ(dialog.filter, "Res2dinv (*.txt)|*.txt");
   EXPECT_EQ(dialog.defaultExt, "txt");
@@ -441,7 +441,7 @@ TEST_F(Res2dInvWriterTest, WriteFailureIsReported) {
   const std::string target = (folder / "missing" / "out.dat").string();
   const SaveOutcome outcome =
       ExportRes2dInv(ds, Res2dInvSender::aRes2dInv, options, ".dat",
-                      [&](const SaveDialogSpec&) -> std::optional<std::string> { return target; }, messenger);
+                      [&](const SaveDialogDescription&) -> std::optional<std::string> { return target; }, messenger);
   EXPECT_EQ(outcome, SaveOutcome::Failed);
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_EQ(messenger.entries.front().kind, MessageKind::Error);

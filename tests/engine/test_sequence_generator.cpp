@@ -256,7 +256,7 @@ TEST(SequenceGenerator, SavedSequenceReadsBackUnchanged) {
     const std::string path = g.folder.PathOf("line.seq");
     const SyscalSaveResult saved = SaveSyscalSequence(
         g.ds, SyscalSaveCaller::UserInterface, false,
-        [&](const SaveDialogSpec&) -> std::optional<std::string> { return path; }, g.messenger);
+        [&](const SaveDialogDescription&) -> std::optional<std::string> { return path; }, g.messenger);
     ASSERT_EQ(saved.outcome, SaveOutcome::Written);
 
     TDataset back;

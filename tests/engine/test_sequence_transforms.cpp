@@ -96,7 +96,7 @@ protected:
 
   SyscalSaveResult SaveSequence(const std::string& name, SyscalSaveCaller caller) {
     const std::string target = scratch.PathOf(name);
-    return SaveSyscalSequence(ds, caller, false, [&](const SaveDialogSpec&) { return std::optional(target); },
+    return SaveSyscalSequence(ds, caller, false, [&](const SaveDialogDescription&) { return std::optional(target); },
                        messenger);
   }
 };
@@ -204,7 +204,7 @@ TEST_F(SequenceTransformsTest, Amn2mnBOnApparentResistivities) {
     // Written as the usual Res2dInv format and read back: reverse pole-dipole.
     const std::string target = scratch.PathOf("reverse.dat");
     ASSERT_EQ(ExportRes2dInv(ds, Res2dInvSender::aRes2dInv, ExportOptions{}, state.Res2dInvExt,
-                              [&](const SaveDialogSpec&) { return std::optional(target); }, messenger),
+                              [&](const SaveDialogDescription&) { return std::optional(target); }, messenger),
               SaveOutcome::Written);
     Open({target}, Res2dInvFilterIndex, OpenCaller::ReadBack);
     EXPECT_EQ(ds.ArrayType, ReversePoleDipole);
@@ -360,7 +360,7 @@ TEST_F(SequenceTransformsTest, ExtractShowsOnlyTheSelectedSetAndRestoresTheDatas
     }
     const std::string target = scratch.PathOf("dd.dat");
     EXPECT_EQ(ExportRes2dInv(ds, Res2dInvSender::Extract, ExportOptions{}, ".dat",
-                              [&](const SaveDialogSpec&) { return std::optional(target); }, messenger),
+                              [&](const SaveDialogDescription&) { return std::optional(target); }, messenger),
               SaveOutcome::Written);
     text = test::ReadWhole(target);
   }));

@@ -363,7 +363,7 @@ struct RecordingTargets {
   std::set<std::string> cancel;
 
   TargetChooser Chooser() {
-    return [this](const SaveDialogSpec& dialog) -> std::optional<std::string> {
+    return [this](const SaveDialogDescription& dialog) -> std::optional<std::string> {
       offers.push_back(dialog.proposedName);
       if (cancel.count(dialog.proposedName) != 0) return std::nullopt;
       return folder.PathOf(dialog.proposedName + "." + dialog.defaultExt);

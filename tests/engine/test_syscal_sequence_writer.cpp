@@ -88,11 +88,11 @@ protected:
   test::ScratchFolder scratch;
   TDataset ds;
   RecordingMessenger messenger;
-  std::vector<SaveDialogSpec> dialogs;  // every dialog shown
+  std::vector<SaveDialogDescription> dialogs;  // every dialog shown
   std::optional<std::string> answer;      // the chooser's answer
 
   TargetChooser Chooser() {
-    return [this](const SaveDialogSpec& d) {
+    return [this](const SaveDialogDescription& d) {
       dialogs.push_back(d);
       return answer;
     };

@@ -141,7 +141,7 @@ const Writer Writers[] = {
      false, true},
     {"syscal_data_in_place", "wenner32.001", 1,
      [](TDataset& ds, const std::string&, Messenger& m) {
-       const auto noDialog = [](const SaveDialogSpec&) -> std::optional<std::string> { return std::nullopt; };
+       const auto noDialog = [](const SaveDialogDescription&) -> std::optional<std::string> { return std::nullopt; };
        return SaveSyscalSequence(ds, SyscalSaveCaller::UserInterface, false, noDialog, m).outcome ==
               SaveOutcome::Written;
      },

@@ -10,7 +10,7 @@ namespace tarvo {
 
 // The save dialog of a command. The window shows it (with an overwrite
 // prompt); tarvo-cli answers it with its -o and reports the title.
-struct SaveDialogSpec {
+struct SaveDialogDescription {
   std::string title;         // "Usual Res2dInv format", "Output for SensInv2D", ...
   std::string proposedName;  // the file proposed to the operator
   std::string filter;        // "Description|*.ext|Other|*.x"
@@ -18,7 +18,7 @@ struct SaveDialogSpec {
 };
 
 // Asks where to write; nothing means the dialog was cancelled.
-using TargetChooser = std::function<std::optional<std::string>(const SaveDialogSpec&)>;
+using TargetChooser = std::function<std::optional<std::string>(const SaveDialogDescription&)>;
 
 enum class SaveOutcome {
   Written,    // the file (or every file of the set) was written

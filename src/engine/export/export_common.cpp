@@ -17,7 +17,7 @@ std::string UnderscoredSequenceTitle(const TDataset& ds) {
 
 TargetChooser TargetsBeside(const std::string& path) {
   auto used = std::make_shared<std::set<std::string>>();
-  return [path, used](const SaveDialogSpec& dialog) -> std::optional<std::string> {
+  return [path, used](const SaveDialogDescription& dialog) -> std::optional<std::string> {
     std::string target = path;
     if (!used->empty()) {
       const std::filesystem::path folder = std::filesystem::path(path).parent_path();

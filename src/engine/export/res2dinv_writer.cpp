@@ -293,8 +293,8 @@ std::string ProposedName(const TDataset& ds, std::string_view res2dInvExt) {
 
 }  // namespace
 
-SaveDialogSpec Res2dInvDialogFiles(std::string_view res2dInvExt) {
-  SaveDialogSpec d;
+SaveDialogDescription Res2dInvDialogFiles(std::string_view res2dInvExt) {
+  SaveDialogDescription d;
   if (res2dInvExt.empty() || res2dInvExt == ".dat") {
     d.filter = "Res2Dinv files|*.dat||_*.dat";
     d.defaultExt = "DAT";

@@ -39,12 +39,12 @@ struct Res2dInvPlan {
   // Title "Usual Res2dInv format" or "General Res2dInv format" (+ " (time-lapse
   // data)"), filter "Res2Dinv files|*.dat||_*.dat" or "Res2dinv (*.ext)|*.ext",
   // default extension "DAT" or the remembered one without its dot.
-  SaveDialogSpec dialog;
+  SaveDialogDescription dialog;
 };
 
 // The save dialog's filter and default extension for the remembered
 // Res2dInv extension (".dat" unless a file with another one was read).
-SaveDialogSpec Res2dInvDialogFiles(std::string_view res2dInvExt);
+SaveDialogDescription Res2dInvDialogFiles(std::string_view res2dInvExt);
 
 // The plan alone, without changing the dataset: what PrepareRes2dInv
 // returns (neither the merge nor the shift changes what it reads).

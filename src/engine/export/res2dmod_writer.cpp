@@ -80,7 +80,7 @@ bool HasRes2dModLines(std::uint8_t type) { return type >= Schlumberger && type <
 
 Res2dModPreparation PlanRes2dMod(const TDataset& ds) {
   Res2dModPreparation prep;
-  prep.Dialog = SaveDialogSpec{"TXT format for Res2dMod", "", "Res2dMod text|*.txt", ".txt"};
+  prep.Dialog = SaveDialogDescription{"TXT format for Res2dMod", "", "Res2dMod text|*.txt", ".txt"};
   if (ds.DataKind < DataKindSequence || ds.SetCount <= 0) return prep;
   prep.Ready = true;
   prep.UnitSpacing = SmallestMN(ds);

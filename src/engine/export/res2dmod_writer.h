@@ -19,7 +19,7 @@ struct Res2dModPreparation {
   bool Ready = false;      // false: nothing to export (no data or no set)
   double UnitSpacing = 0;  // smallest positive MN of all points
   // "TXT format for Res2dMod", the proposed name, "Res2dMod text|*.txt", ".txt".
-  SaveDialogSpec Dialog;
+  SaveDialogDescription Dialog;
 };
 
 // Preparation before the dialog: the unit electrode spacing, the merging of

@@ -55,8 +55,8 @@ int SectionPanelArrayNumber(int code) {
   }
 }
 
-SaveDialogSpec SectionPanelDialog(const TDataset& ds, const std::string& name) {
-  SaveDialogSpec d{"Old Res2dInv format", "", "Res2dInv data|*.dat", "dat"};
+SaveDialogDescription SectionPanelDialog(const TDataset& ds, const std::string& name) {
+  SaveDialogDescription d{"Old Res2dInv format", "", "Res2dInv data|*.dat", "dat"};
   const std::filesystem::path dir = std::filesystem::path(ds.FileName).parent_path();
   d.proposedName = (dir / (name + ".dat")).string();
   return d;

@@ -24,7 +24,7 @@ struct SectionPanelInput {
 
 // What the save dialog shows: the open file's directory, the name and
 // ".dat", under the title "Old Res2dInv format".
-SaveDialogSpec SectionPanelDialog(const TDataset& ds, const std::string& name);
+SaveDialogDescription SectionPanelDialog(const TDataset& ds, const std::string& name);
 
 // The Res2dInv array number written for an array-type code.
 int SectionPanelArrayNumber(int code);

@@ -87,8 +87,8 @@ std::string CompanionName(const std::string& path, const char* extension) {
 
 }  // namespace
 
-SaveDialogSpec SensInvDialog(const TDataset& ds) {
-  SaveDialogSpec dialog{"Output for SensInv2D", "", "SensInv2d|*.gem", "gem"};
+SaveDialogDescription SensInvDialog(const TDataset& ds) {
+  SaveDialogDescription dialog{"Output for SensInv2D", "", "SensInv2d|*.gem", "gem"};
   dialog.proposedName = UnderscoredSequenceTitle(ds);
   return dialog;
 }

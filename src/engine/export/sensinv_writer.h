@@ -17,7 +17,7 @@ namespace tarvo {
 
 // What the save dialog of the command shows: "Output for SensInv2D",
 // "SensInv2d|*.gem", "gem" and the underscored sequence title.
-SaveDialogSpec SensInvDialog(const TDataset& ds);
+SaveDialogDescription SensInvDialog(const TDataset& ds);
 
 // The three texts, and what the operator is told about them.
 struct SensInvTexts {

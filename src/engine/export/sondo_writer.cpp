@@ -393,8 +393,8 @@ std::string SondoModelText(const TDataset& ds, const TInversionModel& model) {
   return JoinCrLf(lines);
 }
 
-SaveDialogSpec SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix) {
-  SaveDialogSpec dialog;
+SaveDialogDescription SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix) {
+  SaveDialogDescription dialog;
   dialog.title = "Sondo";
   dialog.filter = dtg ? "Sondo \"dtg\" format|*.dtg" : "Sondo \"dat\" format|*.dat";
   dialog.defaultExt = dtg ? "dtg" : "dat";

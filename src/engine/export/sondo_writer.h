@@ -98,7 +98,7 @@ float ElevationAt(const TDataset& ds, double x);
 // What the save dialog of one group shows: the title "Sondo", the "dat" or
 // "dtg" filter and extension, and "Sondo_", the sequence title and the time
 // suffix as the proposed name.
-SaveDialogSpec SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix);
+SaveDialogDescription SondoDialog(const TDataset& ds, bool dtg, const std::string& timeSuffix);
 
 // The files of a group, named after the chosen main file.
 struct SondoFileNames {

@@ -100,7 +100,7 @@ AbemProtocolTexts AbemProtocolFiles(const TDataset& ds, CableLayout cable) {
   return {JoinCrLf(org), JoinCrLf(up), JoinCrLf(dwn)};
 }
 
-SaveDialogSpec AbemSaveDialog(const TDataset& ds) {
+SaveDialogDescription AbemSaveDialog(const TDataset& ds) {
   return {"Save Lund protocol", WithExtension(ds.FileName, ".org"), "ABEM org file|*.org", "org"};
 }
 

@@ -44,7 +44,7 @@ AbemProtocolTexts AbemProtocolFiles(const TDataset& ds, CableLayout cable);
 
 // What the save dialog shows: "Save Lund protocol", the dataset's file name
 // with the extension ".org", "ABEM org file|*.org" and "org".
-SaveDialogSpec AbemSaveDialog(const TDataset& ds);
+SaveDialogDescription AbemSaveDialog(const TDataset& ds);
 
 // The "Long or short" dialog: shown with the preset, returns the cable chosen.
 using CableChooser = std::function<CableLayout(CableLayout preset)>;

@@ -74,7 +74,7 @@ std::vector<std::string> ElectreLines(const TDataset& ds, ElectreSender sender, 
 
 }  // namespace
 
-SaveDialogSpec ElectreSaveDialog(const TDataset& ds) {
+SaveDialogDescription ElectreSaveDialog(const TDataset& ds) {
   return {"ElectreII sequence", std::filesystem::path(ds.FileName).replace_extension(".txt").string(),
           "ElectreII sequence files|*.txt", "TXT"};
 }

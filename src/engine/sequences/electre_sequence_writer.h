@@ -22,7 +22,7 @@ enum class ElectreSender {
 
 // What the save dialog shows: "ElectreII sequence", the dataset's file name
 // with the extension ".txt", "ElectreII sequence files|*.txt" and "TXT".
-SaveDialogSpec ElectreSaveDialog(const TDataset& ds);
+SaveDialogDescription ElectreSaveDialog(const TDataset& ds);
 
 // Refused: the data do not suit the command; no message.
 struct ElectreSaveResult {

@@ -1066,14 +1066,14 @@ bool WriteOptimisedSequence(TDataset& ds, const std::vector<TQuadripole>& record
   WithOptimisedSequence(ds, records, [&] {
     if (format == OptimisedFormat::Syscal) {
       const SyscalSaveResult r = SaveSyscalSequence(
-          ds, SyscalSaveCaller::Merge, false, [&path](const SaveDialogSpec&) { return std::optional(path); },
+          ds, SyscalSaveCaller::Merge, false, [&path](const SaveDialogDescription&) { return std::optional(path); },
           messenger);
       written = r.outcome == SaveOutcome::Written;
       failed = r.outcome == SaveOutcome::Failed;
     } else {
       const SaveOutcome r =
           SaveElectreSequence(ds, ElectreSender::None, false, extraDigits,
-                              [&path](const SaveDialogSpec&) { return std::optional(path); }, messenger)
+                              [&path](const SaveDialogDescription&) { return std::optional(path); }, messenger)
               .outcome;
       written = r == SaveOutcome::Written;
       failed = r == SaveOutcome::Failed;

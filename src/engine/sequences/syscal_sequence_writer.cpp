@@ -135,7 +135,7 @@ std::vector<std::uint8_t> SyscalFileBytes(const TDataset& ds, SyscalSaveCaller c
   return bytes;
 }
 
-SaveDialogSpec SyscalSaveDialog(const TDataset& ds) {
+SaveDialogDescription SyscalSaveDialog(const TDataset& ds) {
   return {"Save SysCal file", ds.FileName, "SysCal Sequence files|*.seq", "SEQ"};
 }
 

@@ -25,7 +25,7 @@ enum class SyscalSaveCaller {
 
 // The save dialog of a sequence file: "Save SysCal file", the dataset's file
 // name, "SysCal Sequence files|*.seq" and "SEQ".
-SaveDialogSpec SyscalSaveDialog(const TDataset& ds);
+SaveDialogDescription SyscalSaveDialog(const TDataset& ds);
 
 // Refused: nothing to write (no sequence, read-only data); no message.
 struct SyscalSaveResult {

@@ -62,7 +62,7 @@ bool PrepareRes2dInvFormat(TDataset& ds, const ExportSettings& s, Messenger& mes
 }
 
 template <Res2dInvSender Sender>
-SaveDialogSpec Res2dInvDialog(const TDataset& ds, const ExportSettings& s) {
+SaveDialogDescription Res2dInvDialog(const TDataset& ds, const ExportSettings& s) {
   return Res2dInvPlanOf<Sender>(ds, s).dialog;
 }
 
@@ -86,7 +86,7 @@ bool PrepareSensInv(TDataset& ds, const ExportSettings&, Messenger&) {
   return true;
 }
 
-SaveDialogSpec SensInvDialogOf(const TDataset& ds, const ExportSettings&) { return SensInvDialog(ds); }
+SaveDialogDescription SensInvDialogOf(const TDataset& ds, const ExportSettings&) { return SensInvDialog(ds); }
 
 ExportBytes SensInvBytes(const TDataset& ds, const ExportSettings&, const std::string& target) {
   SensInvTexts texts = SensInv2DText(ds);
@@ -105,7 +105,7 @@ ExportBytes SensInvBytes(const TDataset& ds, const ExportSettings&, const std::s
 
 bool PrepareRes2dModFormat(TDataset& ds, const ExportSettings&, Messenger&) { return PrepareRes2dMod(ds).Ready; }
 
-SaveDialogSpec Res2dModDialog(const TDataset& ds, const ExportSettings&) { return PlanRes2dMod(ds).Dialog; }
+SaveDialogDescription Res2dModDialog(const TDataset& ds, const ExportSettings&) { return PlanRes2dMod(ds).Dialog; }
 
 ExportBytes Res2dModBytes(const TDataset& ds, const ExportSettings&, const std::string& target) {
   Res2dModText text = Res2dModFileText(ds, PlanRes2dMod(ds).UnitSpacing);
@@ -123,7 +123,7 @@ bool PrepareUnified(TDataset& ds, const ExportSettings&, Messenger&) {
   return true;
 }
 
-SaveDialogSpec UnifiedDialog(const TDataset& ds, const ExportSettings&) {
+SaveDialogDescription UnifiedDialog(const TDataset& ds, const ExportSettings&) {
   const std::string name = std::filesystem::path(ds.FileName).replace_extension(".dat").filename().string();
   return {"Unified data format", name, "Unified data|*.dat;*.ohm", "dat"};
 }
@@ -156,7 +156,7 @@ ExportResult MeanPanelCommand(TDataset& ds, const ExportSettings& s, const Targe
   const MeanSaveName save = MeanPanelSaveName(ds, mean);
   const SectionPanelInput input{mean.raw.get(), &mean.descriptor, save.name, save.code};
   std::string path;
-  const TargetChooser remember = [&](const SaveDialogSpec& d) {
+  const TargetChooser remember = [&](const SaveDialogDescription& d) {
     auto chosen = chooser(d);
     if (chosen) path = *chosen;
     return chosen;
@@ -231,9 +231,9 @@ ExportBytes AbemBytes(const TDataset& ds, const ExportSettings& s, const std::st
   return out;
 }
 
-SaveDialogSpec SyscalDialogOf(const TDataset& ds, const ExportSettings&) { return SyscalSaveDialog(ds); }
-SaveDialogSpec ElectreDialogOf(const TDataset& ds, const ExportSettings&) { return ElectreSaveDialog(ds); }
-SaveDialogSpec AbemDialogOf(const TDataset& ds, const ExportSettings&) { return AbemSaveDialog(ds); }
+SaveDialogDescription SyscalDialogOf(const TDataset& ds, const ExportSettings&) { return SyscalSaveDialog(ds); }
+SaveDialogDescription ElectreDialogOf(const TDataset& ds, const ExportSettings&) { return ElectreSaveDialog(ds); }
+SaveDialogDescription AbemDialogOf(const TDataset& ds, const ExportSettings&) { return AbemSaveDialog(ds); }
 
 // What the data must be --------------------------------------------------------
 
@@ -258,7 +258,7 @@ constexpr unsigned Res2dInvOptions = TakesWithoutIP | TakesModelRefinement | Tak
 
 ExportFormat Res2dInvFormat(std::string_view name, std::string_view action, auto suits, std::string_view needs,
                             bool (*prepare)(TDataset&, const ExportSettings&, Messenger&),
-                            SaveDialogSpec (*dialog)(const TDataset&, const ExportSettings&),
+                            SaveDialogDescription (*dialog)(const TDataset&, const ExportSettings&),
                             ExportBytes (*produce)(const TDataset&, const ExportSettings&, const std::string&),
                             void (*keep)(TDataset&, const ExportSettings&)) {
   ExportFormat f;
@@ -408,7 +408,7 @@ ExportResult RunExport(const ExportFormat& format, TDataset& ds, const ExportSet
   if (format.command != nullptr) return format.command(ds, settings, chooser, messenger);
   ExportResult result;
   if (format.prepare != nullptr && !format.prepare(ds, settings, messenger)) return result;
-  const SaveDialogSpec dialog = format.dialog(ds, settings);
+  const SaveDialogDescription dialog = format.dialog(ds, settings);
   result.title = format.caption.empty() ? dialog.title : std::string(format.caption);
   const std::optional<std::string> target = chooser ? chooser(dialog) : std::nullopt;
   if (!target) {

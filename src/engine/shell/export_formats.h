@@ -79,7 +79,7 @@ struct ExportFormat {
   // the prepared data, and `keep` leaves in the dataset what a written file
   // leaves there (the title in the memo, the spacings of the points).
   bool (*prepare)(TDataset&, const ExportSettings&, Messenger&) = nullptr;
-  SaveDialogSpec (*dialog)(const TDataset&, const ExportSettings&) = nullptr;
+  SaveDialogDescription (*dialog)(const TDataset&, const ExportSettings&) = nullptr;
   ExportBytes (*produce)(const TDataset&, const ExportSettings&, const std::string& target) = nullptr;
   void (*keep)(TDataset&, const ExportSettings&) = nullptr;
   // Formats whose command does more than these steps (one dialog per group,

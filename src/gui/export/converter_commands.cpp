@@ -50,7 +50,7 @@ SaveDialog DefaultSaveDialog(QWidget* parent) {
   return [parent](const SaveDialogSetup& s) { return AskWithFileDialog(parent, s); };
 }
 
-SaveDialogSetup SaveDialogSetupOf(const SaveDialogSpec& spec) {
+SaveDialogSetup SaveDialogSetupOf(const SaveDialogDescription& spec) {
   return {QString::fromStdString(spec.title), QString::fromStdString(spec.proposedName),
           QString::fromStdString(spec.filter), QString::fromStdString(spec.defaultExt)};
 }
@@ -71,7 +71,7 @@ public:
   // command from the engine's table.
   void ConverterExecute(const ExportFormat& format) {
     const WaitCursor wait;
-    const TargetChooser chooser = [this](const SaveDialogSpec& d) { return Ask(d); };
+    const TargetChooser chooser = [this](const SaveDialogDescription& d) { return Ask(d); };
     ExportSettings settings;
     settings.options = ExportOptionsFrom(main_.Shell().program, main_.Shell().SaveWithoutIP);
     settings.res2dInvExt = main_.Shell().open.Res2dInvExt;
@@ -96,7 +96,7 @@ private:
     return dir.isEmpty() || QFileInfo(file).isAbsolute() ? file : QDir(dir).filePath(file);
   }
 
-  std::optional<std::string> Ask(const SaveDialogSpec& spec) {
+  std::optional<std::string> Ask(const SaveDialogDescription& spec) {
     SaveDialogSetup setup = SaveDialogSetupOf(spec);
     setup.proposedFile = Proposed(spec.proposedName);
     const auto chosen = dialog_(setup);

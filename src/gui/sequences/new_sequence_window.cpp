@@ -272,7 +272,7 @@ void TNew_PS::ShowBtnClick() {
 }
 
 void TNew_PS::OKBtnClick() {
-  const TargetChooser chooser = [this](const SaveDialogSpec& d) -> std::optional<std::string> {
+  const TargetChooser chooser = [this](const SaveDialogDescription& d) -> std::optional<std::string> {
     const auto chosen = saveDialog_(SaveDialogSetupOf(d));
     if (!chosen) return std::nullopt;
     return ToEnginePath(*chosen);

@@ -88,7 +88,7 @@ public:
   std::optional<std::string> SaveRes2dInv(Res2dInvSender sender) {
     std::optional<std::string> written;
     const TargetChooser ask = Chooser();
-    const TargetChooser chooser = [&ask, &written](const SaveDialogSpec& d) {
+    const TargetChooser chooser = [&ask, &written](const SaveDialogDescription& d) {
       written = ask(d);
       return written;
     };
@@ -181,7 +181,7 @@ private:
 
   // The save dialog as the writers ask for it.
   TargetChooser Chooser() {
-    return [this](const SaveDialogSpec& d) -> std::optional<std::string> {
+    return [this](const SaveDialogDescription& d) -> std::optional<std::string> {
       const auto chosen = dialog_(SaveDialogSetupOf(d));
       if (!chosen) return std::nullopt;
       return ToEnginePath(*chosen);

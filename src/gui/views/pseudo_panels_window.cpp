@@ -288,7 +288,7 @@ void TSectXform::ActionAmnBExecute(bool fromCheckBox) {
   if (form == nullptr) return;
   const MeanSaveName save = MeanPanelSaveName(dataset_, meanTypeGroups_, meanArrayCode_);
   const SectionPanelInput input{form->Panel().Raw.get(), &form->Panel().Descriptor, save.name, save.code};
-  const TargetChooser chooser = [this](const SaveDialogSpec& d) -> std::optional<std::string> {
+  const TargetChooser chooser = [this](const SaveDialogDescription& d) -> std::optional<std::string> {
     const QString proposed = QString::fromLocal8Bit(d.proposedName.c_str());
     const QString title = QString::fromLatin1(d.title.c_str());
     std::optional<QString> path;
