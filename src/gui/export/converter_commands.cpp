@@ -50,9 +50,9 @@ SaveDialog DefaultSaveDialog(QWidget* parent) {
   return [parent](const SaveDialogSetup& s) { return AskWithFileDialog(parent, s); };
 }
 
-SaveDialogSetup SaveDialogSetupOf(const SaveDialogDescription& spec) {
-  return {QString::fromStdString(spec.title), QString::fromStdString(spec.proposedName),
-          QString::fromStdString(spec.filter), QString::fromStdString(spec.defaultExt)};
+SaveDialogSetup SaveDialogSetupOf(const SaveDialogDescription& description) {
+  return {QString::fromStdString(description.title), QString::fromStdString(description.proposedName),
+          QString::fromStdString(description.filter), QString::fromStdString(description.defaultExt)};
 }
 
 namespace {
@@ -96,9 +96,9 @@ private:
     return dir.isEmpty() || QFileInfo(file).isAbsolute() ? file : QDir(dir).filePath(file);
   }
 
-  std::optional<std::string> Ask(const SaveDialogDescription& spec) {
-    SaveDialogSetup setup = SaveDialogSetupOf(spec);
-    setup.proposedFile = Proposed(spec.proposedName);
+  std::optional<std::string> Ask(const SaveDialogDescription& description) {
+    SaveDialogSetup setup = SaveDialogSetupOf(description);
+    setup.proposedFile = Proposed(description.proposedName);
     const auto chosen = dialog_(setup);
     if (!chosen) return std::nullopt;
     return ToEnginePath(*chosen);

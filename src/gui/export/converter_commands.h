@@ -25,7 +25,7 @@ struct SaveDialogSetup {
 using SaveDialog = std::function<std::optional<QString>(const SaveDialogSetup&)>;
 
 // The dialog an engine command describes, as the window shows it.
-SaveDialogSetup SaveDialogSetupOf(const SaveDialogDescription& spec);
+SaveDialogSetup SaveDialogSetupOf(const SaveDialogDescription& description);
 
 // The save dialog of the program: a QFileDialog with an overwrite prompt.
 SaveDialog DefaultSaveDialog(QWidget* parent);
