@@ -160,8 +160,9 @@ TEST_F(ReadCommit, ARefusedFileLeavesWhatARefusalWithoutReadingLeaves) {
 
 // The rules for a text file that fails on Append: the data already loaded
 // stay as they were. Only what every read sets first differs: the dialog's
-// read-only box decides ReadOnlyData, FileName names the file chosen, and
-// the array types met so far are forgotten before each file.
+// read-only box decides ReadOnlyData, FileName names the file chosen, the
+// array types met so far are forgotten before each file, and releasing the
+// data before the read clears the last set's quadripole count.
 TEST_F(ReadCommit, AFailedAppendOfATextFileKeepsTheDataAsTheyWere) {
   for (const RefusedFile& c : RefusedFiles()) {
     if (OpenFilters[static_cast<std::size_t>(c.filter - 1)].instrument) continue;
@@ -172,6 +173,9 @@ TEST_F(ReadCommit, AFailedAppendOfATextFileKeepsTheDataAsTheyWere) {
     before.ReadOnlyData = false;
     before.FileName = path;
     before.TypesPresent.reset();
+    // Every read releases the loaded data first, which clears the last set's
+    // quadripole count in its header.
+    before.SetSeqHeaders[before.SetCount].QuadCount = 0;
 
     const OpenResult r = Run(ds, OpenCaller::Append, path, c.filter, DefaultReaders());
     EXPECT_TRUE(r.loaded);
