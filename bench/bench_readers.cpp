@@ -41,14 +41,13 @@ void BM_Read(benchmark::State& state, const std::string& name) {
 void BM_ReaderAlone(benchmark::State& state, const std::string& name) {
   const ReaderCase& c = Files().Reader(name);
   static const ReaderTable readers = DefaultReaders();
-  const auto& reader = readers.text[static_cast<std::size_t>(c.filterIndex)];
+  const auto& reader = readers.byFilter[static_cast<std::size_t>(c.filterIndex)];
   NullMessenger messenger;
   ReadEnvironment env{messenger, Files().templatePath, nullptr};
   int points = 0;
   for (auto _ : state) {
     TDataset ds;
-    ds.FileName = c.file;
-    reader(ds, 0, env);
+    reader(ReadSource{c.file}, ds, env);
     points = ds.PointCount;
     benchmark::DoNotOptimize(ds.Points.Storage().data());
   }

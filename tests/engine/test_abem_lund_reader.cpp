@@ -52,8 +52,7 @@ protected:
   void Read(const std::string& text) {
     ds = TDataset{};
     messenger.entries.clear();
-    ds.FileName = scratch.Write("line.ohm", text);
-    ReadAbemLund(ds, 0, env);
+    ReadIntoDataset(ds, ReadAbemLund, {scratch.Write("line.ohm", text), 0}, env);
   }
 };
 

@@ -228,10 +228,9 @@ TEST(AbemProtocolWriter, WrittenProtocolReadsBackToTheSameQuadripoles) {
   const std::string templatePath = folder.Write("tarvo.bin", std::string(bytes.begin(), bytes.end()));
 
   TDataset read;
-  read.FileName = folder.Write("line.org", AbemProtocolFiles(ds, CableLayout::Short32).org);
   RecordingMessenger messenger;
   ReadEnvironment env{messenger, templatePath, nullptr};
-  ReadProtocol(read, env);
+  ReadIntoDataset(read, ReadProtocol, {folder.Write("line.org", AbemProtocolFiles(ds, CableLayout::Short32).org)}, env);
 
   EXPECT_TRUE(messenger.entries.empty());
   ASSERT_EQ(read.DataKind, DataKindSequence);

@@ -88,8 +88,7 @@ constexpr const char* AmpData =
 Reading ReadAmpText(const test::ScratchFolder& folder, const std::string& text, const std::string& name = "line.amp") {
   Reading r;
   ReadEnvironment env{r.messenger, WriteTemplate(folder), nullptr};
-  r.ds.FileName = folder.Write(name, text);
-  ReadAmp(r.ds, env);
+  ReadIntoDataset(r.ds, ReadAmp, {folder.Write(name, text)}, env);
   return r;
 }
 
@@ -173,8 +172,7 @@ TEST(ReadAmp, ANamedFormatWinsOverTheLastLetterOfTheName) {
     test::ScratchFolder folder;
     Reading r;
     ReadEnvironment env{r.messenger, WriteTemplate(folder), nullptr};
-    r.ds.FileName = folder.Write("line.ohm", text);
-    ReadInstrumentFile(r.ds, env, format);
+    ReadIntoDataset(r.ds, ReadInstrumentFile, {folder.Write("line.ohm", text), 0, format}, env);
     if (format == InstrumentFormat::ByName) {
       ExpectNothingLoaded(r);
       EXPECT_EQ(r.messenger.Texts(), std::vector<std::string>{"Bad input SysCal file"});
@@ -234,8 +232,7 @@ TEST(ReadAmp, MissingTemplateLoadsNothing) {
   Reading r;
   const std::string missing = folder.PathOf("tarvo.bin");
   ReadEnvironment env{r.messenger, missing, nullptr};
-  r.ds.FileName = folder.Write("line.amp", AmpHeader("2", "10", "XYZ:1") + "x\r\n" + AmpData);
-  ReadAmp(r.ds, env);
+  ReadIntoDataset(r.ds, ReadAmp, {folder.Write("line.amp", AmpHeader("2", "10", "XYZ:1") + "x\r\n" + AmpData)}, env);
   EXPECT_EQ(r.messenger.Texts(), std::vector<std::string>{"File \"" + missing + "\" not found"});
   ExpectNothingLoaded(r);
 }
@@ -246,8 +243,7 @@ Reading ReadProtocolText(const test::ScratchFolder& folder, const std::string& t
   Reading r;
   r.ds = std::move(ds);
   ReadEnvironment env{r.messenger, WriteTemplate(folder), nullptr};
-  r.ds.FileName = folder.Write("protocol.org", text);
-  ReadProtocol(r.ds, env);
+  ReadIntoDataset(r.ds, ReadProtocol, {folder.Write("protocol.org", text)}, env);
   return r;
 }
 

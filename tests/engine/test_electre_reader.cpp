@@ -41,8 +41,10 @@ protected:
   }
 
   void Read(const std::string& text, int firstSet = 0, ElectreMode mode = ElectreMode::Normal) {
-    ds.FileName = scratch.Write("seq.txt", text);
-    ReadElectreII(ds, firstSet, env, mode);
+    const auto reader = [mode](const ReadSource& s, TDataset& d, ReadEnvironment& e) {
+      return ReadElectreII(s, d, e, mode);
+    };
+    ReadIntoDataset(ds, reader, {scratch.Write("seq.txt", text), firstSet}, env);
   }
 
   void ExpectNothingLoaded() const {
@@ -208,8 +210,7 @@ TEST_F(ElectreReaderTest, MalformedFilesAreRefusedWithTheirMessage) {
 }
 
 TEST_F(ElectreReaderTest, MissingFileGivesThePlatformMessage) {
-  ds.FileName = (dir / "absent.txt").string();
-  ReadElectreII(ds, 0, env);
+  ReadIntoDataset(ds, ReadElectreIISequence, {(dir / "absent.txt").string(), 0}, env);
   ExpectNothingLoaded();
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_FALSE(messenger.entries[0].text.empty());

@@ -103,8 +103,7 @@ protected:
     const auto bytes = MakeTemplateBytes();
     ReadEnvironment env{messenger, scratch.Write(TemplateFileName, std::string(bytes.begin(), bytes.end())), nullptr};
     ds = TDataset{};
-    ds.FileName = path;
-    ReadElectreII(ds, 0, env);
+    ReadIntoDataset(ds, ReadElectreIISequence, {path, 0}, env);
     ASSERT_EQ(ds.DataKind, DataKindSequence);
   }
 };

@@ -447,9 +447,8 @@ TEST(MultichannelOptimiser, OptimisedSequenceIsWrittenByTheSequenceWriters) {
   EXPECT_EQ(ds.FileName, "/somewhere/line.seq");
 
   TDataset back;
-  back.FileName = seq;
   ReadEnvironment env{messenger, "", nullptr};
-  ReadInstrumentFile(back, env);
+  ReadIntoDataset(back, ReadInstrumentFile, {seq}, env);
   ASSERT_EQ(back.Quads.Size(), static_cast<int>(records.size()));
   for (int i = 1; i <= back.Quads.Size(); ++i) EXPECT_EQ(back.Quads[i], records[static_cast<std::size_t>(i - 1)]);
   EXPECT_EQ(back.SeqHeader.TitleText(), "OPTIMISED");

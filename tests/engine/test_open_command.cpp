@@ -32,13 +32,12 @@ protected:
   void SetUp() override {
     // A Wenner sequence a = 1 along the line, one quadripole per position
     // (50 positions, repeated as often as needed).
-    readers.instrument = [this](TDataset& d, InstrumentFormat format, ReadEnvironment& e) {
-      formats.push_back(format);
-      const FakeFile f = files.at(d.FileName);
+    const auto instrument = [this](const ReadSource& source, TDataset& d, ReadEnvironment& e) {
+      formats.push_back(source.format);
+      const FakeFile f = files.at(source.fileName);
       if (f.fails) {
         e.messenger.Error("Bad input SysCal file");
-        d.DataKind = DataKindNone;
-        return;
+        return false;
       }
       test::MakeLine(d, MaxElectrodes, 1.0f);
       d.Quads.Resize(f.points);
@@ -58,17 +57,16 @@ protected:
           d.Points[i].V = d.Points[i].I = 1;
         }
       }
+      return true;
     };
-    const auto text = [this](TDataset& d, int firstSet, ReadEnvironment& e) {
-      const FakeFile f = files.at(d.FileName);
+    const auto text = [this](const ReadSource& source, TDataset& d, ReadEnvironment& e) {
+      const FakeFile f = files.at(source.fileName);
       if (f.fails) {
         e.messenger.Error("Error by reading X location. Line 7");
-        d.DataKind = DataKindNone;
-        d.PointCount = 0;
-        return;
+        return false;
       }
       d.DataKind = DataKindResistivityOnly;
-      d.Memo = {"title of " + d.FileName};
+      d.Memo = {"title of " + source.fileName};
       d.FileHeader.SetCommentsText(f.comments);
       d.Points.Release();
       d.PointCount = 0;
@@ -78,10 +76,11 @@ protected:
         ClassifyPoint(d, k, e.messenger);
         d.Points[k].Rho = 50;
       }
-      GroupTextPoints(d, firstSet, e.messenger);
+      return GroupTextPoints(d, source.firstSet, e.messenger);
     };
-    for (int filter : {3, 4, 7, 8, 9}) readers.text[static_cast<std::size_t>(filter)] = text;
-    readers.inversionResults = [this](TDataset&, ReadEnvironment&) { ++resultReads; };
+    for (int filter : {1, 2, 5, 6}) readers.byFilter[static_cast<std::size_t>(filter)] = instrument;
+    for (int filter : {3, 4, 7, 8, 9}) readers.byFilter[static_cast<std::size_t>(filter)] = text;
+    readers.inversionResults = [this](TDataset&, const std::string&, ReadEnvironment&) { ++resultReads; };
   }
 
   OpenResult Run(OpenCaller caller, std::vector<std::string> names, int filter) {

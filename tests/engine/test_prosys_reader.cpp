@@ -56,8 +56,10 @@ protected:
   }
 
   void Read(const std::string& text, ProsysMode mode = ProsysMode::Plain, int firstSet = 0) {
-    ds.FileName = scratch.Write("data.txt", text);
-    ReadProsys(ds, firstSet, env, mode);
+    const auto reader = [mode](const ReadSource& s, TDataset& d, ReadEnvironment& e) {
+      return ReadProsys(s, d, e, mode);
+    };
+    ReadIntoDataset(ds, reader, {scratch.Write("data.txt", text), firstSet}, env);
   }
 
   // Syscal-Pro mode with the sequence above chosen in the second dialog.
@@ -469,8 +471,7 @@ TEST_F(ProsysReaderTest, MalformedFilesAreRefusedWithTheirMessage) {
 }
 
 TEST_F(ProsysReaderTest, MissingFileGivesThePlatformMessage) {
-  ds.FileName = (dir / "absent.txt").string();
-  ReadProsys(ds, 0, env);
+  ReadIntoDataset(ds, ReadProsysText, {(dir / "absent.txt").string(), 0}, env);
   ExpectNothingLoaded();
   ASSERT_EQ(messenger.entries.size(), 1u);
   EXPECT_FALSE(messenger.entries[0].text.empty());

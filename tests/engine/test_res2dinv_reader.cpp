@@ -46,8 +46,7 @@ protected:
   void SetUp() override { ds.Memo = {"previous comment"}; }
 
   void Read(const std::string& text, int firstSet = 0) {
-    ds.FileName = scratch.Write("line.dat", text);
-    ReadRes2dInv(ds, firstSet, env);
+    ReadIntoDataset(ds, ReadRes2dInv, {scratch.Write("line.dat", text), firstSet}, env);
   }
 
   void ExpectNothingLoaded(const std::string& message) {
@@ -581,8 +580,7 @@ TEST_F(Res2dInvReaderTest, WhatFollowsTheDataEndsTheReadWithWhatWasRead) {
 }
 
 TEST_F(Res2dInvReaderTest, ReportsAFileThatCannotBeOpened) {
-  ds.FileName = (folder / "missing.dat").string();
-  ReadRes2dInv(ds, 0, env);
+  ReadIntoDataset(ds, ReadRes2dInv, {(folder / "missing.dat").string(), 0}, env);
   EXPECT_EQ(ds.DataKind, DataKindNone);
   EXPECT_EQ(ds.PointCount, 0);
   ASSERT_EQ(messenger.entries.size(), 1u);

@@ -65,8 +65,7 @@ protected:
   // Reads a written file back into a fresh dataset.
   TDataset ReadBack(const std::string& text) {
     TDataset back;
-    back.FileName = scratch.Write("back.dat", text);
-    ReadRes2dInv(back, 0, env);
+    ReadIntoDataset(back, ReadRes2dInv, {scratch.Write("back.dat", text), 0}, env);
     return back;
   }
 };

@@ -30,8 +30,7 @@ struct Reading {
 
 void Read(Reading& r, const std::string& dataFile, int firstSet = 0) {
   ReadEnvironment env{r.messenger, {}, nullptr};
-  r.ds.FileName = dataFile;
-  ReadSensInv(r.ds, firstSet, env);
+  ReadIntoDataset(r.ds, ReadSensInv, {dataFile, firstSet}, env);
 }
 
 void ExpectNothingLoaded(const Reading& r) {

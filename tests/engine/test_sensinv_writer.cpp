@@ -111,10 +111,9 @@ TEST(SensInvWriter, ReadsBackAsTheGoodPoints) {
   ASSERT_TRUE(WriteSensInv2D(ds, ExportOptions{}, folder.PathOf("line.gem"), messenger));
 
   TDataset back;
-  back.FileName = folder.PathOf("line.imp");
   RecordingMessenger readMessages;
   ReadEnvironment env{readMessages, {}, nullptr};
-  ReadSensInv(back, 0, env);
+  ReadIntoDataset(back, ReadSensInv, {folder.PathOf("line.imp"), 0}, env);
   ASSERT_EQ(back.DataKind, DataKindResistivityOnly) << ::testing::PrintToString(readMessages.Texts());
 
   // The written points in order: the good points of the sets of types 1..7.

@@ -262,8 +262,7 @@ TEST(SequenceGenerator, SavedSequenceReadsBackUnchanged) {
     TDataset back;
     RecordingMessenger quiet;
     ReadEnvironment env{quiet, g.env.templatePath, nullptr};
-    back.FileName = path;
-    ReadInstrumentFile(back, env);
+    ReadIntoDataset(back, ReadInstrumentFile, {path}, env);
     EXPECT_TRUE(quiet.entries.empty());
     ASSERT_EQ(back.DataKind, DataKindSequence);
     EXPECT_EQ(back.Quads.Storage(), made);

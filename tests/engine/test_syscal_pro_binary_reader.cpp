@@ -158,8 +158,7 @@ protected:
   void Read(const std::string& bytes, const std::string& name = "line.bin", int firstSet = 0) {
     ds = TDataset{};
     messenger.entries.clear();
-    ds.FileName = scratch.Write(name, bytes);
-    ReadSyscalProBinary(ds, firstSet, env);
+    ReadIntoDataset(ds, ReadSyscalProBinary, {scratch.Write(name, bytes), firstSet}, env);
   }
 
   void ExpectNothingLoaded() const {

@@ -128,8 +128,7 @@ protected:
   }
 
   void Read(const std::string& path) {
-    ds.FileName = path;
-    ReadInstrumentFile(ds, env);
+    ReadIntoDataset(ds, ReadInstrumentFile, {path}, env);
   }
 
   // Starts from a dataset that holds a complete data file, so that a failed
@@ -454,7 +453,7 @@ TEST_F(SyscalReaderTest, AbemFilesAreHandedOverByTheLastLetter) {
   const auto bytes = WennerFile(10).Bytes();
   struct Case {
     const char* name;
-    void (*reader)(TDataset&, ReadEnvironment&);
+    ReaderFunction reader;
   };
   for (const Case c : {Case{"survey.amp", ReadAmp}, Case{"SURVEY.AMP", ReadAmp}, Case{"plan.org", ReadProtocol},
                        Case{"PLAN.ORG", ReadProtocol}}) {
@@ -462,10 +461,9 @@ TEST_F(SyscalReaderTest, AbemFilesAreHandedOverByTheLastLetter) {
     const std::string path = Write(c.name, bytes);
 
     TDataset direct;
-    direct.FileName = path;
     RecordingMessenger directMessenger;
     ReadEnvironment directEnv{directMessenger, "", nullptr};
-    c.reader(direct, directEnv);
+    ReadIntoDataset(direct, c.reader, {path}, directEnv);
     ASSERT_FALSE(directMessenger.entries.empty());
 
     StartFromLoadedData();

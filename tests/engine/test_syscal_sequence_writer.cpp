@@ -102,8 +102,7 @@ protected:
   void Load(TDataset& target, const std::string& path) {
     ReadEnvironment env{messenger, "", nullptr};
     target = TDataset{};
-    target.FileName = path;
-    ReadInstrumentFile(target, env);
+    ReadIntoDataset(target, ReadInstrumentFile, {path}, env);
     ASSERT_NE(target.DataKind, DataKindNone);
     ASSERT_TRUE(AddSet(target, 1, target.PointCount, target.ArrayType));
     target.SetNames = {"loaded"};
@@ -233,8 +232,7 @@ TEST_F(SyscalSequenceWriterTest, SequenceGroupedByArrayTypeWritesTheLastSetsOwnQ
   std::string text = "# X Y Z\r\n";
   for (int n = 1; n <= 10; ++n) text += std::to_string(n) + "\t" + std::to_string(n - 1) + " 0 0\r\n";
   text += "# A B M N\r\n1\t1\t4\t2\t3\r\n2\t5\t4\t7\t8\r\n3\t2\t5\t3\t4\r\n4\t7\t6\t9\t10\r\n";
-  ds.FileName = scratch.Write("mixed.txt", text);
-  ReadElectreII(ds, 0, env);
+  ReadIntoDataset(ds, ReadElectreIISequence, {scratch.Write("mixed.txt", text), 0}, env);
   ASSERT_EQ(ds.DataKind, DataKindSequence);
   ASSERT_EQ(ds.SetCount, 2);
   ASSERT_EQ(ds.Sets[2].Type, DipoleDipole);

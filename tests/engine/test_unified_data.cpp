@@ -42,8 +42,7 @@ protected:
   void Read(const std::string& text) {
     ds = TDataset{};
     messenger.entries.clear();
-    ds.FileName = scratch.Write("line.dat", text);
-    ReadUnifiedData(ds, 0, env);
+    ReadIntoDataset(ds, ReadUnifiedData, {scratch.Write("line.dat", text), 0}, env);
   }
 };
 

@@ -54,8 +54,7 @@ private slots:
     tarvo::TDataset back;
     tarvo::RecordingMessenger backMessages;
     tarvo::ReadEnvironment env{backMessages, "", nullptr};
-    back.FileName = path.toStdString();
-    tarvo::ReadRes2dInv(back, 0, env);
+    tarvo::ReadIntoDataset(back, tarvo::ReadRes2dInv, {path.toStdString(), 0}, env);
     QVERIFY(backMessages.entries.empty());
     QCOMPARE(back.PointCount, dataset_.PointCount - dataset_.BadCount);
     QCOMPARE(back.Points[1].PointType, static_cast<std::uint8_t>(tarvo::Wenner));

@@ -44,11 +44,10 @@ private:
     tarvo::TDataset back;
     tarvo::RecordingMessenger m;
     tarvo::ReadEnvironment env{m, "", nullptr};
-    back.FileName = path.toStdString();
     if (electre) {
-      tarvo::ReadElectreII(back, 0, env);
+      tarvo::ReadIntoDataset(back, tarvo::ReadElectreIISequence, {path.toStdString(), 0}, env);
     } else {
-      tarvo::ReadInstrumentFile(back, env);
+      tarvo::ReadIntoDataset(back, tarvo::ReadInstrumentFile, {path.toStdString()}, env);
     }
     return back;
   }

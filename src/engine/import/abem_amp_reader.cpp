@@ -178,9 +178,9 @@ float MeasuredGeometricFactor(const AmpMeasurement& m) {
   return static_cast<float>(k);
 }
 
-bool ReadAmpFile(TDataset& ds, Messenger& messenger) {
+bool ReadAmpFile(TDataset& ds, const std::string& fileName, Messenger& messenger) {
   std::vector<std::string> lines;
-  const FileReadResult r = ReadTextLines(ds.FileName, lines);
+  const FileReadResult r = ReadTextLines(fileName, lines);
   if (!r.ok) {
     messenger.Error(r.error);
     return false;
@@ -216,7 +216,7 @@ bool ReadAmpFile(TDataset& ds, Messenger& messenger) {
     measurements.push_back(m);
   }
   if (measurements.empty()) {
-    messenger.Error("No data in file\r\n" + ds.FileName);
+    messenger.Error("No data in file\r\n" + fileName);
     return false;
   }
 
@@ -286,17 +286,10 @@ bool ReadAmpFile(TDataset& ds, Messenger& messenger) {
 
 }  // namespace
 
-void ReadAmp(TDataset& ds, ReadEnvironment& env) {
+bool ReadAmp(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   const bool haveTemplate = LoadTemplate(ds, env.templatePath, env.messenger);
   ds.DataKind = DataKindNone;
-  if (haveTemplate && ReadAmpFile(ds, env.messenger)) return;
-  ds.DataKind = DataKindNone;
-  ds.HasIP = false;
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.Quads.Release();
-  ds.SyscalRaw.Release();
-  ds.SeqHeader.QuadCount = 0;
+  return haveTemplate && ReadAmpFile(ds, source.fileName, env.messenger);
 }
 
 }  // namespace tarvo

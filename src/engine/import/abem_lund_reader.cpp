@@ -55,13 +55,6 @@ std::optional<int> ArrayCode(std::string_view line) {
   return ParseInteger(tokens.back());
 }
 
-void ClearRead(TDataset& ds) {
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SetCount = 0;
-  ds.DataKind = DataKindNone;
-}
-
 class LundText {
 public:
   explicit LundText(const std::vector<std::string>& lines) : lines_(lines) {}
@@ -225,7 +218,7 @@ bool ReadFile(TDataset& ds, int firstSet, const std::vector<std::string>& lines,
 
 }  // namespace
 
-void ReadAbemLund(TDataset& ds, int firstSet, ReadEnvironment& env) {
+bool ReadAbemLund(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   Messenger& messenger = env.messenger;
   // A missing template leaves the headers as they were; the read goes on.
   LoadTemplate(ds, env.templatePath, messenger);
@@ -233,13 +226,14 @@ void ReadAbemLund(TDataset& ds, int firstSet, ReadEnvironment& env) {
   ds.PointCount = 0;
 
   std::vector<std::string> lines;
-  if (const FileReadResult r = ReadTextLines(ds.FileName, lines); !r.ok) {
+  if (const FileReadResult r = ReadTextLines(source.fileName, lines); !r.ok) {
     messenger.Error(r.error);
-    return ClearRead(ds);
+    return false;
   }
-  if (!ReadFile(ds, firstSet, lines, messenger)) return ClearRead(ds);
+  if (!ReadFile(ds, source.firstSet, lines, messenger)) return false;
   ds.DataKind = DataKindResistivityOnly;
   ds.ReadOnlyData = true;
+  return true;
 }
 
 }  // namespace tarvo

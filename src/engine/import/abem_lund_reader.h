@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/core/dataset.h"
-#include "engine/import/read_environment.h"
+#include "engine/import/read_result.h"
 
 // Reader of the data files of the ABEM LUND imaging system (".ohm"): a
 // survey header, then for each protocol file measured (".ORG", ".UP",
@@ -10,12 +10,12 @@
 // variation coefficient in percent and two cycle counts.
 namespace tarvo {
 
-// Reads ds.FileName. Positions are taken from the station coordinate of
+// Reads the file of `source` into `ds` (read_result.h). Positions are taken from the station coordinate of
 // their protocol; resistances become apparent resistivities with the
 // geometric factor of their electrodes and the variation coefficient
 // becomes Dev. Success is DataKind 5 with one set per array type numbered
-// from firstSet + 1. Files of a 3D grid of cables are refused. On failure
-// the operator has been told and DataKind and PointCount are 0.
-void ReadAbemLund(TDataset& ds, int firstSet, ReadEnvironment& env);
+// from source.firstSet + 1. Files of a 3D grid of cables are refused. A
+// refused file has been told to the operator.
+bool ReadAbemLund(const ReadSource& source, TDataset& ds, ReadEnvironment& env);
 
 }  // namespace tarvo

@@ -51,9 +51,9 @@ std::optional<std::array<int, 4>> ReadQuadripole(std::string_view rest) {
   return n;
 }
 
-bool ReadProtocolFile(TDataset& ds, Messenger& messenger) {
+bool ReadProtocolFile(TDataset& ds, const std::string& fileName, Messenger& messenger) {
   std::vector<std::string> lines;
-  const FileReadResult r = ReadTextLines(ds.FileName, lines);
+  const FileReadResult r = ReadTextLines(fileName, lines);
   if (!r.ok) {
     messenger.Error(r.error);
     return false;
@@ -61,7 +61,7 @@ bool ReadProtocolFile(TDataset& ds, Messenger& messenger) {
 
   const std::string_view name = lines.size() >= 2 ? TrimRight(lines[1]) : std::string_view{};
   const bool longLayout = !name.empty() && (name.front() == 'L' || name.front() == 'l');
-  ds.FileHeader.SetCommentsText(Tail(ds.FileName, TFileHeader::CommentsLimit));
+  ds.FileHeader.SetCommentsText(Tail(fileName, TFileHeader::CommentsLimit));
   const std::string operatorText = "0RG " + std::string(name);
   ds.FileHeader.SetOperatorText(Tail(operatorText, OperatorLimit));
 
@@ -90,7 +90,7 @@ bool ReadProtocolFile(TDataset& ds, Messenger& messenger) {
     electrodes = std::max(electrodes, largest);
   }
   if (quads.empty()) {
-    messenger.Error("No data in file\r\n" + ds.FileName);
+    messenger.Error("No data in file\r\n" + fileName);
     return false;
   }
 
@@ -137,15 +137,10 @@ bool ReadProtocolFile(TDataset& ds, Messenger& messenger) {
 
 }  // namespace
 
-void ReadProtocol(TDataset& ds, ReadEnvironment& env) {
+bool ReadProtocol(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   const bool haveTemplate = LoadTemplate(ds, env.templatePath, env.messenger);
   ds.DataKind = DataKindNone;
-  if (haveTemplate && ReadProtocolFile(ds, env.messenger)) return;
-  ds.DataKind = DataKindNone;
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.Quads.Release();
-  ds.SeqHeader.QuadCount = 0;
+  return haveTemplate && ReadProtocolFile(ds, source.fileName, env.messenger);
 }
 
 }  // namespace tarvo

@@ -73,14 +73,6 @@ std::optional<float> NextCoordinate(std::string_view& line) {
   return static_cast<float>(*v);
 }
 
-void ClearRead(TDataset& ds) {
-  ds.Quads.Release();
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SetCount = 0;
-  ds.DataKind = DataKindNone;
-}
-
 }  // namespace
 
 void SetPointElectrodes(TDataPoint& p, const TDataset& ds, const TQuadripole& q) {
@@ -105,25 +97,25 @@ void SetPointElectrodes(TDataPoint& p, const TDataset& ds, const TQuadripole& q)
   p.ElectrodeCount = static_cast<std::uint8_t>(count);
 }
 
-void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode mode) {
+bool ReadElectreII(const ReadSource& source, TDataset& ds, ReadEnvironment& env, ElectreMode mode) {
   Messenger& messenger = env.messenger;
+  const int firstSet = source.firstSet;
   // A missing template leaves the headers as they were; the read goes on.
   LoadTemplate(ds, env.templatePath, messenger);
   ds.DataKind = DataKindNone;
   ds.PointCount = 0;
 
   std::vector<std::string> lines;
-  if (const FileReadResult r = ReadTextLines(ds.FileName, lines); !r.ok) {
+  if (const FileReadResult r = ReadTextLines(source.fileName, lines); !r.ok) {
     messenger.Error(r.error);
-    ClearRead(ds);
-    return;
+    return false;
   }
   ds.FileHeader.SetCommentsText("");
   ds.FileHeader.SetOperatorText(OperatorName);
 
   const auto fail = [&](MessageKind kind, std::string_view text) {
     messenger.Show(kind, text, Buttons::Ok);
-    ClearRead(ds);
+    return false;
   };
 
   // Everything before the electrode table's title is ignored.
@@ -211,7 +203,7 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
 
   if (mode == ElectreMode::SequenceOnly) {
     ds.PointCount = quadCount;
-    return;
+    return true;
   }
 
   // One planned point per quadripole, K in place of the resistivity.
@@ -225,14 +217,19 @@ void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode
     p.Q = 255;
     p.Rho = ds.Quads[i].K;
     SetPointElectrodes(p, ds, ds.Quads[i]);
-    if (!ClassifyPoint(ds, i, messenger)) return ClearRead(ds);
+    if (!ClassifyPoint(ds, i, messenger)) return false;
     p.ZA = p.ZB = p.ZM = p.ZN = 0;
   }
 
-  if (!GroupTextPoints(ds, firstSet, messenger)) return ClearRead(ds);
+  if (!GroupTextPoints(ds, firstSet, messenger)) return false;
   ds.DataKind = DataKindSequence;
   ds.SequenceSetCount = ds.SetCount;
   ds.ReadOnlyData = false;
+  return true;
+}
+
+bool ReadElectreIISequence(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
+  return ReadElectreII(source, ds, env, ElectreMode::Normal);
 }
 
 }  // namespace tarvo

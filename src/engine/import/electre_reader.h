@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/core/dataset.h"
-#include "engine/import/read_environment.h"
+#include "engine/import/read_result.h"
 
 // Reader of the ElectreII sequence text files: a table of electrodes with
 // their coordinates ("# X Y Z") followed by a table of quadripoles given by
@@ -13,12 +13,15 @@ enum class ElectreMode {
   SequenceOnly,  // only Electrodes, Quads and PointCount, for matching measurements to the sequence
 };
 
-// Reads ds.FileName. In normal mode success is DataKind = 2 with PointCount
-// points grouped into sets numbered from firstSet + 1. In sequence-only mode
-// success is PointCount > 0 with Quads and Electrodes filled and DataKind 0.
-// On failure the operator has been told, Quads is released and PointCount
-// and DataKind are 0.
-void ReadElectreII(TDataset& ds, int firstSet, ReadEnvironment& env, ElectreMode mode = ElectreMode::Normal);
+// Reads the file of `source` into `ds` (read_result.h). In normal mode
+// success is DataKind = 2 with PointCount points grouped into sets numbered
+// from source.firstSet + 1. In sequence-only mode success is PointCount > 0
+// with Quads and Electrodes filled and DataKind 0. A refused file has been
+// told to the operator.
+bool ReadElectreII(const ReadSource& source, TDataset& ds, ReadEnvironment& env, ElectreMode mode);
+
+// The normal mode, as the reader of the open dialog.
+bool ReadElectreIISequence(const ReadSource& source, TDataset& ds, ReadEnvironment& env);
 
 // Puts the electrodes of quadripole q into point p the way the text readers
 // store them: the present current electrode in XA and the present potential

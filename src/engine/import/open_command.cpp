@@ -29,25 +29,6 @@ std::string LowerExtension(const std::string& path) {
 
 std::string SetListEntry(const std::string& path) { return BaseName(path) + " - " + path; }
 
-const OpenFilter* FilterByIndex(int index) {
-  for (const auto& f : OpenFilters) {
-    if (f.index == index) return &f;
-  }
-  return nullptr;
-}
-
-std::string CaptionAfterTextRead(int filterIndex) {
-  switch (filterIndex) {
-    case 4: return "Read Res2Dinv format";
-    case 8: return "Read ElectreII sequence in TXT format";
-    case 3: return "Read SensInv2D format";
-    case 10: return "Read Syscal Pro binary format";
-    case 11: return "Read ABEM LUND format";
-    case 12: return "Read unified data format";
-    default: return "Read SysCal ProSys TXT format";
-  }
-}
-
 // Points merged so far, and the sets already numbered, while the files of
 // one command are read.
 struct Merge {
@@ -77,13 +58,19 @@ void SetNameAt(TDataset& ds, int k, std::string name) {
   ds.SetNames[static_cast<std::size_t>(k - 1)] = std::move(name);
 }
 
-// Returns false when nothing at all is loaded afterwards.
-bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& request, const ReaderTable& readers,
-                   ReadEnvironment& env, Merge& merge, OpenResult& result) {
-  const int filter = request.filterIndex;
-  if (filter == Res2dInvFilterIndex && !request.files.empty()) RememberRes2dInvExtension(state, request.files.front());
+// Every reader fills a dataset of its own (read_result.h); the two functions
+// below are the one place that decides what of it the live dataset takes: a
+// file that was read is committed whole, a refused one (or one beyond the
+// capacity) is dropped unseen, so no reader has anything to undo. What the
+// rules keep after a failure (the files merged before it, a data file's
+// measurements up to a cut) is kept by the merge here, or was read as such.
 
-  const auto& reader = readers.text[static_cast<std::size_t>(filter)];
+// Returns false when nothing at all is loaded afterwards.
+bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& request, const OpenFilter& filter,
+                   const ReaderTable& readers, ReadEnvironment& env, Merge& merge, OpenResult& result) {
+  if (filter.res2dInvData && !request.files.empty()) RememberRes2dInvExtension(state, request.files.front());
+
+  const FileReader& reader = readers.byFilter[static_cast<std::size_t>(filter.index)];
   for (const std::string& file : request.files) {
     ds.FileName = file;
     Caption(request, "Reading from " + BaseName(file));
@@ -91,23 +78,24 @@ bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& req
     ds.SetCount = 0;
     // Array types met in an earlier file must not merge types of this one.
     ds.TypesPresent.reset();
-    if (reader) {
-      reader(ds, merge.oldSetCount, env);
-    } else {
+    if (!reader) {
       env.messenger.Error("This file type cannot be read yet: " + BaseName(file));
-      ds.DataKind = DataKindNone;
-    }
-
-    if (ds.PointCount > 0 && merge.oldCount + ds.PointCount > MaxPoints) {
-      env.messenger.Error("Too many data points in " + BaseName(file) + "\r\nMaximal data point number is " +
-                          std::to_string(MaxPoints) + "\r\nThe file is not read.");
-      ds.PointCount = 0;
-      if (merge.oldSetCount + 1 <= MaxSets) ds.SetSeqHeaders[merge.oldSetCount + 1].QuadCount = 0;
-    }
-    if (ds.PointCount == 0 || !IsLoaded(ds.DataKind)) {
       ds.DataKind = merge.savedKind;
       continue;
     }
+    ReadResult read = RunReader(reader, ReadSource{file, merge.oldSetCount}, ds, env);
+    bool take = read.read && read.data.PointCount > 0 && IsLoaded(read.data.DataKind);
+    if (take && merge.oldCount + read.data.PointCount > MaxPoints) {
+      env.messenger.Error("Too many data points in " + BaseName(file) + "\r\nMaximal data point number is " +
+                          std::to_string(MaxPoints) + "\r\nThe file is not read.");
+      if (merge.oldSetCount + 1 <= MaxSets) ds.SetSeqHeaders[merge.oldSetCount + 1].QuadCount = 0;
+      take = false;
+    }
+    if (!take) {
+      ds.DataKind = merge.savedKind;
+      continue;
+    }
+    CommitRead(ds, std::move(read));
 
     for (int k = merge.oldSetCount + 1; k <= merge.oldSetCount + ds.SetCount; ++k) {
       const bool timeLapseCopy = ds.TimeSetCount > 0 && k > merge.oldSetCount + ds.BaseSetCount;
@@ -127,24 +115,35 @@ bool ReadTextFiles(TDataset& ds, OpenCommandState& state, const OpenRequest& req
   ds.SetNames.resize(static_cast<std::size_t>(ds.SetCount));
   if (!IsLoaded(ds.DataKind) || ds.PointCount == 0) return false;
 
-  result.caption = CaptionAfterTextRead(filter);
+  result.caption = filter.caption;
   result.fileNamePanel = request.files.front();
   return true;
 }
 
-// What the instrument reader reads the files as: a type the operator named
-// is never overruled by the file's name.
-InstrumentFormat FormatOf(const OpenRequest& request) {
-  if (!request.typeNamed) return InstrumentFormat::ByName;
-  switch (request.filterIndex) {
-    case 5: return InstrumentFormat::AbemAmp;
-    case 6: return InstrumentFormat::AbemProtocol;
-    default: return InstrumentFormat::Syscal;
+// Reads the instrument file of set k; false, with nothing loaded, when it is
+// refused.
+bool ReadSetFile(TDataset& ds, const OpenRequest& request, const OpenFilter& filter,
+                 const ReaderTable& readers, ReadEnvironment& env, int firstSet) {
+  const FileReader& reader = readers.byFilter[static_cast<std::size_t>(filter.index)];
+  if (!reader) {
+    env.messenger.Error("This file type cannot be read yet: " + BaseName(ds.FileName));
+    LeaveNothingLoaded(ds);
+    return false;
   }
+  // A type the operator named is never overruled by the file's name.
+  const InstrumentFormat format = request.typeNamed ? filter.format : InstrumentFormat::ByName;
+  ReadResult read = RunReader(reader, ReadSource{ds.FileName, firstSet, format}, ds, env);
+  if (!read.read || !IsLoaded(read.data.DataKind)) {
+    LeaveNothingLoaded(ds);
+    return false;
+  }
+  CommitRead(ds, std::move(read));
+  return true;
 }
 
-bool ReadInstrumentFiles(TDataset& ds, const OpenRequest& request, const ReaderTable& readers,
-                         ReadEnvironment& env, bool rebuild, Merge& merge, OpenResult& result) {
+bool ReadInstrumentFiles(TDataset& ds, const OpenRequest& request, const OpenFilter* filter,
+                         const ReaderTable& readers, ReadEnvironment& env, bool rebuild, Merge& merge,
+                         OpenResult& result) {
   if (!rebuild) {
     Caption(request, "Convert from Electre format");
     ds.SetNames.resize(static_cast<std::size_t>(merge.oldSetCount));
@@ -162,11 +161,9 @@ bool ReadInstrumentFiles(TDataset& ds, const OpenRequest& request, const ReaderT
     } else {
       ds.FileName = request.files[static_cast<std::size_t>(k - merge.oldSetCount - 1)];
       result.fileNamePanel = ds.FileName;
-      if (readers.instrument) {
-        readers.instrument(ds, FormatOf(request), env);
-      } else {
-        env.messenger.Error("This file type cannot be read yet: " + BaseName(ds.FileName));
-        ds.DataKind = DataKindNone;
+      if (!ReadSetFile(ds, request, *filter, readers, env, merge.oldSetCount)) {
+        ds.SelectedSetEntry = k - 1;
+        return false;
       }
     }
 
@@ -296,8 +293,8 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
   }
 
   const bool textPath = !rebuild && !filter->instrument;
-  const bool read = textPath ? ReadTextFiles(ds, state, request, readers, env, merge, result)
-                             : ReadInstrumentFiles(ds, request, readers, env, rebuild, merge, result);
+  const bool read = textPath ? ReadTextFiles(ds, state, request, *filter, readers, env, merge, result)
+                             : ReadInstrumentFiles(ds, request, filter, readers, env, rebuild, merge, result);
   if (!read) {
     result.loaded = false;
     return result;
@@ -314,12 +311,12 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
   }
   CountBadPoints(ds);
 
-  if (ds.DataKind == DataKindResistivityOnly && textPath && request.filterIndex == Res2dInvFilterIndex) {
+  if (ds.DataKind == DataKindResistivityOnly && textPath && filter->res2dInvData) {
     const std::string ext = LowerExtension(request.files.front());
     if (ext.size() >= 2 && ext[1] == 'i') {
       if (readers.inversionResults) {
         ds.FileName = request.files.front();
-        readers.inversionResults(ds, env);
+        readers.inversionResults(ds, ds.FileName, env);
       } else {
         env.messenger.Information("The data of " + BaseName(request.files.front()) +
                                   " are read; reading its inversion results is not available yet.");
@@ -334,6 +331,13 @@ OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenReque
   return result;
 }
 
+const OpenFilter* FilterByIndex(int index) {
+  for (const auto& f : OpenFilters) {
+    if (f.index == index) return &f;
+  }
+  return nullptr;
+}
+
 const OpenFilter* FilterByTypeName(std::string_view typeName) {
   for (const auto& f : OpenFilters) {
     if (f.typeName == typeName) return &f;
@@ -343,16 +347,16 @@ const OpenFilter* FilterByTypeName(std::string_view typeName) {
 
 const OpenFilter* FilterByExtension(const std::string& path) {
   const std::string ext = LowerExtension(path);
-  int index = 0;
-  if (ext == ".seq") index = 2;
-  else if (ext == ".mod" || (ext.size() >= 2 && ext[1] == '0')) index = 1;
-  else if (ext == ".dat" || ext == ".inv") index = 4;
-  else if (ext == ".amp") index = 5;
-  else if (ext == ".org") index = 6;
-  else if (ext == ".ars" || ext == ".imp" || ext == ".ui") index = 3;
-  else if (ext == ".bin" || ext == ".binx") index = 10;
-  else if (ext == ".ohm") index = 11;
-  return index == 0 ? nullptr : FilterByIndex(index);
+  std::string_view type;
+  if (ext == ".seq") type = "syscal-seq";
+  else if (ext == ".mod" || (ext.size() >= 2 && ext[1] == '0')) type = "syscal";
+  else if (ext == ".dat" || ext == ".inv") type = "res2dinv";
+  else if (ext == ".amp") type = "abem-amp";
+  else if (ext == ".org") type = "abem-protocol";
+  else if (ext == ".ars" || ext == ".imp" || ext == ".ui") type = "sensinv2d";
+  else if (ext == ".bin" || ext == ".binx") type = "syscal-pro-bin";
+  else if (ext == ".ohm") type = "abem-lund";
+  return type.empty() ? nullptr : FilterByTypeName(type);
 }
 
 void UpdateRecentDirs(OpenCommandState& state, const std::string& fileName) {
@@ -386,7 +390,7 @@ std::vector<std::string> OpenFilterPatterns(const OpenCommandState& state) {
   std::vector<std::string> patterns;
   for (const auto& f : OpenFilters) {
     std::string p(f.patterns);
-    if (f.index == Res2dInvFilterIndex) {
+    if (f.res2dInvData) {
       const auto at = p.find("*.dat");
       if (at != std::string::npos) p.replace(at + 1, 4, state.Res2dInvExt);
     }

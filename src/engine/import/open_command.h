@@ -7,7 +7,16 @@
 #include <vector>
 
 #include "engine/core/dataset.h"
+#include "engine/import/abem_lund_reader.h"
+#include "engine/import/electre_reader.h"
+#include "engine/import/prosys_reader.h"
 #include "engine/import/read_environment.h"
+#include "engine/import/read_result.h"
+#include "engine/import/res2dinv_reader.h"
+#include "engine/import/sensinv_reader.h"
+#include "engine/import/syscal_pro_binary_reader.h"
+#include "engine/import/syscal_reader.h"
+#include "engine/import/unified_reader.h"
 
 // The open and append command: chooses the reader by the open dialog's file
 // type, reads one or several files, merges them into one table with one set
@@ -16,28 +25,51 @@
 // dialog, passes the choice in and applies the result.
 namespace tarvo {
 
-// The file types of the open dialog, in the order of its filter list.
+// The file types of the open dialog, in the order of its filter list, each
+// with its reader and the rules that go with it. The open command and the
+// programs look everything up here; nothing else decides by a filter's number.
 struct OpenFilter {
   int index;                   // 1-based filter index
   std::string_view name;       // filter text shown in the dialog
   std::string_view patterns;   // "*.seq" ...; several separated by ";"
   std::string_view typeName;   // name on the command line
-  bool instrument;             // read through the instrument reader
+  // Read through the instrument path (one set per file, cut at the capacity),
+  // as `format` when the operator named the type; else a text reader whose
+  // sets are grouped by array type.
+  bool instrument;
+  InstrumentFormat format;
+  ReaderFunction reader;
+  std::string_view caption;    // main window caption after a text read
+  // The Res2dInv data type: its first pattern shows the remembered data
+  // extension, a file of another extension is remembered, and a file whose
+  // extension starts with "i" (".inv") has its inversion results read after
+  // its data.
+  bool res2dInvData = false;
 };
 
+inline constexpr std::string_view ProsysCaption = "Read SysCal ProSys TXT format";
+
 inline constexpr std::array<OpenFilter, 12> OpenFilters = {{
-    {1, "SysCal data", "*.0*;*.mod", "syscal", true},
-    {2, "SysCal sequences", "*.seq", "syscal-seq", true},
-    {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv2d", false},
-    {4, "Res2dInv format", "*.dat;*.inv", "res2dinv", false},
-    {5, "ABEM data (AMP format)", "*.amp", "abem-amp", true},
-    {6, "ABEM protocol", "*.org", "abem-protocol", true},
-    {7, "Data from Prosys (Iris Instruments)", "*.txt;*.csv", "prosys", false},
-    {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre2", false},
-    {9, "Data from Syscal-Pro  (Prosys) ", "*.txt;*.csv", "syscal-pro", false},
-    {10, "Syscal Pro binary data", "*.bin;*.binx", "syscal-pro-bin", false},
-    {11, "ABEM LUND data", "*.ohm", "abem-lund", false},
-    {12, "Unified data format", "*.ohm;*.dat;*.txt", "unified", false},
+    {1, "SysCal data", "*.0*;*.mod", "syscal", true, InstrumentFormat::Syscal, ReadInstrumentFile, ""},
+    {2, "SysCal sequences", "*.seq", "syscal-seq", true, InstrumentFormat::Syscal, ReadInstrumentFile, ""},
+    {3, "Sens2Dinv", "*.ars;*.imp;*.ui", "sensinv2d", false, InstrumentFormat::ByName, ReadSensInv,
+     "Read SensInv2D format"},
+    {4, "Res2dInv format", "*.dat;*.inv", "res2dinv", false, InstrumentFormat::ByName, ReadRes2dInv,
+     "Read Res2Dinv format", true},
+    {5, "ABEM data (AMP format)", "*.amp", "abem-amp", true, InstrumentFormat::AbemAmp, ReadInstrumentFile, ""},
+    {6, "ABEM protocol", "*.org", "abem-protocol", true, InstrumentFormat::AbemProtocol, ReadInstrumentFile, ""},
+    {7, "Data from Prosys (Iris Instruments)", "*.txt;*.csv", "prosys", false, InstrumentFormat::ByName,
+     ReadProsysText, ProsysCaption},
+    {8, "SEQ from EleceII (Iris Instruments)", "*.txt", "electre2", false, InstrumentFormat::ByName,
+     ReadElectreIISequence, "Read ElectreII sequence in TXT format"},
+    {9, "Data from Syscal-Pro  (Prosys) ", "*.txt;*.csv", "syscal-pro", false, InstrumentFormat::ByName,
+     ReadSyscalProText, ProsysCaption},
+    {10, "Syscal Pro binary data", "*.bin;*.binx", "syscal-pro-bin", false, InstrumentFormat::ByName,
+     ReadSyscalProBinary, "Read Syscal Pro binary format"},
+    {11, "ABEM LUND data", "*.ohm", "abem-lund", false, InstrumentFormat::ByName, ReadAbemLund,
+     "Read ABEM LUND format"},
+    {12, "Unified data format", "*.ohm;*.dat;*.txt", "unified", false, InstrumentFormat::ByName, ReadUnifiedData,
+     "Read unified data format"},
 }};
 
 inline constexpr int DefaultFilterIndex = 2;
@@ -110,14 +142,13 @@ struct OpenResult {
   CommandEnabling enabling;
 };
 
-// The readers the command dispatches to. Tests may put their own in.
+// The readers the command dispatches to: by default those of OpenFilters.
+// Tests may put their own in.
 struct ReaderTable {
-  using InstrumentReader = std::function<void(TDataset&, InstrumentFormat, ReadEnvironment&)>;
-  using TextReader = std::function<void(TDataset&, int firstSet, ReadEnvironment&)>;
-  using ResultReader = std::function<void(TDataset&, ReadEnvironment&)>;
+  // Reads the inversion results of `fileName` into the dataset just read.
+  using ResultReader = std::function<void(TDataset&, const std::string& fileName, ReadEnvironment&)>;
 
-  InstrumentReader instrument;
-  std::array<TextReader, OpenFilters.size() + 1> text;  // by filter index; empty for instrument filters
+  std::array<FileReader, OpenFilters.size() + 1> byFilter;  // by filter index; none: the type cannot be read
   ResultReader inversionResults;                        // results of a Res2dInv ".inv" file
 };
 
@@ -131,8 +162,12 @@ const OpenFilter* FilterByTypeName(std::string_view typeName);
 // more than one meaning.
 const OpenFilter* FilterByExtension(const std::string& path);
 
-// The readers of the program.
+// The readers of the program: every filter's reader, and the inversion
+// result reader.
 ReaderTable DefaultReaders();
+
+// The filter of a 1-based filter index; nothing outside the list.
+const OpenFilter* FilterByIndex(int index);
 
 // Runs the command. An Open or Append with no files is a cancelled dialog.
 OpenResult RunOpenCommand(TDataset& ds, OpenCommandState& state, const OpenRequest& request,

@@ -443,29 +443,14 @@ void MarkRemoteElectrodes(TDataPoint& p, bool hasSP) {
   p.ElectrodeCount = static_cast<std::uint8_t>(count);
 }
 
-void ClearRead(TDataset& ds) {
-  ds.Quads.Release();
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SetCount = 0;
-  ds.DataKind = DataKindNone;
-  ds.HasIP = false;
-  ds.HasSP = false;
-  ds.IPWindowCount = 0;
-  ds.IPWindowTimes = TIPWindowTimes{};
-}
-
 // Reads the ElectreII sequence the measurements were made with into Quads
 // and Electrodes. Returns its quadripole count, 0 when there is none to use.
 int ReadOriginalSequence(TDataset& ds, ReadEnvironment& env) {
   if (env.chooser == nullptr) return 0;
   const auto chosen = env.chooser->ChooseFileToOpen("Read original sequence", "Sequence  from Electre II (*.txt)");
   if (!chosen) return 0;
-  const std::string dataFile = ds.FileName;
-  ds.FileName = *chosen;
-  ReadElectreII(ds, 0, env, ElectreMode::SequenceOnly);
-  ds.FileName = dataFile;
-  const int count = ds.Quads.Empty() ? 0 : ds.PointCount;
+  const bool read = ReadElectreII(ReadSource{*chosen}, ds, env, ElectreMode::SequenceOnly);
+  const int count = read && !ds.Quads.Empty() ? ds.PointCount : 0;
   if (count == 0) ds.Quads.Release();
   ds.PointCount = 0;
   return count;
@@ -549,8 +534,9 @@ int MatchQuadripole(TDataset& ds, const TDataPoint& point, int& firstOpen) {
   return 0;
 }
 
-void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mode) {
+bool ReadProsys(const ReadSource& source, TDataset& ds, ReadEnvironment& env, ProsysMode mode) {
   Messenger& messenger = env.messenger;
+  const int firstSet = source.firstSet;
   const int sequenceCount = mode == ProsysMode::SyscalPro ? ReadOriginalSequence(ds, env) : 0;
   const bool matchSequence = sequenceCount > 0;
 
@@ -560,9 +546,9 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
   ds.PointCount = 0;
 
   std::vector<std::uint8_t> bytes;
-  if (const FileReadResult r = ReadFileBytes(ds.FileName, bytes); !r.ok) {
+  if (const FileReadResult r = ReadFileBytes(source.fileName, bytes); !r.ok) {
     messenger.Error(r.error);
-    return ClearRead(ds);
+    return false;
   }
   std::string text(bytes.begin(), bytes.end());
   std::vector<std::string_view> lines = SplitFileLines(text);
@@ -590,11 +576,11 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
     } else {
       messenger.Error(*refused);
     }
-    return ClearRead(ds);
+    return false;
   }
   if (dataLines > MaxPoints) {
     messenger.Error("Too many data points\r\nMaximal data point number is " + std::to_string(MaxPoints));
-    return ClearRead(ds);
+    return false;
   }
 
   // Decimal commas, when commas do not separate the columns. The title line
@@ -616,7 +602,7 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
     record.LineNo = p;
     if (const auto error = ReadDataLine(line, p + 1, layout, record, p == 1 ? &times : nullptr)) {
       messenger.Error(*error);
-      return ClearRead(ds);
+      return false;
     }
     if (record.Rho < 0.001f) record.Q = 100;
     MarkRemoteElectrodes(record, hasSPColumn);
@@ -624,7 +610,7 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
     const int target = matchSequence ? MatchQuadripole(ds, record, firstOpen) : p;
     if (target == 0) continue;  // a reading that is not in the sequence
     ds.Points[target] = record;
-    if (!ClassifyPoint(ds, target, messenger)) return ClearRead(ds);
+    if (!ClassifyPoint(ds, target, messenger)) return false;
   }
 
   if (matchSequence) {
@@ -633,7 +619,7 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
       if (q.Flag == 0) continue;
       q.Flag = 0;
       if (messenger.AskAbort(MessageKind::Error, "Not all data found\r\nQuadro N " + std::to_string(i))) {
-        return ClearRead(ds);
+        return false;
       }
       // A rejected placeholder keeps the quadripole's place in the sequence.
       TDataPoint placeholder;
@@ -641,7 +627,7 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
       placeholder.Dev = 100.0f;
       placeholder.Q = 100;
       ds.Points[i] = placeholder;
-      if (!ClassifyPoint(ds, i, messenger)) return ClearRead(ds);
+      if (!ClassifyPoint(ds, i, messenger)) return false;
     }
     ds.Quads.Release();
   }
@@ -657,9 +643,18 @@ void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mod
   times.Known = layout.Has(FieldDelay) || layout.Has(FirstWindowWidth);
   ds.IPWindowTimes = times.Known ? times : TIPWindowTimes{};
 
-  if (!GroupTextPoints(ds, firstSet, messenger)) return ClearRead(ds);
+  if (!GroupTextPoints(ds, firstSet, messenger)) return false;
   ds.DataKind = layout.Has(FieldV) && layout.Has(FieldI) ? DataKindTextWithVI : DataKindResistivityOnly;
   ds.ReadOnlyData = true;
+  return true;
+}
+
+bool ReadProsysText(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
+  return ReadProsys(source, ds, env, ProsysMode::Plain);
+}
+
+bool ReadSyscalProText(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
+  return ReadProsys(source, ds, env, ProsysMode::SyscalPro);
 }
 
 }  // namespace tarvo

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "engine/core/dataset.h"
-#include "engine/import/read_environment.h"
+#include "engine/import/read_result.h"
 
 // Reader of the column text exported by the Prosys software for the Syscal
 // meters: a title line naming the columns ("Spa.1" .. "Spa.4", "Rho", "Dev.",
@@ -15,13 +15,17 @@ enum class ProsysMode {
   SyscalPro,  // the data lines put in the order of the ElectreII sequence they were measured with
 };
 
-// Reads ds.FileName. Success is DataKind 3.5 (with "Vp" and "In" columns) or
-// 5, with PointCount points grouped into one set per array type, numbered
-// from firstSet + 1. In Syscal-Pro mode the operator is asked for the
-// sequence file through env.chooser (none or a cancelled choice reads the
-// file in plain mode) and about quadripoles that have no data. On failure
-// the operator has been told and DataKind and PointCount are 0.
-void ReadProsys(TDataset& ds, int firstSet, ReadEnvironment& env, ProsysMode mode = ProsysMode::Plain);
+// Reads the file of `source` into `ds` (read_result.h). Success is DataKind
+// 3.5 (with "Vp" and "In" columns) or 5, with PointCount points grouped into
+// one set per array type, numbered from source.firstSet + 1. In Syscal-Pro
+// mode the operator is asked for the sequence file through env.chooser (none
+// or a cancelled choice reads the file in plain mode) and about quadripoles
+// that have no data. A refused file has been told to the operator.
+bool ReadProsys(const ReadSource& source, TDataset& ds, ReadEnvironment& env, ProsysMode mode);
+
+// The two modes as readers of the open dialog.
+bool ReadProsysText(const ReadSource& source, TDataset& ds, ReadEnvironment& env);
+bool ReadSyscalProText(const ReadSource& source, TDataset& ds, ReadEnvironment& env);
 
 // True when the line is the title line of a Prosys export: three of its
 // titles, one an electrode position, are titles the reader knows (in any

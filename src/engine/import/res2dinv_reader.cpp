@@ -464,49 +464,6 @@ bool MakeStandardSets(TDataset& ds, int firstSet, int arrayNumber, Messenger& me
   return true;
 }
 
-// What a failed read gives back: the headers and the state the main window
-// shows stay as they were before the read.
-struct StateBeforeRead {
-  TFileHeader fileHeader;
-  TSeqHeader seqHeader;
-  std::vector<std::string> memo;
-  std::uint8_t arrayType;
-  float unitSpacing;
-  int topoDistanceType;
-  BoundedTable<ElectrodeXZEntry, MaxElectrodePositions> electrodeXZ;
-  int electrodeXZCount;
-  bool hasIP;
-  bool hasErrors;
-  TRemoteElectrodes remote;
-
-  explicit StateBeforeRead(const TDataset& ds)
-      : fileHeader(ds.FileHeader),
-        seqHeader(ds.SeqHeader),
-        memo(ds.Memo),
-        arrayType(ds.ArrayType),
-        unitSpacing(ds.Electrodes[1].X),
-        topoDistanceType(ds.TopoDistanceType),
-        electrodeXZ(ds.ElectrodeXZ),
-        electrodeXZCount(ds.ElectrodeXZCount),
-        hasIP(ds.HasIP),
-        hasErrors(ds.HasErrors),
-        remote(ds.RemoteElectrodes) {}
-
-  void Restore(TDataset& ds) const {
-    ds.FileHeader = fileHeader;
-    ds.SeqHeader = seqHeader;
-    ds.Memo = memo;
-    ds.ArrayType = arrayType;
-    ds.Electrodes[1].X = unitSpacing;
-    ds.TopoDistanceType = topoDistanceType;
-    ds.ElectrodeXZ = electrodeXZ;
-    ds.ElectrodeXZCount = electrodeXZCount;
-    ds.HasIP = hasIP;
-    ds.HasErrors = hasErrors;
-    ds.RemoteElectrodes = remote;
-  }
-};
-
 // The "Remote electrodes included" block of pole-pole and pole-dipole data,
 // after the array number: the x (and y, z) of C2, and for pole-pole data of
 // P2, each on its own line, with label lines and a line about the geometric
@@ -568,9 +525,9 @@ bool ReadErrorEstimateBlock(TDataset& ds, Res2dInvText& text, Messenger& messeng
   return true;
 }
 
-bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
+bool ReadFile(TDataset& ds, const std::string& fileName, int firstSet, Messenger& messenger) {
   Res2dInvText text;
-  const FileReadResult file = ReadTextLines(ds.FileName, text.lines);
+  const FileReadResult file = ReadTextLines(fileName, text.lines);
   if (!file.ok) {
     messenger.Error(file.error);
     return false;
@@ -682,20 +639,12 @@ bool ReadFile(TDataset& ds, int firstSet, Messenger& messenger) {
 
 }  // namespace
 
-void ReadRes2dInv(TDataset& ds, int firstSet, ReadEnvironment& env) {
-  const StateBeforeRead before(ds);
+bool ReadRes2dInv(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   ds.PointCount = 0;
   ds.SetCount = 0;
   // Time steps belong to the file being read, never to an earlier one.
   ds.TimeSetCount = 0;
-  if (ReadFile(ds, firstSet, env.messenger)) return;
-
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SetCount = 0;
-  ds.TimeSetCount = 0;
-  ds.DataKind = DataKindNone;
-  before.Restore(ds);
+  return ReadFile(ds, source.fileName, source.firstSet, env.messenger);
 }
 
 bool ReadTimeLapseHeader(TDataset& ds, Res2dInvText& text, int dataIndex, Messenger& messenger) {

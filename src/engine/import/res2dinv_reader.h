@@ -5,7 +5,7 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/messenger.h"
-#include "engine/import/read_environment.h"
+#include "engine/import/read_result.h"
 
 // Reader of the Res2dInv data format: the standard arrays given by a spacing
 // and a factor n, the general array with explicit electrode coordinates
@@ -27,11 +27,11 @@ struct Res2dInvText {
   const std::string* Peek() const { return AtEnd() ? nullptr : &lines[static_cast<std::size_t>(next)]; }
 };
 
-// Reads ds.FileName. firstSet is the number of sets that already exist; the
-// reader numbers its sets from firstSet + 1 and leaves SetCount and
-// PointCount at what it created. On failure the operator has been told,
-// DataKind and PointCount are 0 and the headers are as they were.
-void ReadRes2dInv(TDataset& ds, int firstSet, ReadEnvironment& env);
+// Reads the file of `source` into `ds` (read_result.h). The reader numbers
+// its sets from source.firstSet + 1 and leaves SetCount and PointCount at
+// what it created; success is DataKind 5. A refused file has been told to
+// the operator.
+bool ReadRes2dInv(const ReadSource& source, TDataset& ds, ReadEnvironment& env);
 
 // Reads the time-lapse block that stands in place of the first data line:
 // TimeSetCount and TimeSetTimes. A time that cannot be read is only

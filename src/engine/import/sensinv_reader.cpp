@@ -260,19 +260,19 @@ bool ReadValues(std::string_view rest, int line, ValueKind kind, TDataPoint& p, 
   return true;
 }
 
-bool ReadFiles(TDataset& ds, int firstSet, Messenger& messenger) {
+bool ReadFiles(TDataset& ds, const std::string& fileName, int firstSet, Messenger& messenger) {
   Geometry geometry;
-  if (!ReadGeometry(CompanionName(ds.FileName, ".gem"), geometry, messenger)) return false;
+  if (!ReadGeometry(CompanionName(fileName, ".gem"), geometry, messenger)) return false;
 
-  const ValueKind kind = KindOfDataFile(ds.FileName);
+  const ValueKind kind = KindOfDataFile(fileName);
   std::vector<std::string> data;
-  const FileReadResult r = ReadTextLines(ds.FileName, data);
+  const FileReadResult r = ReadTextLines(fileName, data);
   if (!r.ok) {
     messenger.Error(r.error);
     return false;
   }
   std::vector<std::string> configuration;
-  if (!ReadCompanion(CompanionName(ds.FileName, ".sen"), configuration, messenger)) return false;
+  if (!ReadCompanion(CompanionName(fileName, ".sen"), configuration, messenger)) return false;
 
   DropTrailingBlankLines(data);
   if (data.size() > static_cast<std::size_t>(MaxPoints)) {
@@ -280,7 +280,7 @@ bool ReadFiles(TDataset& ds, int firstSet, Messenger& messenger) {
     return false;
   }
   if (data.empty()) {
-    messenger.Error("No data in file\r\n" + ds.FileName);
+    messenger.Error("No data in file\r\n" + fileName);
     return false;
   }
 
@@ -303,7 +303,7 @@ bool ReadFiles(TDataset& ds, int firstSet, Messenger& messenger) {
     ds.Electrodes[n].Y = 0;
     ds.Electrodes[n].Z = geometry[n].z;
   }
-  ds.Memo = {ds.FileName};
+  ds.Memo = {fileName};
   ds.FileHeader.SetCommentsText("");
   ds.FileHeader.SetOperatorText("Sen2dInv");
 
@@ -315,14 +315,10 @@ bool ReadFiles(TDataset& ds, int firstSet, Messenger& messenger) {
 
 }  // namespace
 
-void ReadSensInv(TDataset& ds, int firstSet, ReadEnvironment& env) {
+bool ReadSensInv(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   ds.DataKind = DataKindNone;
   ds.HasIP = false;
-  if (ReadFiles(ds, firstSet, env.messenger) && ds.PointCount > 0) return;
-  ds.DataKind = DataKindNone;
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SetCount = 0;
+  return ReadFiles(ds, source.fileName, source.firstSet, env.messenger) && ds.PointCount > 0;
 }
 
 }  // namespace tarvo

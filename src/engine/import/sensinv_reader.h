@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/core/dataset.h"
-#include "engine/import/read_environment.h"
+#include "engine/import/read_result.h"
 
 // Reader of the SensInv2D input: the data file chosen by the operator (".ui"
 // voltage and current, ".ars" apparent resistivity, anything else such as
@@ -11,10 +11,10 @@
 // B is left out of three-electrode lines and written negative otherwise).
 namespace tarvo {
 
-// Reads ds.FileName and its companions into ds.Points, one set per array
-// type numbered from firstSet + 1. On success DataKind is 3.5 (".ui") or 5,
-// PointCount and SetCount count what this file brought. On failure the
-// operator has been told and DataKind and PointCount are 0.
-void ReadSensInv(TDataset& ds, int firstSet, ReadEnvironment& env);
+// Reads the file of `source` and its companions into `ds` (read_result.h),
+// one set per array type numbered from source.firstSet + 1. On success
+// DataKind is 3.5 (".ui") or 5, PointCount and SetCount count what this
+// file brought. A refused file has been told to the operator.
+bool ReadSensInv(const ReadSource& source, TDataset& ds, ReadEnvironment& env);
 
 }  // namespace tarvo

@@ -493,17 +493,6 @@ TDataPoint PointOf(const Reading& r, int index) {
   return p;
 }
 
-void ClearRead(TDataset& ds) {
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SetCount = 0;
-  ds.DataKind = DataKindNone;
-  ds.HasIP = false;
-  ds.HasSP = false;
-  ds.IPWindowCount = 0;
-  ds.IPWindowTimes = TIPWindowTimes{};
-}
-
 bool BuildDataset(TDataset& ds, int firstSet, const DecodedFile& file, Messenger& messenger) {
   const int count = static_cast<int>(file.readings.size());
   ds.Points.Resize(count);
@@ -552,7 +541,7 @@ bool BuildDataset(TDataset& ds, int firstSet, const DecodedFile& file, Messenger
 
 }  // namespace
 
-void ReadSyscalProBinary(TDataset& ds, int firstSet, ReadEnvironment& env) {
+bool ReadSyscalProBinary(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   Messenger& messenger = env.messenger;
   // A missing template leaves the headers as they were; the read goes on.
   LoadTemplate(ds, env.templatePath, messenger);
@@ -560,14 +549,14 @@ void ReadSyscalProBinary(TDataset& ds, int firstSet, ReadEnvironment& env) {
   ds.PointCount = 0;
 
   std::vector<std::uint8_t> bytes;
-  if (const FileReadResult r = ReadFileBytes(ds.FileName, bytes); !r.ok) {
+  if (const FileReadResult r = ReadFileBytes(source.fileName, bytes); !r.ok) {
     messenger.Error(r.error);
-    return ClearRead(ds);
+    return false;
   }
-  const std::string file = BaseName(ds.FileName);
+  const std::string file = BaseName(source.fileName);
   const auto refuse = [&](const std::string& why) {
     messenger.Error("Syscal Pro file " + file + ": " + why);
-    ClearRead(ds);
+    return false;
   };
 
   const std::string_view magic = TFileHeader::MagicText;
@@ -584,15 +573,16 @@ void ReadSyscalProBinary(TDataset& ds, int firstSet, ReadEnvironment& env) {
   if (!decodedOk || !CheckReadings(decoded, refusal)) return refuse(refusal.text.value_or("it cannot be read."));
   if (DistinctPositions(decoded) > MaxElectrodePositions) {
     messenger.Error("Too many electrodes in data.\r\nMaximal number - " + std::to_string(MaxElectrodePositions));
-    return ClearRead(ds);
+    return false;
   }
 
   ds.FileHeader.SetCommentsText(decoded.comment);
   ds.FileHeader.SetOperatorText(OperatorName);
   WarnAboutReadings(decoded, messenger);
-  if (!BuildDataset(ds, firstSet, decoded, messenger)) return ClearRead(ds);
+  if (!BuildDataset(ds, source.firstSet, decoded, messenger)) return false;
   ds.DataKind = DataKindTextWithVI;
   ds.ReadOnlyData = true;
+  return true;
 }
 
 }  // namespace tarvo

@@ -29,40 +29,22 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// A failed read leaves nothing behind: no quadripoles, points or raw records.
-void LeaveEmpty(TDataset& ds) {
-  ds.Quads.Release();
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SyscalRaw.Release();
-  ds.DataKind = DataKindNone;
-}
-
 // ABEM files are opened through the same file types as the Syscal ones and
 // are told apart by the last letter of their name: "P" for AMP data (.amp),
-// "G" for protocols (.org), unless a format was named. Returns true when the
-// file was handed over, so that the Syscal steps never see it.
-bool HandOverAbemFile(TDataset& ds, ReadEnvironment& env, InstrumentFormat format) {
-  if (format == InstrumentFormat::Syscal) return false;
-  if (format == InstrumentFormat::AbemAmp) {
-    ReadAmp(ds, env);
-    return true;
+// "G" for protocols (.org), unless a format was named. The reader of the
+// file; nothing for a Syscal file.
+ReaderFunction AbemReaderFor(const ReadSource& source) {
+  switch (source.format) {
+    case InstrumentFormat::Syscal: return nullptr;
+    case InstrumentFormat::AbemAmp: return ReadAmp;
+    case InstrumentFormat::AbemProtocol: return ReadProtocol;
+    case InstrumentFormat::ByName: break;
   }
-  if (format == InstrumentFormat::AbemProtocol) {
-    ReadProtocol(ds, env);
-    return true;
-  }
-  if (ds.FileName.empty()) return false;
-  const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(ds.FileName.back())));
-  if (last == 'P') {
-    ReadAmp(ds, env);
-    return true;
-  }
-  if (last == 'G') {
-    ReadProtocol(ds, env);
-    return true;
-  }
-  return false;
+  if (source.fileName.empty()) return nullptr;
+  const char last = static_cast<char>(std::toupper(static_cast<unsigned char>(source.fileName.back())));
+  if (last == 'P') return ReadAmp;
+  if (last == 'G') return ReadProtocol;
+  return nullptr;
 }
 
 // A sequence file holds the layout and the quadripoles only; every other
@@ -185,29 +167,26 @@ SyscalHeaderStatus DecodeSyscalHeaders(std::span<const std::uint8_t> bytes, TFil
   return SyscalHeaderStatus::Ok;
 }
 
-void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env, InstrumentFormat format) {
+bool ReadInstrumentFile(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   Messenger& messenger = env.messenger;
-  if (HandOverAbemFile(ds, env, format)) return;
+  // The ABEM readers take their files over, so the Syscal steps never see them.
+  if (const ReaderFunction abem = AbemReaderFor(source)) return abem(source, ds, env);
 
-  if (IsReadOnlyFile(ds.FileName)) {
-    messenger.Error(ds.FileName + " is read-only file!" + "\r\n" + "Clear this attribute for work with this file!");
-    LeaveEmpty(ds);
-    return;
+  const std::string& fileName = source.fileName;
+  if (IsReadOnlyFile(fileName)) {
+    messenger.Error(fileName + " is read-only file!" + "\r\n" + "Clear this attribute for work with this file!");
+    return false;
   }
 
   std::vector<std::uint8_t> bytes;
-  const FileReadResult read = ReadFileBytes(ds.FileName, bytes);
+  const FileReadResult read = ReadFileBytes(fileName, bytes);
   if (!read.ok) {
-    messenger.Error("Cannot read " + ds.FileName + "\r\n" + read.error);
-    LeaveEmpty(ds);
-    return;
+    messenger.Error("Cannot read " + fileName + "\r\n" + read.error);
+    return false;
   }
 
   SyscalLayout layout;
-  if (!DecodeLayout(bytes, layout, messenger)) {
-    LeaveEmpty(ds);
-    return;
-  }
+  if (!DecodeLayout(bytes, layout, messenger)) return false;
 
   ds.FileHeader = layout.fileHeader;
   ds.SeqHeader = layout.seqHeader;
@@ -217,24 +196,19 @@ void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env, InstrumentFormat for
   ds.Quads.Storage() = std::move(layout.quads);
   ds.SyscalRaw.Release();
 
-  if (!ClassifySequence(ds, messenger)) {
-    LeaveEmpty(ds);
-    return;
-  }
+  if (!ClassifySequence(ds, messenger)) return false;
   ds.DataKind = DataKindSequence;
 
-  if (!IsSequenceFile(ds.FileName)) {
+  if (!IsSequenceFile(fileName)) {
     const int complete =
         ReadMeasurements(ds, std::span<const std::uint8_t>(bytes).subspan(layout.measurementStart), messenger);
-    if (complete == 0) {
-      // A data file without a single complete measurement has nothing to show.
-      LeaveEmpty(ds);
-      return;
-    }
+    // A data file without a single complete measurement has nothing to show.
+    if (complete == 0) return false;
     ds.PointCount = complete;
     ds.DataKind = DataKindInstrument;
     SyscalToValues(ds);
   }
+  return true;
 }
 
 void SyscalToValues(TDataset& ds) {

@@ -5,17 +5,17 @@
 
 #include "engine/core/dataset.h"
 #include "engine/core/syscal_records.h"
-#include "engine/import/read_environment.h"
+#include "engine/import/read_result.h"
 
 // Reader of the Syscal binary sequence (.seq) and data files. ABEM files
 // reach it too and are handed over by the last letter of their name.
 namespace tarvo {
 
-// Reads ds.FileName into the dataset: by default as the last letter of its
-// name says (ABEM data and protocols are handed over), or as `format` names.
-// Success is a loaded DataKind; on failure the operator has been told and
-// DataKind is 0.
-void ReadInstrumentFile(TDataset& ds, ReadEnvironment& env, InstrumentFormat format = InstrumentFormat::ByName);
+// Reads the file of `source` into `ds` (read_result.h): by default as the
+// last letter of its name says (ABEM data and protocols are handed over), or
+// as source.format names. Success is a loaded DataKind; a refused file has
+// been told to the operator.
+bool ReadInstrumentFile(const ReadSource& source, TDataset& ds, ReadEnvironment& env);
 
 // Recomputes the points' values from the raw measurement records and
 // recounts the bad points.

@@ -128,15 +128,6 @@ struct Electrode {
   double x = 0, y = 0, z = 0;
 };
 
-void ClearRead(TDataset& ds) {
-  ds.Points.Release();
-  ds.PointCount = 0;
-  ds.SetCount = 0;
-  ds.DataKind = DataKindNone;
-  ds.HasIP = false;
-  ds.HasErrors = false;
-}
-
 bool Has(const std::vector<ColumnSpec>& columns, Column c) {
   return std::any_of(columns.begin(), columns.end(), [c](const ColumnSpec& s) { return s.column == c; });
 }
@@ -385,7 +376,7 @@ private:
 
 }  // namespace
 
-void ReadUnifiedData(TDataset& ds, int firstSet, ReadEnvironment& env) {
+bool ReadUnifiedData(const ReadSource& source, TDataset& ds, ReadEnvironment& env) {
   Messenger& messenger = env.messenger;
   // A missing template leaves the headers as they were; the read goes on.
   LoadTemplate(ds, env.templatePath, messenger);
@@ -393,16 +384,17 @@ void ReadUnifiedData(TDataset& ds, int firstSet, ReadEnvironment& env) {
   ds.PointCount = 0;
 
   std::vector<std::string> lines;
-  if (const FileReadResult r = ReadTextLines(ds.FileName, lines); !r.ok) {
+  if (const FileReadResult r = ReadTextLines(source.fileName, lines); !r.ok) {
     messenger.Error(r.error);
-    return ClearRead(ds);
+    return false;
   }
   ds.FileHeader.SetCommentsText("");
   ds.FileHeader.SetOperatorText(OperatorName);
   Reader reader(ds, messenger, std::move(lines));
-  if (!reader.Read(firstSet)) return ClearRead(ds);
+  if (!reader.Read(source.firstSet)) return false;
   ds.DataKind = reader.VoltageAndCurrent() ? DataKindTextWithVI : DataKindResistivityOnly;
   ds.ReadOnlyData = true;
+  return true;
 }
 
 }  // namespace tarvo
