@@ -274,19 +274,12 @@ private slots:
 
   void resistivityWindowGivesTheCliNumbers() {
     QTemporaryDir dir;
-    tarvo::TDataset dataset;
-    tarvo::RecordingMessenger messages;
-    tarvo::gui::TMain window(dataset);
-    window.SetMessenger(&messages);
+    FilterWindows w;
+    tarvo::gui::TMain& window = w.window;
     const QString windowFile = dir.filePath(QStringLiteral("window.dat"));
     tarvo::gui::AttachConverterCommands(window, [&](const SaveDialogSetup&) { return std::optional(windowFile); });
-    tarvo::DisplayState display;
-    tarvo::MedianSettings settings;
-    tarvo::MedianIPSettings ipSettings;
-    tarvo::gui::TmedianXform median(dataset, display, settings);
-    tarvo::gui::TmedianIPform medianIP(dataset, display, ipSettings);
-    tarvo::gui::AttachMedianFilters(window, median, medianIP);
     tarvo::gui::test::OpenExample(window, "wenner32_topo.dat", 4);
+    tarvo::gui::TmedianXform& median = w.median;
     const QByteArray unfiltered = [&] {
       window.Command(QStringLiteral("aRes2dInv"))->trigger();
       return Bytes(windowFile);
@@ -349,19 +342,12 @@ private slots:
 
   void chargeabilityWindowGivesTheCliNumbers() {
     QTemporaryDir dir;
-    tarvo::TDataset dataset;
-    tarvo::RecordingMessenger messages;
-    tarvo::gui::TMain window(dataset);
-    window.SetMessenger(&messages);
+    FilterWindows w;
+    tarvo::gui::TMain& window = w.window;
     const QString windowFile = dir.filePath(QStringLiteral("window.dat"));
     tarvo::gui::AttachConverterCommands(window, [&](const SaveDialogSetup&) { return std::optional(windowFile); });
-    tarvo::DisplayState display;
-    tarvo::MedianSettings settings;
-    tarvo::MedianIPSettings ipSettings;
-    tarvo::gui::TmedianXform median(dataset, display, settings);
-    tarvo::gui::TmedianIPform medianIP(dataset, display, ipSettings);
-    tarvo::gui::AttachMedianFilters(window, median, medianIP);
     tarvo::gui::test::OpenExample(window, "mixed32_ip.dat", 4);
+    tarvo::gui::TmedianIPform& medianIP = w.medianIP;
 
     QVERIFY(medianIP.Prepare(window.Shell().grid));
     QCOMPARE(medianIP.windowTitle(), QStringLiteral("Median filtering for IP data"));
