@@ -1,53 +1,62 @@
 #include "engine/settings/median_settings.h"
 
+#include <array>
+#include <utility>
+
 namespace tarvo {
 
-void ReadMedianSettings(const IniFile& ini, MedianSettings& s) {
-  constexpr std::string_view S = MedianSection;
-  const MedianSettings d;
-  s.TypeWindow1d = ini.ReadInteger(S, "TypeWindow1d", d.TypeWindow1d);
-  s.Window1d = ini.ReadInteger(S, "Window1d", d.Window1d);
-  s.TypeWindowC = ini.ReadInteger(S, "TypeWindowC", d.TypeWindowC);
-  s.WindowC = ini.ReadInteger(S, "WindowC", d.WindowC);
-  s.TypeWindowP = ini.ReadInteger(S, "TypeWindowP", d.TypeWindowP);
-  s.WindowP = ini.ReadInteger(S, "WindowP", d.WindowP);
-  s.TypeWindowR = ini.ReadInteger(S, "TypeWindowR", d.TypeWindowR);
-  s.TypeAreaR = ini.ReadInteger(S, "TypeAreaR", d.TypeAreaR);
-  s.WindowX = ini.ReadInteger(S, "WindowX", d.WindowX);
-  s.WindowY = ini.ReadInteger(S, "WindowY", d.WindowY);
+namespace {
+
+// A section's keys in the order they are written, each with its member.
+template <class Settings, std::size_t N>
+using IntegerKeys = std::array<std::pair<std::string_view, int Settings::*>, N>;
+
+constexpr IntegerKeys<MedianSettings, 10> MedianKeys = {{
+    {"TypeWindow1d", &MedianSettings::TypeWindow1d},
+    {"Window1d", &MedianSettings::Window1d},
+    {"TypeWindowC", &MedianSettings::TypeWindowC},
+    {"WindowC", &MedianSettings::WindowC},
+    {"TypeWindowP", &MedianSettings::TypeWindowP},
+    {"WindowP", &MedianSettings::WindowP},
+    {"TypeWindowR", &MedianSettings::TypeWindowR},
+    {"TypeAreaR", &MedianSettings::TypeAreaR},
+    {"WindowX", &MedianSettings::WindowX},
+    {"WindowY", &MedianSettings::WindowY},
+}};
+
+constexpr IntegerKeys<MedianIPSettings, 4> MedianIPKeys = {{
+    {"TypeWindowR", &MedianIPSettings::TypeWindowR},
+    {"TypeAreaR", &MedianIPSettings::TypeAreaR},
+    {"WindowX", &MedianIPSettings::WindowX},
+    {"WindowY", &MedianIPSettings::WindowY},
+}};
+
+// Missing or unreadable keys keep the defaults; then the values are brought
+// into their controls' ranges.
+template <class Settings, std::size_t N>
+void ReadSection(const IniFile& ini, std::string_view section, const IntegerKeys<Settings, N>& keys, Settings& s) {
+  const Settings defaults;
+  for (const auto& [key, member] : keys) s.*member = ini.ReadInteger(section, key, defaults.*member);
   s.Clamp();
 }
 
-void WriteMedianSettings(IniFile& ini, const MedianSettings& s) {
-  constexpr std::string_view S = MedianSection;
-  ini.WriteInteger(S, "TypeWindow1d", s.TypeWindow1d);
-  ini.WriteInteger(S, "Window1d", s.Window1d);
-  ini.WriteInteger(S, "TypeWindowC", s.TypeWindowC);
-  ini.WriteInteger(S, "WindowC", s.WindowC);
-  ini.WriteInteger(S, "TypeWindowP", s.TypeWindowP);
-  ini.WriteInteger(S, "WindowP", s.WindowP);
-  ini.WriteInteger(S, "TypeWindowR", s.TypeWindowR);
-  ini.WriteInteger(S, "TypeAreaR", s.TypeAreaR);
-  ini.WriteInteger(S, "WindowX", s.WindowX);
-  ini.WriteInteger(S, "WindowY", s.WindowY);
+template <class Settings, std::size_t N>
+void WriteSection(IniFile& ini, std::string_view section, const IntegerKeys<Settings, N>& keys, const Settings& s) {
+  for (const auto& [key, member] : keys) ini.WriteInteger(section, key, s.*member);
 }
+
+}  // namespace
+
+void ReadMedianSettings(const IniFile& ini, MedianSettings& s) { ReadSection(ini, MedianSection, MedianKeys, s); }
+
+void WriteMedianSettings(IniFile& ini, const MedianSettings& s) { WriteSection(ini, MedianSection, MedianKeys, s); }
 
 void ReadMedianIPSettings(const IniFile& ini, MedianIPSettings& s) {
-  constexpr std::string_view S = MedianIPSection;
-  const MedianIPSettings d;
-  s.TypeWindowR = ini.ReadInteger(S, "TypeWindowR", d.TypeWindowR);
-  s.TypeAreaR = ini.ReadInteger(S, "TypeAreaR", d.TypeAreaR);
-  s.WindowX = ini.ReadInteger(S, "WindowX", d.WindowX);
-  s.WindowY = ini.ReadInteger(S, "WindowY", d.WindowY);
-  s.Clamp();
+  ReadSection(ini, MedianIPSection, MedianIPKeys, s);
 }
 
 void WriteMedianIPSettings(IniFile& ini, const MedianIPSettings& s) {
-  constexpr std::string_view S = MedianIPSection;
-  ini.WriteInteger(S, "TypeWindowR", s.TypeWindowR);
-  ini.WriteInteger(S, "TypeAreaR", s.TypeAreaR);
-  ini.WriteInteger(S, "WindowX", s.WindowX);
-  ini.WriteInteger(S, "WindowY", s.WindowY);
+  WriteSection(ini, MedianIPSection, MedianIPKeys, s);
 }
 
 }  // namespace tarvo
